@@ -1,0 +1,65 @@
+// appstrings.cpp - the text table. Non-ASCII characters are written as
+// Windows-1252 byte escapes so the bytes do not depend on the compiler's
+// execution character set. A hex escape swallows every hex digit after it,
+// so a text continues in a new literal where a letter follows ("\xEC" "a").
+#include "appstrings.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+const AppStringEntry kAppStrings[] = {
+    {IDS_ASK_END_MEASUREMENT, "Vuole interrompere da vero la misurazione in corso ?"},
+    {IDS_FORCE_GRAPH_NAME, "Forza di chiusura"},
+    {IDS_MEAS_TITLE, "Misurazione del %02d.%02d.%04d"},
+    {IDS_SENSOR_LINE, "       S\tSensore:\t%.8s  SN%.4s\r\n       M\tCalibratura:\t%.2s.%.2s.%.2s"},
+    {IDS_TEST_MODE_TITLE, "Modo del test"},
+    {IDS_TEST_MODE_END, "&Fine"},
+    {IDS_TEST_MODE_STATUS, "In corso nel modo di test (niente stampa offset) ..."},
+    {IDS_ASK_REPEAT, "E'sicuro che vuole ripetere l'ultima misurazione ?"},
+    {IDS_WAIT_START, "Aspetti l'avviamento di misurazione %d..."},
+    {IDS_WAIT_CONFIRMATION, "Aspetti la confermazione di misurazione..."},
+    {IDS_START_MEASUREMENT, "Inizzi la misurazione %d..."},
+    {IDS_WAIT_THRESHOLD, "Aspetti il superamento della soglia per la misuratione %d..."},
+    {IDS_MEASURING, "Misurazione %d \xE8 in corso..."},
+    {IDS_RESULT_EFF_MARKED,
+     "Forza effettiva:\t\t*%0.1f N\r\nForza di serraggio:\t%0.1f N\r\n"
+     "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
+     "Durata d' impulsi:\t%0.2f s\r\nEnerg\xEC" "a:\t\t\t%0.2f J"},
+    {IDS_RESULT_CLAMP_MARKED,
+     "Forza effettiva:\t\t%0.1f N\r\nForza di serraggio:\t*%0.1f N\r\n"
+     "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
+     "Durata d' impulsi:\t%0.2f s\r\nEnerg\xEC" "a:\t\t\t%0.2f J"},
+    {IDS_PORT_NOT_OPENED,
+     "L'apparecchio \"%s\" non \xE8 potuto essere aperto.\r\n"
+     "Probalbilmente viene utilizzatoda un altro programma o dal mouse.\r\n"
+     "Per piacere selezionate un altro port nel dialogo \"Impostazioni\" (menu di file)."},
+    {IDS_SENSOR_NOT_FOUND,
+     "Il sensore non \xE8 potuto essere trovato.\r\n"
+     "Per piacere controllate la conessione al port seriale del Vs. PC."},
+};
+
+const std::size_t kAppStringCount = sizeof(kAppStrings) / sizeof(kAppStrings[0]);
+
+const char* AppString(int id)
+{
+    for (std::size_t i = 0; i < kAppStringCount; ++i) {
+        if (kAppStrings[i].id == id)
+            return kAppStrings[i].text;
+    }
+    return nullptr;
+}
+
+char* FormatAppString(char* buf, std::size_t size, int id, ...)
+{
+    if (size == 0)
+        return buf;
+    buf[0] = '\0';
+    const char* format = AppString(id);
+    if (!format)
+        return buf;
+    va_list args;
+    va_start(args, id);
+    std::vsnprintf(buf, size, format, args);
+    va_end(args);
+    return buf;
+}

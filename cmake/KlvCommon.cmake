@@ -1,0 +1,49 @@
+# Helpers shared by all directories.
+include(CMakeParseArguments)
+
+# Sources of a directory by glob, so that new files are picked up on the next
+# configure without touching the list files.
+function(klv_glob out)
+  set(_files)
+  foreach(pattern ${ARGN})
+    file(GLOB _g CONFIGURE_DEPENDS ${pattern})
+    list(APPEND _files ${_g})
+  endforeach()
+  list(SORT _files)
+  set(${out} ${_files} PARENT_SCOPE)
+endfunction()
+
+# A GoogleTest program on the host, registered with the label "unit".
+function(klv_add_unit_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT KLV_HOST)
+    return()
+  endif()
+  find_package(GTest REQUIRED)
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main pthread)
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
+  endif()
+  include(GoogleTest)
+  gtest_discover_tests(${T_NAME} PROPERTIES LABELS "${T_LABELS}" DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A Windows test program (win64 build only), placed in the win64 bin/.
+function(klv_add_win_test_program)
+  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(NOT KLV_WIN64)
+    return()
+  endif()
+  if(T_GUI)
+    add_executable(${T_NAME} WIN32 ${T_SOURCES})
+  else()
+    add_executable(${T_NAME} ${T_SOURCES})
+  endif()
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} user32 gdi32 comctl32 comdlg32 advapi32 winmm)
+  add_dependencies(klv_win_tests ${T_NAME})
+endfunction()
+
+if(KLV_WIN64 AND NOT TARGET klv_win_tests)
+  add_custom_target(klv_win_tests ALL)
+endif()

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# CTest fixture: start|stop HOST_TREE WIN64_TREE
+# start: one Xvfb for the whole test run (display number written to
+# HOST_TREE/xdisplay) and the Wine prefix made ready; stop: both ended.
+set -uo pipefail
+action=$1 host=$2 win64=$3
+state="$host/xdisplay"
+case "$action" in
+start)
+  command -v Xvfb >/dev/null || { echo "FAIL: Xvfb not found; run scripts/setup-deps.sh" >&2; exit 1; }
+  if [ -f "$state.pid" ] && kill -0 "$(cat "$state.pid")" 2>/dev/null; then
+    kill "$(cat "$state.pid")" 2>/dev/null; sleep 0.5
+  fi
+  fdfile=$(mktemp)
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$host/xvfb.log" 2>&1 &
+  echo $! > "$state.pid"
+  for _ in $(seq 1 100); do
+    [ -s "$fdfile" ] && break
+    sleep 0.1
+  done
+  num=$(tr -dc 0-9 < "$fdfile"); rm -f "$fdfile"
+  [ -n "$num" ] || { echo "FAIL: Xvfb did not start (see $host/xvfb.log)" >&2; exit 1; }
+  echo ":$num" > "$state"
+  echo "display :$num"
+  if [ -d "$win64" ]; then
+    command -v wine >/dev/null || { echo "FAIL: wine not found; run scripts/setup-deps.sh" >&2; exit 1; }
+    DISPLAY=":$num" bash "$(dirname "$0")/wine-prefix.sh" "$win64" || exit 1
+  fi
+  ;;
+stop)
+  if [ -d "$win64/wineprefix" ] && command -v wineserver >/dev/null; then
+    WINEPREFIX="$win64/wineprefix" wineserver -k 2>/dev/null || true
+  fi
+  if [ -f "$state.pid" ]; then
+    kill "$(cat "$state.pid")" 2>/dev/null || true
+    rm -f "$state.pid"
+  fi
+  rm -f "$state"
+  ;;
+*) echo "usage: $0 start|stop HOST_TREE WIN64_TREE" >&2; exit 2 ;;
+esac
