@@ -174,6 +174,10 @@ void MeasRunRepeatRequest(MeasRun* run);
 // The user's end request (cancel button). Asks first during a series.
 void MeasRunEndRequest(MeasRun* run);
 
+// The sensor line as the dialog shows it: the formatted string 30008 ended
+// at the tab after "\r\n       M", so the calibration date is not shown.
+void CutSensorLine(char* text);
+
 inline bool MeasRunEnded(const MeasRun* run) { return run->bEnded != 0; }
 // The dialog's result once ended: true when the series is complete.
 inline bool MeasRunResult(const MeasRun* run) { return run->bResult != 0; }

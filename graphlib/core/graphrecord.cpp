@@ -102,6 +102,10 @@ std::string FixedText(const char* field, std::size_t size) {
     return std::string(field, end ? static_cast<std::size_t>(end - field) : size);
 }
 
+std::string TerminatedText(const char* field, std::size_t size) {
+    return size == 0 ? std::string() : FixedText(field, size - 1);
+}
+
 void EncodeGraphBlock(const GraphBlockImage& b, std::uint8_t out[kGraphBlockSize]) {
     LeWriter w(out);
     w.I16(b.nMaxBit);                        // 0

@@ -87,6 +87,9 @@ struct GraphWindowImage {
 void SetFixedText(char* field, std::size_t size, const std::string& text);
 // The text of a fixed field: up to its first NUL or the end of the field.
 std::string FixedText(const char* field, std::size_t size);
+// The text of a NUL-terminated field as a load takes it over: up to its first
+// NUL, at most size - 1 characters (a field without a terminator is cut).
+std::string TerminatedText(const char* field, std::size_t size);
 
 // ---- encoding -------------------------------------------------------------
 

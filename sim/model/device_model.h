@@ -211,10 +211,14 @@ class DeviceModel {
  public:
   // A device playing `scenario` from virtual time 0. An empty scenario gives
   // a device with the default identity that streams a rest level of 0.
+  // The events due at time 0 (settings, ...) run on the first call of any
+  // member, so a log sink set right after construction sees them.
   explicit DeviceModel(Scenario scenario = {});
   ~DeviceModel();
   DeviceModel(const DeviceModel&) = delete;
   DeviceModel& operator=(const DeviceModel&) = delete;
+  DeviceModel(DeviceModel&&) noexcept;
+  DeviceModel& operator=(DeviceModel&&) noexcept;
 
   // Host -> device bytes, received at the current virtual time. Commands act
   // at once: identification answers are queued for output immediately, 0xE0

@@ -211,13 +211,14 @@ TEST(GraphRecordRoundTrip, TitleOf79CharactersSurvivesWithTerminatorAt80) {
     EXPECT_EQ(FixedText(back.szTitle, sizeof back.szTitle), title);
 }
 
-TEST(GraphRecordRoundTrip, TitleWithoutTerminatorReadsAs80Characters) {
+TEST(GraphRecordRoundTrip, TitleWithoutTerminatorIsCutTo79AndKeptWhole) {
     GraphWindowImage w = WindowWith({});
     Bytes bytes = Encode(w);
     std::memset(&bytes[4], 'y', 80);
     GraphWindowImage back;
     ASSERT_TRUE(Decode(bytes, back));
-    EXPECT_EQ(FixedText(back.szTitle, sizeof back.szTitle), std::string(80, 'y'));
+    EXPECT_EQ(TerminatedText(back.szTitle, sizeof back.szTitle), std::string(79, 'y'));
+    EXPECT_EQ(Encode(back), bytes);
 }
 
 TEST(GraphRecordRoundTrip, TwoRecordsInOneStreamReadInOrder) {
@@ -265,7 +266,8 @@ TEST_P(GraphMarkerSearch, JunkBeforeTheMarkerIsSkipped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Junk, GraphMarkerSearch,
-    ::testing::Values(JunkCase{"none", ""}, JunkCase{"loneT", "T"}, JunkCase{"TTGCRLF", "TTG\r\n"},
+    ::testing::Values(JunkCase{"none", ""}, JunkCase{"loneT", "abcT\n"},
+                      JunkCase{"TTGCRLF", "T"},   // the stream reads T T G CR LF
                       JunkCase{"doubleT", "TT"},
                       JunkCase{"partialMarkers", "TG\rTG\nTGT\r\nG\r\nTTGG"},
                       JunkCase{"binary", std::string("\0\xffT\0G\r\n", 7)}),
@@ -295,7 +297,9 @@ TEST(GraphRecordUnsafe, EveryTruncationIsRefusedWithItsReason) {
             : length < 5368 + 84 + 12 + 84 ? GraphReadStatus::TruncatedHeader
                                            : GraphReadStatus::TruncatedSamples;
         ASSERT_EQ(r.status, expected) << "length " << length;
-        if (length >= 5368) EXPECT_EQ(r.graphIndex, length < 5368 + 96 ? 0 : 1);
+        if (length >= 5368) {
+            EXPECT_EQ(r.graphIndex, length < 5368 + 96 ? 0 : 1);
+        }
     }
     GraphWindowImage back;
     EXPECT_TRUE(Decode(full, back));

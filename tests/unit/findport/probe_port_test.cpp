@@ -64,7 +64,7 @@ TEST(Crc32, KnownVectors) {
   const uint8_t a = 'a';
   EXPECT_EQ(Crc32(&a, 1), 0xE8B7BE43u);
   const uint8_t zeros[29] = {};
-  EXPECT_EQ(Crc32(zeros, sizeof zeros), 0x2A11D0BEu);
+  EXPECT_EQ(Crc32(zeros, sizeof zeros), 0x0B54C526u);  // 29 zero bytes
   const char* fox = "The quick brown fox jumps over the lazy dog";
   EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(fox), std::strlen(fox)), 0x414FA339u);
 }

@@ -1,0 +1,12 @@
+/* Resource identifiers of varnok.dll, shared by varnok.rc and the code. */
+#ifndef VARNOKRES_H
+#define VARNOKRES_H
+
+/* Debug output window of the serial link, and its text field. */
+#define IDD_DEBUGOUT_NAME "DEBUGOUT"
+#define IDC_DEBUGOUT_TEXT 200
+
+/* Image strip of the graph list: 14 pictures of 19 x 16 pixels. */
+#define IDB_TREEIMAGE_NAME "TREEIMAGE"
+
+#endif

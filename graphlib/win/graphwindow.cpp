@@ -1,0 +1,270 @@
+// The window class "GraphWindow": creation of its block, graph list, toggle
+// button and context menu, the ownership rules on destroy, and its messages.
+#include "graphwindow.h"
+
+#include "globalmem.h"
+#include "graphlist.h"
+
+const char kGraphClassName[] = "GraphWindow";
+const char kPropGraphData[] = "GraphData";
+const char kPropDirty[] = "Dirty";
+const char kPropBitmap[] = "BITMAP";
+
+HINSTANCE g_hLibInstance;
+bool g_bWaitCursorArmed;
+
+namespace {
+
+constexpr double kTimeRangeEnd = 1.0e8;
+
+void InitGraphData(GraphData *d)
+{
+    d->nMaxBit = 4095;
+    d->nMinBit = 0;
+    d->nZoomMinBit = 0;
+    d->nZoomMaxBit = 4095;
+    d->dTimeMin = 0.0;
+    d->dTimeMax = kTimeRangeEnd;
+    d->dZoomTimeMin = 0.0;
+    d->dZoomTimeMax = kTimeRangeEnd;
+    d->dMaxValue = 4095.0;
+    d->dMinValue = 0.0;
+    d->dSpare = 100.0;
+    d->nXLines = 5;
+    d->nYLines = 10;
+    d->nSpare1[0] = 1;
+    d->nSpare1[1] = 1;
+    d->bPaintEnabled = 1;
+    d->bRedraw = 1;
+    d->nTimeFormat = 1;
+    d->nCursorMode = kCursorModeZoom;
+}
+
+HMENU CreateContextMenu()
+{
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return nullptr;
+    AppendMenuA(menu, MF_STRING | MF_CHECKED, kCmdZoom, "Zoom");
+    AppendMenuA(menu, MF_STRING, kCmdCursor, "Cursor");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, kCmdSettings, "Einstellungen...");
+    return menu;
+}
+
+bool HasGraphListStyle(HWND hWnd)
+{
+    return (GetWindowLongPtrA(hWnd, GWL_STYLE) & kGraphStyleGraphList) != 0;
+}
+
+LRESULT OnCreate(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+    GraphData *d = static_cast<GraphData *>(AllocLocked(sizeof(GraphData)));
+    if (d) {
+        InitGraphData(d);
+        SetPropA(hWnd, kPropGraphData, d);
+        d->hGraphList = CreateGraphList(hWnd, g_hLibInstance);
+    }
+    HWND button = CreateWindowA("BUTTON", ">", WS_CHILD | BS_PUSHBUTTON, 0, 0, 20, 20, hWnd,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdToggleButton)),
+                                g_hLibInstance, nullptr);
+    if (HasGraphListStyle(hWnd)) {
+        if (d && d->hGraphList)
+            ShowWindow(d->hGraphList, SW_SHOW);
+        ShowWindow(button, SW_SHOW);
+    }
+    SetFocus(hWnd);
+    if (d)
+        d->hPopupMenu = CreateContextMenu();
+    return DefWindowProcA(hWnd, WM_CREATE, wParam, lParam);
+}
+
+// The library frees everything it allocated for the window: menu and list
+// first, then each graph's buffer and record, then the block.
+LRESULT OnDestroy(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+    GraphData *d = GraphDataOf(hWnd);
+    if (d) {
+        if (d->hPopupMenu)
+            DestroyMenu(d->hPopupMenu);
+        DestroyGraphList(d->hGraphList);
+        for (int i = 0; i < d->nGraphs && i < GRAPH_MAX_GRAPHS; ++i) {
+            GraphRecord *g = d->pGraphs[i];
+            if (!g)
+                continue;
+            FreeLocked(g->pData);
+            FreeLocked(g);
+        }
+        FreeLocked(d);
+    }
+    HBITMAP image = static_cast<HBITMAP>(RemovePropA(hWnd, kPropBitmap));
+    if (image)
+        DeleteObject(image);
+    RemovePropA(hWnd, kPropGraphData);
+    RemovePropA(hWnd, kPropDirty);
+    return DefWindowProcA(hWnd, WM_DESTROY, wParam, lParam);
+}
+
+LRESULT OnSize(HWND hWnd, WPARAM, LPARAM lParam)
+{
+    int cx = static_cast<short>(LOWORD(lParam));
+    int cy = static_cast<short>(HIWORD(lParam));
+    GraphData *d = GraphDataOf(hWnd);
+    if (d)
+        d->bRedraw = 1;
+    HWND button = GetDlgItem(hWnd, kIdToggleButton);
+    if (button)
+        MoveWindow(button, cx - 31, 9, 20, 20, TRUE);
+    if (d && d->hGraphList)
+        MoveWindow(d->hGraphList, cx - 170, 29, 160, cy - 75, TRUE);
+    return 0;
+}
+
+// Until the plot is drawn the window shows its background only.
+LRESULT OnPaint(HWND hWnd, WPARAM, LPARAM)
+{
+    PAINTSTRUCT ps;
+    BeginPaint(hWnd, &ps);
+    EndPaint(hWnd, &ps);
+    return 0;
+}
+
+LRESULT OnGetModify(HWND hWnd, WPARAM, LPARAM)
+{
+    return GetDirtyFlag(hWnd);
+}
+
+LRESULT OnSetModify(HWND hWnd, WPARAM wParam, LPARAM)
+{
+    SetDirtyFlag(hWnd, static_cast<INT_PTR>(wParam));
+    return 1;
+}
+
+void ToggleGraphList(HWND hWnd)
+{
+    GraphData *d = GraphDataOf(hWnd);
+    LONG_PTR style = GetWindowLongPtrA(hWnd, GWL_STYLE);
+    HWND button = GetDlgItem(hWnd, kIdToggleButton);
+    bool show = (style & kGraphStyleGraphList) == 0;
+    SetWindowLongPtrA(hWnd, GWL_STYLE, show ? (style | kGraphStyleGraphList)
+                                            : (style & ~kGraphStyleGraphList));
+    if (d && d->hGraphList)
+        ShowWindow(d->hGraphList, show ? SW_SHOW : SW_HIDE);
+    if (button)
+        SetWindowTextA(button, show ? ">" : "<");
+    InvalidateGraphWindow(hWnd, d);
+}
+
+LRESULT OnCommand(HWND hWnd, WPARAM wParam, LPARAM)
+{
+    switch (LOWORD(wParam)) {
+    case kIdToggleButton:
+        ToggleGraphList(hWnd);
+        break;
+    case kCmdZoom:
+        _SetCursorMode(hWnd, kCursorModeZoom);
+        break;
+    case kCmdCursor:
+        _SetCursorMode(hWnd, kCursorModeCursor);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT OnRButtonUp(HWND hWnd, WPARAM, LPARAM lParam)
+{
+    GraphData *d = GraphDataOf(hWnd);
+    if (!d || !d->hPopupMenu)
+        return 0;
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ClientToScreen(hWnd, &pt);
+    TrackPopupMenu(d->hPopupMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hWnd, nullptr);
+    return 0;
+}
+
+struct MessageEntry {
+    UINT message;
+    LRESULT (*handler)(HWND, WPARAM, LPARAM);
+};
+
+const MessageEntry kGraphMessages[] = {
+    {WM_CREATE, OnCreate},
+    {WM_DESTROY, OnDestroy},
+    {WM_SIZE, OnSize},
+    {WM_PAINT, OnPaint},
+    {EM_GETMODIFY, OnGetModify},
+    {EM_SETMODIFY, OnSetModify},
+    {WM_COMMAND, OnCommand},
+    {WM_RBUTTONUP, OnRButtonUp},
+};
+
+}  // namespace
+
+GraphData *GraphDataOf(HWND hGraphWnd)
+{
+    return static_cast<GraphData *>(GetPropA(hGraphWnd, kPropGraphData));
+}
+
+GraphRecord *GraphAt(GraphData *pData, int index)
+{
+    if (!pData || index < 0 || index >= pData->nGraphs || index >= GRAPH_MAX_GRAPHS)
+        return nullptr;
+    return pData->pGraphs[index];
+}
+
+void InvalidateGraphWindow(HWND hGraphWnd, GraphData *pData)
+{
+    if (pData)
+        pData->bRedraw = 1;
+    InvalidateRect(hGraphWnd, nullptr, TRUE);
+}
+
+void SetDirtyFlag(HWND hGraphWnd, INT_PTR value)
+{
+    SetPropA(hGraphWnd, kPropDirty, reinterpret_cast<HANDLE>(value));
+}
+
+INT_PTR GetDirtyFlag(HWND hGraphWnd)
+{
+    return reinterpret_cast<INT_PTR>(GetPropA(hGraphWnd, kPropDirty));
+}
+
+void CheckCursorModeMenu(HMENU hMenu, int mode)
+{
+    if (!hMenu)
+        return;
+    bool zoom = mode == kCursorModeZoom;
+    CheckMenuItem(hMenu, kCmdZoom, MF_BYCOMMAND | (zoom ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(hMenu, kCmdCursor, MF_BYCOMMAND | (zoom ? MF_UNCHECKED : MF_CHECKED));
+}
+
+extern "C" VARNOK_API LRESULT CALLBACK GraphWndProc(HWND hWnd, UINT uMsg, WPARAM wParam,
+                                                    LPARAM lParam)
+{
+    for (const MessageEntry &e : kGraphMessages) {
+        if (e.message == uMsg)
+            return e.handler(hWnd, wParam, lParam);
+    }
+    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
+bool RegisterGraphWindowClass()
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
+    wc.lpfnWndProc = GraphWndProc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
+    wc.hInstance = g_hLibInstance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kGraphClassName;
+    return RegisterClassA(&wc) != 0;
+}
+
+void UnregisterGraphWindowClass()
+{
+    UnregisterClassA(kGraphClassName, g_hLibInstance);
+}

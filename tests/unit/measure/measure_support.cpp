@@ -1,0 +1,144 @@
+// measure_support.cpp - the recording dialog, link hand-over and harness.
+#include "measure_support.h"
+
+#include <gtest/gtest.h>
+
+#include "devicestream.h"
+
+void Recorder::SendCommand(std::uint8_t command)
+{
+    Note(command);
+    if (toDevice)
+        toDevice(command);
+}
+
+void Recorder::AppendSample(std::int16_t count)
+{
+    graph[graphEnd] = count;
+    if (++graphEnd == kMeasGraphSamples)
+        graphEnd = 0;
+    ++appended;
+}
+
+bool ModelPort::WriteBytes(const std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i)
+        recorder_.Note(data[i]);
+    line_.write(data, size);
+    return true;
+}
+
+bool ModelPort::ReadByte(std::uint8_t* byte)
+{
+    ++reads;
+    const int b = line_.readByte(kIdentReadTimeoutMs);
+    if (b < 0)
+        return false;
+    *byte = static_cast<std::uint8_t>(b);
+    return true;
+}
+
+void Link::Feed(MeasRun* run, const std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i) {
+        if (recorder_.pendingSkip > 0) {
+            --recorder_.pendingSkip;
+            continue;
+        }
+        pending_.push_back(data[i]);
+        if (pending_.size() == static_cast<std::size_t>(kBlockBytes)) {
+            blocks.push_back(pending_);
+            std::vector<std::uint8_t> block;
+            block.swap(pending_);
+            MeasRunBlock(run, block.data(), block.size());
+        }
+    }
+}
+
+StreamBuilder& StreamBuilder::Sample(int count, bool startRequest, bool redLit, bool greenLit)
+{
+    klvdevice::SampleStatus status;
+    status.startRequest = startRequest;
+    status.redLit = redLit;
+    status.greenLit = greenLit;
+    const klvdevice::Triplet t = klvdevice::encodeTriplet(count, status);
+    bytes.insert(bytes.end(), t.begin(), t.end());
+    return *this;
+}
+
+StreamBuilder& StreamBuilder::Samples(int n, int count, bool startRequest)
+{
+    for (int i = 0; i < n; ++i)
+        Sample(count, startRequest);
+    return *this;
+}
+
+StreamBuilder& StreamBuilder::Raw(std::initializer_list<std::uint8_t> raw)
+{
+    bytes.insert(bytes.end(), raw.begin(), raw.end());
+    return *this;
+}
+
+int DeviceCountFor(int rescaled, int fullScale)
+{
+    for (int k = 0; k <= 4095; ++k) {
+        if (RescaleCount(k, fullScale) == rescaled)
+            return k;
+    }
+    ADD_FAILURE() << "no device count rescales to " << rescaled;
+    return 0;
+}
+
+SimHarness::SimHarness(const std::string& scenarioText)
+    : device(klvdevice::parseScenario(scenarioText, "test")), line(&device), port(line, recorder),
+      link(recorder)
+{
+    descr = AllocMessDescr();
+    MeasRunInit(&run);
+    recorder.toDevice = [this](std::uint8_t b) { line.write(&b, 1); };
+}
+
+SimHarness::~SimHarness()
+{
+    FreeMessDescr(descr);
+}
+
+bool SimHarness::Start(int measMode)
+{
+    recorder.port = &port;
+    const bool started = MeasRunStart(&run, measMode, descr, &recorder, "COM1", date);
+    nextTickUs_ = line.nowUs() + kTimerPeriodMs * 1000ull;
+    return started;
+}
+
+void SimHarness::Step()
+{
+    if (line.nowUs() >= nextTickUs_) {
+        nextTickUs_ += kTimerPeriodMs * 1000ull;
+        ++ticks;
+        MeasRunTimerTick(&run);
+        return;
+    }
+    std::uint8_t buffer[64];
+    std::size_t got = line.readWaiting(buffer, sizeof(buffer));
+    if (got == 0) {
+        const std::uint64_t untilTick = nextTickUs_ - line.nowUs();
+        line.sleepUs(untilTick < klvdevice::kSamplePeriodUs ? untilTick : klvdevice::kSamplePeriodUs);
+        got = line.readWaiting(buffer, sizeof(buffer));
+    }
+    link.Feed(&run, buffer, got);
+}
+
+bool SimHarness::RunUntil(const std::function<bool()>& pred, double maxSeconds)
+{
+    const std::uint64_t limit = line.nowUs() + static_cast<std::uint64_t>(maxSeconds * 1e6);
+    while (!pred() && !MeasRunEnded(&run) && line.nowUs() < limit)
+        Step();
+    return pred();
+}
+
+void SimHarness::RunFor(double seconds)
+{
+    const std::uint64_t until = line.nowUs() + static_cast<std::uint64_t>(seconds * 1e6);
+    RunUntil([&] { return line.nowUs() >= until; }, seconds + 1.0);
+}

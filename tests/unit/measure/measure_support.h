@@ -1,0 +1,158 @@
+// measure_support.h - a recording stand-in for the measurement dialog, the
+// serial link's block hand-over, and the device model wired to the run.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device_model.h"
+#include "measrun.h"
+#include "messdescr.h"
+
+// Everything the run does, kept for inspection.
+class Recorder : public MeasOutput {
+public:
+    // The port the run gets from OpenLink (null: the port cannot be opened).
+    MeasPort* port = nullptr;
+
+    // Every byte the run sent to the device, commands and direct writes, in order.
+    std::vector<std::uint8_t> wire;
+    std::vector<std::string> statusTexts;
+    std::vector<std::string> valueTexts;      // one per handled block
+    std::vector<std::string> sensorLines;
+    std::vector<int> shifts;                  // _ShiftCounter arguments
+    std::vector<int> questions;               // string ids asked
+    std::vector<std::pair<int, std::string>> errors;
+    std::vector<std::pair<int, int>> graphEnds;   // (samples, appended so far)
+    std::vector<int> graphStyles;             // nXLines of each style call
+    MeasGraphSpec graphSpec{};
+    int graphsAdded = 0;
+    int repaints = 0;
+    int openLinkCalls = 0;
+    int enableLinkCalls = 0;
+    int closeLinkCalls = 0;
+    int priorityRaised = 0;
+    int priorityRestored = 0;
+    int timerStarts = 0;
+    int timerStops = 0;
+    int testModePrepared = 0;
+    int closeDialogCalls = 0;
+    bool dialogResult = false;
+    bool repeatEnabled = false;
+    bool redLit = false;
+    bool greenLit = false;
+    int lampUpdates = 0;
+    std::vector<std::int16_t> graph = std::vector<std::int16_t>(kMeasGraphSamples, 0);
+    int graphEnd = 0;
+    long appended = 0;
+
+    // Answers the questions; may feed blocks meanwhile, as a modal box does.
+    std::function<bool(int stringId)> onAsk = [](int) { return false; };
+
+    // Where _SendCommand's bytes go (the device), if anywhere.
+    std::function<void(std::uint8_t)> toDevice;
+
+    // The link's skip count, set by ShiftCounter and used by Link.
+    int pendingSkip = 0;
+
+    MeasPort* OpenLink(const char*) override { ++openLinkCalls; return port; }
+    void EnableLink() override { ++enableLinkCalls; }
+    void CloseLink() override { ++closeLinkCalls; }
+    void SendCommand(std::uint8_t command) override;
+    void ShiftCounter(int count) override { shifts.push_back(count); pendingSkip = count; }
+    void RaisePriority() override { ++priorityRaised; }
+    void RestorePriority() override { ++priorityRestored; }
+    void StartTimer(unsigned) override { ++timerStarts; }
+    void StopTimer() override { ++timerStops; }
+    void AddGraph(const MeasGraphSpec& spec) override { graphSpec = spec; ++graphsAdded; }
+    void SetGraphStyle(int, int nXLines, int, double, double) override { graphStyles.push_back(nXLines); }
+    void AppendSample(std::int16_t count) override;
+    void SetGraphEnd(int samples) override { graphEnd = samples; graphEnds.push_back({samples, static_cast<int>(appended)}); }
+    std::int16_t* GraphSamples() override { return graph.data(); }
+    void RepaintGraph() override { ++repaints; }
+    void SetStatusText(const char* text) override { statusTexts.push_back(text); }
+    void SetValueText(const char* text) override { valueTexts.push_back(text); }
+    void SetSensorLine(const char* text) override { sensorLines.push_back(text); }
+    void ShowLamps(bool red, bool green) override { redLit = red; greenLit = green; ++lampUpdates; }
+    void EnableRepeatButton(bool enable) override { repeatEnabled = enable; }
+    void PrepareTestMode() override { ++testModePrepared; }
+    bool AskYesNo(int stringId) override { questions.push_back(stringId); return onAsk(stringId); }
+    void ShowError(int stringId, const char* arg) override { errors.push_back({stringId, arg ? arg : ""}); }
+    void CloseDialog(bool result) override { ++closeDialogCalls; dialogResult = result; }
+
+    void Note(std::uint8_t byte) { wire.push_back(byte); }
+};
+
+// A port on the model's virtual serial line that logs its writes into the
+// recorder's wire log.
+class ModelPort : public MeasPort {
+public:
+    ModelPort(klvdevice::VirtualSerialPort& line, Recorder& recorder) : line_(line), recorder_(recorder) {}
+    bool WriteBytes(const std::uint8_t* data, std::size_t size) override;
+    bool ReadByte(std::uint8_t* byte) override;
+    void PurgeAndClear() override { ++purges; line_.purge(); }
+    void Sleep(unsigned ms) override { line_.sleepMs(ms); }
+    int purges = 0;
+    int reads = 0;
+
+private:
+    klvdevice::VirtualSerialPort& line_;
+    Recorder& recorder_;
+};
+
+// The receive thread's hand-over: skipped bytes after _ShiftCounter are
+// thrown away, the rest is delivered in blocks of 192.
+class Link {
+public:
+    explicit Link(Recorder& recorder) : recorder_(recorder) {}
+    void Feed(MeasRun* run, const std::uint8_t* data, std::size_t size);
+    void Feed(MeasRun* run, const std::vector<std::uint8_t>& data) { Feed(run, data.data(), data.size()); }
+    std::vector<std::vector<std::uint8_t>> blocks;   // every block delivered
+
+private:
+    Recorder& recorder_;
+    std::vector<std::uint8_t> pending_;
+};
+
+// Triplets made with the device model's encoder.
+struct StreamBuilder {
+    std::vector<std::uint8_t> bytes;
+    StreamBuilder& Sample(int count, bool startRequest = false, bool redLit = false, bool greenLit = false);
+    StreamBuilder& Samples(int n, int count, bool startRequest = false);
+    StreamBuilder& Raw(std::initializer_list<std::uint8_t> raw);
+};
+
+// A device count whose rescaled value is exactly `rescaled` (fails the test if none).
+int DeviceCountFor(int rescaled, int fullScale);
+
+// The device model playing a scenario, connected to a run through a virtual
+// serial line, the link's hand-over and a 500 ms timer on the virtual clock.
+class SimHarness {
+public:
+    explicit SimHarness(const std::string& scenarioText);
+    ~SimHarness();
+
+    bool Start(int measMode = kMeasModeSeries);
+    // Runs the device and the run until pred() holds, the run ended, or
+    // maxSeconds of virtual time passed. Returns pred()'s final value.
+    bool RunUntil(const std::function<bool()>& pred, double maxSeconds = 120.0);
+    // Lets the virtual time run (with blocks and ticks).
+    void RunFor(double seconds);
+
+    klvdevice::DeviceModel device;
+    klvdevice::VirtualSerialPort line;
+    Recorder recorder;
+    ModelPort port;
+    Link link;
+    MeasRun run{};
+    MessDescr* descr = nullptr;
+    MeasDate date{7, 12, 2026};
+    int ticks = 0;
+
+private:
+    void Step();
+    std::uint64_t nextTickUs_ = 0;
+};

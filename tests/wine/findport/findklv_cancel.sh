@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Cancel during the timed phase: one more full scan, then the failure question.
+# COM2 holds a device that is never accepted (0xFF in byte 21), so every scan
+# probes it three times with 11 reads each and takes a measurable time.
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/findklv_lib.sh"
+
+start_findklv
+inspect layout >/dev/null || fail "no progress window"
+sleep 1
+inspect cancel || fail "could not press Cancel"
+cancelled=$(( $(now_ms) - START_MS ))
+inspect wait-gone 15000 || fail "the progress window did not close after Cancel"
+inspect failure-box 15000 || fail "no failure question after Cancel"
+shown=$(( $(now_ms) - START_MS ))
+echo "Cancel at $cancelled ms, question at $shown ms"
+[ "$shown" -lt 20000 ] || fail "Cancel did not end the timed phase"
+# The simulator saw complete scans only: 3 passes x 11 reads each, at least
+# the first scan and the final one.
+reads=$(identification_reads COM2)
+echo "COM2: $reads identification reads"
+[ $((reads % 33)) = 0 ] || fail "$reads reads are not whole scans of 33"
+[ "$reads" -ge 66 ] || fail "only $reads reads: the scan after Cancel is missing"
+inspect answer no || fail "could not answer No"
+finish_findklv 10
+[ "$FINDKLV_RC" = 1 ] || fail "exit code $FINDKLV_RC, expected 1"
+check_nothing_stored
+echo "PASS"

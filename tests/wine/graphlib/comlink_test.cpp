@@ -1,0 +1,349 @@
+// The serial link of varnok.dll against a raw pty peer on COM1 (see
+// ptypeer.cpp): blocks by WM_COMDATA, re-alignment, suspension, closing in
+// every state the measurement program can close it in, port failures, and the
+// debug output window.
+//   graphlib_comlink_test.exe [snapshot directory]
+#include "varnok.h"
+
+#include "stream_pattern.h"
+#include "wintest.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const char kDefinition[] = "baud=19200 parity=N data=8 stop=1";
+constexpr int kBufferSize = 15360;
+constexpr int kBlockSize = 192;
+constexpr int kCloseRepeats = 25;
+
+struct Receiver {
+    HWND hwnd = nullptr;
+    std::vector<std::vector<uint8_t>> blocks;
+    std::vector<const uint8_t *> addresses;
+    std::vector<WPARAM> sizes;
+    std::function<void(size_t index, const uint8_t *block)> onBlock;
+
+    void Reset()
+    {
+        blocks.clear();
+        addresses.clear();
+        sizes.clear();
+        onBlock = nullptr;
+    }
+};
+
+Receiver g_rx;
+std::string g_snapshotDir;
+
+LRESULT CALLBACK ReceiverProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMDATA) {
+        const uint8_t *p = reinterpret_cast<const uint8_t *>(lParam);
+        g_rx.sizes.push_back(wParam);
+        g_rx.addresses.push_back(p);
+        g_rx.blocks.emplace_back(p, p + wParam);
+        if (g_rx.onBlock)
+            g_rx.onBlock(g_rx.blocks.size() - 1, p);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+HWND CreateReceiverWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ReceiverProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ComLinkTestReceiver";
+    RegisterClassA(&wc);
+    return CreateWindowA(wc.lpszClassName, "receiver", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                         nullptr, wc.hInstance, nullptr);
+}
+
+// Opens COM1 and, while the thread is still suspended, silences the peer and
+// drops whatever an earlier stream left in the line.
+HANDLE OpenLink(int debug = 0)
+{
+    g_rx.Reset();
+    HANDLE port = _InitCom(g_rx.hwnd, "COM1", kDefinition, kBufferSize, debug, kBlockSize);
+    if (!port)
+        return nullptr;
+    BYTE stop = kPeerStop;
+    DWORD written = 0;
+    WriteFile(port, &stop, 1, &written, nullptr);
+    Sleep(30);
+    PurgeComm(port, PURGE_TXCLEAR | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_RXABORT);
+    return port;
+}
+
+void StartStream()
+{
+    _EnableCOMThread();
+    _SendCommand(kPeerStart);
+}
+
+bool WaitBlocks(size_t n, DWORD timeoutMs = 10000)
+{
+    return PumpUntil([n] { return g_rx.blocks.size() >= n; }, timeoutMs);
+}
+
+std::vector<uint8_t> Expected(uint32_t streamPos)
+{
+    std::vector<uint8_t> v(kBlockSize);
+    for (int i = 0; i < kBlockSize; ++i)
+        v[i] = StreamByte(streamPos + i);
+    return v;
+}
+
+// First block index whose bytes differ from the stream at the given
+// positions, or -1.
+int FirstWrongBlock(const std::vector<uint32_t> &positions)
+{
+    for (size_t k = 0; k < positions.size() && k < g_rx.blocks.size(); ++k) {
+        if (g_rx.blocks[k] != Expected(positions[k]))
+            return static_cast<int>(k);
+    }
+    return -1;
+}
+
+void BlocksArriveInOrderWithTheBytesSent()
+{
+    HANDLE port = OpenLink();
+    CHECK(port != nullptr);
+    if (!port)
+        return;
+    CHECK_EQ(_EnableCOMThread(), 1u);  // created suspended
+    CHECK(_SendCommand(0x100 | kPeerStart) != 0);  // only the low byte goes out
+    const size_t n = 100;  // more than the 80 blocks of the buffer: crosses the wrap
+    CHECK(WaitBlocks(n));
+    _CloseCom();
+    CHECK(g_rx.blocks.size() >= n);
+    std::vector<uint32_t> positions;
+    for (size_t k = 0; k < n; ++k)
+        positions.push_back(static_cast<uint32_t>(k * kBlockSize));
+    CHECK_EQ(FirstWrongBlock(positions), -1);
+    for (size_t k = 0; k < std::min(n, g_rx.blocks.size()); ++k) {
+        CHECK_EQ(g_rx.sizes[k], static_cast<WPARAM>(kBlockSize));
+        // Each block lies at its place in the buffer; block 80 is at the start again.
+        CHECK_EQ(g_rx.addresses[k] - g_rx.addresses[0], static_cast<long long>((k % 80) * kBlockSize));
+    }
+}
+
+void ShiftFromTheHandlerRealignsTheNextBlock()
+{
+    if (!OpenLink())
+        { CHECK(!"COM1 could not be opened"); return; }
+    g_rx.onBlock = [](size_t k, const uint8_t *) {
+        if (k == 2)
+            CHECK_EQ(_ShiftCounter(5), 5);
+        if (k == 5) {  // only the last count before the next read counts
+            _ShiftCounter(4);
+            _ShiftCounter(1);
+        }
+        if (k == 7)
+            _ShiftCounter(0);
+    };
+    StartStream();
+    CHECK(WaitBlocks(10));
+    _CloseCom();
+    std::vector<uint32_t> positions;
+    uint32_t pos = 0;
+    for (size_t k = 0; k < 10; ++k) {
+        positions.push_back(pos);
+        pos += kBlockSize + (k == 2 ? 5 : 0) + (k == 5 ? 1 : 0);
+    }
+    CHECK_EQ(FirstWrongBlock(positions), -1);
+}
+
+// Nothing is delivered once _CloseCom has returned, and the port is free.
+void CheckClosedForGood(size_t blocksAtClose)
+{
+    PumpFor(120);
+    CHECK_EQ(g_rx.blocks.size(), blocksAtClose);
+}
+
+void CloseFromTheUserInterfaceWhileStreaming()
+{
+    DWORD longest = 0;
+    for (int i = 0; i < kCloseRepeats; ++i) {
+        if (!OpenLink())
+            { CHECK(!"COM1 could not be opened again"); return; }
+        StartStream();
+        CHECK(WaitBlocks(2 + i % 3));
+        DWORD t0 = GetTickCount();
+        _CloseCom();
+        longest = std::max(longest, GetTickCount() - t0);
+        CheckClosedForGood(g_rx.blocks.size());
+    }
+    std::printf("  longest _CloseCom from the user interface: %lu ms\n", longest);
+}
+
+void CloseFromInsideTheHandler()
+{
+    DWORD longest = 0;
+    for (int i = 0; i < kCloseRepeats; ++i) {
+        if (!OpenLink())
+            { CHECK(!"COM1 could not be opened again"); return; }
+        bool closed = false;
+        g_rx.onBlock = [&](size_t k, const uint8_t *block) {
+            if (k != 2)
+                return;
+            DWORD t0 = GetTickCount();
+            _CloseCom();
+            longest = std::max(longest, GetTickCount() - t0);
+            closed = true;
+            // The block stays readable until the handler returns.
+            CHECK(block[0] == StreamByte(2 * kBlockSize));
+        };
+        StartStream();
+        CHECK(PumpUntil([&] { return closed; }, 10000));
+        CheckClosedForGood(3);
+    }
+    std::printf("  longest _CloseCom inside WM_COMDATA: %lu ms\n", longest);
+}
+
+void CloseASuspendedThread()
+{
+    for (int i = 0; i < 10; ++i) {
+        // never enabled
+        if (!OpenLink())
+            { CHECK(!"COM1 could not be opened again"); return; }
+        _CloseCom();
+        // enabled, streaming, then suspended once or twice
+        if (!OpenLink())
+            { CHECK(!"COM1 could not be opened again"); return; }
+        StartStream();
+        CHECK(WaitBlocks(2));
+        CHECK_EQ(_DisableCOMThread(), 0u);
+        if (i % 2)
+            CHECK_EQ(_DisableCOMThread(), 1u);
+        size_t atClose = g_rx.blocks.size();
+        _CloseCom();
+        // A block that was already being sent may still arrive inside _CloseCom.
+        CHECK(g_rx.blocks.size() <= atClose + 1);
+        CheckClosedForGood(g_rx.blocks.size());
+    }
+}
+
+void DisableThenEnableGoesOnDelivering()
+{
+    if (!OpenLink())
+        { CHECK(!"COM1 could not be opened"); return; }
+    StartStream();
+    CHECK(WaitBlocks(3));
+    CHECK_EQ(_DisableCOMThread(), 0u);
+    PumpFor(50);  // a block already on its way is handled
+    size_t atSuspend = g_rx.blocks.size();
+    PumpFor(300);
+    CHECK_EQ(g_rx.blocks.size(), atSuspend);
+    CHECK_EQ(_EnableCOMThread(), 1u);
+    CHECK(WaitBlocks(atSuspend + 3));
+    _CloseCom();
+    for (WPARAM s : g_rx.sizes)
+        CHECK_EQ(s, static_cast<WPARAM>(kBlockSize));
+}
+
+void MissingOrBusyPortGivesNull()
+{
+    CHECK(_InitCom(g_rx.hwnd, "COM7", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
+    _CloseCom();
+    _CloseCom();
+    CHECK(_InitCom(g_rx.hwnd, "COM99", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
+    _CloseCom();
+    CHECK_EQ(_SendCommand('S'), 0);
+    CHECK_EQ(_EnableCOMThread(), static_cast<DWORD>(-1));
+
+    HANDLE busy = CreateFileA("\\\\.\\COM1", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    CHECK(busy != INVALID_HANDLE_VALUE);
+    CHECK(_InitCom(g_rx.hwnd, "COM1", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
+    _CloseCom();
+    if (busy != INVALID_HANDLE_VALUE)
+        CloseHandle(busy);
+
+    // Block sizes that leave no whole block in the buffer are refused.
+    CHECK(_InitCom(g_rx.hwnd, "COM1", kDefinition, 100, 0, kBlockSize) == nullptr);
+    CHECK(_InitCom(g_rx.hwnd, "COM1", kDefinition, kBufferSize, 0, 0) == nullptr);
+    // ... and the port works afterwards.
+    CHECK(OpenLink() != nullptr);
+    _CloseCom();
+}
+
+std::string HexDump(const std::vector<uint8_t> &bytes)
+{
+    std::string s;
+    char b[4];
+    for (uint8_t v : bytes) {
+        wsprintfA(b, "%02x ", v);
+        s += b;
+    }
+    return s;
+}
+
+void DebugWindowShowsEveryBlock()
+{
+    if (!OpenLink(1))
+        { CHECK(!"COM1 could not be opened"); return; }
+    std::string title = std::string("Debug Output: COM1 ") + kDefinition;
+    HWND dlg = FindWindowA(nullptr, title.c_str());
+    CHECK(dlg != nullptr);
+    if (!dlg) {
+        _CloseCom();
+        return;
+    }
+    CHECK(IsWindowVisible(dlg));
+    CHECK(GetDlgItem(dlg, 200) != nullptr);
+    std::vector<std::string> texts;
+    g_rx.onBlock = [&](size_t, const uint8_t *) {
+        char text[1100] = "";
+        GetDlgItemTextA(dlg, 200, text, sizeof text);
+        texts.push_back(text);
+    };
+    StartStream();
+    CHECK(WaitBlocks(5));
+    g_rx.onBlock = nullptr;
+    PumpFor(100);
+    if (!g_snapshotDir.empty())
+        SaveWindowSnapshot(dlg, g_snapshotDir + "/graphlib_debugout.bmp");
+    _CloseCom();
+    CHECK(!IsWindow(dlg));
+    for (size_t k = 0; k < 5 && k < texts.size(); ++k) {
+        const std::string &t = texts[k];
+        char head[120];
+        wsprintfA(head, "MinData: 192 dRead: 01 dBuffPos: %04d MessageDist: 192 \r\n",
+                  static_cast<int>((k + 1) * kBlockSize));
+        CHECK_STR(t.substr(0, std::strlen(head)), head);
+        size_t data = t.find(" ms\r\nData:\r\n");
+        CHECK(data != std::string::npos);
+        if (data == std::string::npos)
+            continue;
+        std::string dump = t.substr(data + std::strlen(" ms\r\nData:\r\n"));
+        CHECK_EQ(dump.size(), 576u);
+        CHECK_STR(dump, HexDump(g_rx.blocks[k]));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1)
+        g_snapshotDir = argv[1];
+    g_rx.hwnd = CreateReceiverWindow();
+    if (!g_rx.hwnd) {
+        std::printf("FAILED: no receiver window\n");
+        return 1;
+    }
+    RunCase("BlocksArriveInOrderWithTheBytesSent", BlocksArriveInOrderWithTheBytesSent);
+    RunCase("ShiftFromTheHandlerRealignsTheNextBlock", ShiftFromTheHandlerRealignsTheNextBlock);
+    RunCase("CloseFromTheUserInterfaceWhileStreaming", CloseFromTheUserInterfaceWhileStreaming);
+    RunCase("CloseFromInsideTheHandler", CloseFromInsideTheHandler);
+    RunCase("CloseASuspendedThread", CloseASuspendedThread);
+    RunCase("DisableThenEnableGoesOnDelivering", DisableThenEnableGoesOnDelivering);
+    RunCase("MissingOrBusyPortGivesNull", MissingOrBusyPortGivesNull);
+    RunCase("DebugWindowShowsEveryBlock", DebugWindowShowsEveryBlock);
+    DestroyWindow(g_rx.hwnd);
+    return Summary();
+}

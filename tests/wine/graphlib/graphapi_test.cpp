@@ -1,0 +1,566 @@
+// The graph API of varnok.dll on real graph windows: the window's block,
+// children and menu at creation, graphs and their list items, the boundaries
+// of the calls, live drawing, and the release of everything on destroy.
+//   graphlib_graphapi_test.exe [snapshot directory]
+#include "varnok.h"
+
+#include "wintest.h"
+
+#include <psapi.h>
+
+#include <vector>
+
+namespace {
+
+constexpr LONG kListStyle = 0x0010;
+std::string g_snapshotDir;
+
+HWND CreateGraphWindow(bool withList, const char *title = "Graph Test")
+{
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | (withList ? kListStyle : 0);
+    return CreateWindowExA(0, "GraphWindow", title, style, 20, 20, 640, 420, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+struct TreeItem {
+    std::string text;
+    int image = -1;
+    LPARAM data = -1;
+    UINT state = 0;
+};
+
+TreeItem ReadItem(HWND tree, HTREEITEM item)
+{
+    char text[100] = "";
+    TVITEMA it = {};
+    it.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE;
+    it.hItem = item;
+    it.pszText = text;
+    it.cchTextMax = sizeof text;
+    it.stateMask = TVIS_EXPANDED;
+    TreeItem r;
+    if (SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) {
+        r.text = text;
+        r.image = it.iImage;
+        r.data = it.lParam;
+        r.state = it.state;
+    }
+    return r;
+}
+
+HTREEITEM Next(HWND tree, UINT code, HTREEITEM from)
+{
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(from)));
+}
+
+std::string MenuText(HMENU menu, UINT id)
+{
+    char text[64] = "";
+    GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
+bool MenuChecked(HMENU menu, UINT id)
+{
+    return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+int AddKraft(HWND w, const char *name = "Kraft", int32_t size = 3750)
+{
+    return _AddGraph(w, name, "N", 0.0, 300.0, 0, 4095, 0.0016, size);
+}
+
+void CreationBuildsBlockListButtonAndMenu()
+{
+    HWND w = CreateGraphWindow(true);
+    CHECK(w != nullptr);
+    GraphData *d = _GetDataPtr(w);
+    CHECK(d != nullptr);
+    if (!d)
+        return;
+    CHECK_EQ(d->nMaxBit, 4095);
+    CHECK_EQ(d->nMinBit, 0);
+    CHECK_EQ(d->nZoomMinBit, 0);
+    CHECK_EQ(d->nZoomMaxBit, 4095);
+    CHECK(d->dTimeMin == 0.0 && d->dZoomTimeMin == 0.0);
+    CHECK(d->dTimeMax == 1.0e8 && d->dZoomTimeMax == 1.0e8);
+    CHECK(d->dMaxValue == 4095.0 && d->dMinValue == 0.0 && d->dSpare == 100.0);
+    CHECK_EQ(d->nXLines, 5u);
+    CHECK_EQ(d->nYLines, 10u);
+    CHECK_EQ(d->nSpare1[0], 1);
+    CHECK_EQ(d->nSpare1[1], 1);
+    CHECK_EQ(d->bPaintEnabled, 1);
+    CHECK_EQ(d->nTimeFormat, 1);
+    CHECK_EQ(d->nGraphs, 0);
+    CHECK_EQ(d->nCursorMode, 1);
+    CHECK_EQ(d->nShown[0], 0);
+    CHECK_EQ(d->szNotes[0], 0);
+    CHECK(GetPropA(w, "GraphData") == d);
+    CHECK(GetPropA(w, "BITMAP") == nullptr);
+    CHECK_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 0);
+    CHECK(GetFocus() == w);
+
+    HWND tree = d->hGraphList;
+    CHECK(tree != nullptr && GetParent(tree) == w);
+    CHECK(GetDlgItem(w, 10) == tree);
+    char text[64] = "";
+    GetClassNameA(tree, text, sizeof text);
+    CHECK_STR(text, "SysTreeView32");
+    GetWindowTextA(tree, text, sizeof text);
+    CHECK_STR(text, "Graph-Objekte");
+    CHECK(IsWindowVisible(tree));
+    CHECK(GetWindowLongA(tree, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    LONG ts = GetWindowLongA(tree, GWL_STYLE);
+    CHECK((ts & (TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+                 TVS_DISABLEDRAGDROP | WS_BORDER)) ==
+          (TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+           TVS_DISABLEDRAGDROP | WS_BORDER));
+
+    // The six readout items with their pictures, texts and properties.
+    CHECK_EQ(SendMessageA(tree, TVM_GETCOUNT, 0, 0), 6);
+    HTREEITEM cursor = Next(tree, TVGN_ROOT, nullptr);
+    CHECK(cursor == GetPropA(tree, "Cursor"));
+    TreeItem c = ReadItem(tree, cursor);
+    CHECK_STR(c.text, "0:00:00");
+    CHECK_EQ(c.image, 6);
+    CHECK_EQ(c.data, 0);
+    const char *props[] = {"Dist", "Curs1", "Curs2", "Curs3", "Curs4"};
+    const int images[] = {13, 9, 10, 11, 12};
+    const char *texts[] = {"0:00:00", "-", "-", "-", "-"};
+    HTREEITEM child = Next(tree, TVGN_CHILD, cursor);
+    for (int i = 0; i < 5; ++i) {
+        CHECK(child != nullptr && child == GetPropA(tree, props[i]));
+        TreeItem r = ReadItem(tree, child);
+        CHECK_STR(r.text, texts[i]);
+        CHECK_EQ(r.image, images[i]);
+        CHECK_EQ(r.data, 0);
+        child = Next(tree, TVGN_NEXT, child);
+    }
+    HIMAGELIST images14 = reinterpret_cast<HIMAGELIST>(
+        SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    CHECK(images14 != nullptr);
+    CHECK_EQ(ImageList_GetImageCount(images14), 14);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images14, &cx, &cy);
+    CHECK_EQ(cx, 19);
+
+    HWND button = GetDlgItem(w, 100);
+    CHECK(button != nullptr);
+    GetWindowTextA(button, text, sizeof text);
+    CHECK_STR(text, ">");
+    CHECK(IsWindowVisible(button));
+    RECT rc, bc;
+    GetClientRect(w, &rc);
+    GetWindowRect(button, &bc);
+    MapWindowPoints(nullptr, w, reinterpret_cast<POINT *>(&bc), 2);
+    CHECK_EQ(bc.left, rc.right - 31);
+    CHECK_EQ(bc.top, 9);
+    RECT lc;
+    GetWindowRect(tree, &lc);
+    MapWindowPoints(nullptr, w, reinterpret_cast<POINT *>(&lc), 2);
+    CHECK_EQ(lc.left, rc.right - 170);
+    CHECK_EQ(lc.top, 29);
+    CHECK_EQ(lc.bottom - lc.top, rc.bottom - 75);
+
+    HMENU menu = d->hPopupMenu;
+    CHECK(IsMenu(menu));
+    CHECK_EQ(GetMenuItemCount(menu), 4);
+    CHECK_STR(MenuText(menu, 1001), "Zoom");
+    CHECK_STR(MenuText(menu, 1002), "Cursor");
+    CHECK_STR(MenuText(menu, 1003), "Einstellungen...");
+    CHECK(GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR);
+    CHECK(MenuChecked(menu, 1001));
+    CHECK(!MenuChecked(menu, 1002));
+    DestroyWindow(w);
+
+    // Without the list style, list and button stay hidden.
+    w = CreateGraphWindow(false);
+    d = _GetDataPtr(w);
+    CHECK(d && !IsWindowVisible(d->hGraphList));
+    CHECK(!IsWindowVisible(GetDlgItem(w, 100)));
+    DestroyWindow(w);
+    CHECK(_GetDataPtr(w) == nullptr);
+}
+
+void GetDataPtrOfAnotherWindowIsNull()
+{
+    HWND other = CreateWindowA("STATIC", "x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CHECK(_GetDataPtr(other) == nullptr);
+    CHECK(_GetGraphDataPtr(other, 0) == nullptr);
+    CHECK_EQ(_AddGraph(other, "a", "b", 0, 1, 0, 1, 1, 10), 0);
+    DestroyWindow(other);
+}
+
+void FirstGraphSetsScalingAndSlot()
+{
+    HWND w = CreateGraphWindow(true);
+    GraphData *d = _GetDataPtr(w);
+    CHECK_EQ(_AddGraph(w, "Kraft", "N", 10.0, 500.0, -5, 2047, 0.0016, 3750), 1);
+    CHECK_EQ(d->nGraphs, 1);
+    CHECK_EQ(d->nShown[0], 1);
+    CHECK(d->dMinValue == 10.0 && d->dMaxValue == 500.0);
+    CHECK_EQ(d->nMaxBit, 2047);
+    CHECK_EQ(d->nMinBit, -5);
+    GraphRecord *g = d->pGraphs[0];
+    CHECK(g && g->pData == _GetGraphDataPtr(w, 0));
+    CHECK_EQ(g->nSize, 3750);
+    CHECK_EQ(g->nBuffEnd, 0u);
+    CHECK(g->dTimeBase == 0.0016);
+    CHECK_STR(g->szName, "Kraft");
+    CHECK_STR(g->szUnit, "N");
+    bool zero = true;
+    for (int i = 0; i < 3750; ++i)
+        zero = zero && g->pData[i] == 0;
+    CHECK(zero);
+
+    CHECK_EQ(_AddGraph(w, "Zweite", "V", -10.0, 10.0, -2048, 2047, 0.001, 100), 1);
+    CHECK(d->dMinValue == 10.0 && d->dMaxValue == 500.0);
+    CHECK_EQ(d->nMaxBit, 2047);
+    CHECK_EQ(d->nMinBit, -5);
+    CHECK_EQ(d->nShown[0], 1);
+    CHECK_EQ(d->nShown[1], 0);
+    CHECK_EQ(_AddGraph(w, "Dritte", "V", -10.0, 10.0, -2048, 2047, 0.001, 100), 1);
+
+    // List: the first graph at the top with picture 0, the later ones after
+    // the one added last with picture 4; item data = graph number.
+    HWND tree = d->hGraphList;
+    HTREEITEM top = Next(tree, TVGN_ROOT, nullptr);
+    CHECK(top == d->pGraphs[0]->hItem);
+    TreeItem t = ReadItem(tree, top);
+    CHECK_STR(t.text, "Kraft");
+    CHECK_EQ(t.image, 0);
+    CHECK_EQ(t.data, 1);
+    HTREEITEM second = Next(tree, TVGN_NEXT, top);
+    CHECK(second == d->pGraphs[1]->hItem);
+    t = ReadItem(tree, second);
+    CHECK_STR(t.text, "Zweite");
+    CHECK_EQ(t.image, 4);
+    CHECK_EQ(t.data, 2);
+    HTREEITEM third = Next(tree, TVGN_NEXT, second);
+    CHECK(third == d->pGraphs[2]->hItem);
+    CHECK_EQ(ReadItem(tree, third).data, 3);
+    CHECK(GetPropA(tree, "LAST") == third);
+    CHECK(Next(tree, TVGN_NEXT, third) == GetPropA(tree, "Cursor"));
+
+    // Information texts below a graph, expanded or collapsed on request.
+    CHECK_EQ(_AddInfoString(w, "Max 123 N", 1, 1), 1);
+    HTREEITEM info = Next(tree, TVGN_CHILD, second);
+    t = ReadItem(tree, info);
+    CHECK_STR(t.text, "Max 123 N");
+    CHECK_EQ(t.image, 5);
+    CHECK_EQ(t.data, 0);
+    CHECK(ReadItem(tree, second).state & TVIS_EXPANDED);
+    CHECK_EQ(_AddInfoString(w, "Zweite Info", 1, 0), 1);
+    CHECK(Next(tree, TVGN_NEXT, info) != nullptr);
+    CHECK(!(ReadItem(tree, second).state & TVIS_EXPANDED));
+    CHECK_EQ(_AddInfoString(w, "x", 3, 1), 0);
+    CHECK_EQ(_AddInfoString(w, "x", -1, 1), 0);
+    _AddInfoString(w, "Peak", 0, 1);
+
+    PumpFor(200);
+    if (!g_snapshotDir.empty())
+        SaveWindowSnapshot(w, g_snapshotDir + "/graphlib_graphwindow.bmp");
+    DestroyWindow(w);
+
+    // A window without the list gives its graphs no items.
+    w = CreateGraphWindow(false);
+    d = _GetDataPtr(w);
+    AddKraft(w);
+    CHECK(d->pGraphs[0]->hItem == nullptr);
+    CHECK_EQ(SendMessageA(d->hGraphList, TVM_GETCOUNT, 0, 0), 6);
+    CHECK_EQ(_AddInfoString(w, "nowhere", 0, 1), 0);
+    DestroyWindow(w);
+}
+
+void LongNamesAreCutTo29Characters()
+{
+    HWND w = CreateGraphWindow(true);
+    char name[] = "0123456789ABCDEFGHIJ0123456789abcdefghij";  // 40 characters
+    CHECK_EQ(AddKraft(w, name), 1);
+    GraphData *d = _GetDataPtr(w);
+    CHECK_STR(d->pGraphs[0]->szName, "0123456789ABCDEFGHIJ012345678");
+    CHECK_STR(name, "0123456789ABCDEFGHIJ0123456789abcdefghij");  // the caller's text is kept
+    CHECK_STR(ReadItem(d->hGraphList, d->pGraphs[0]->hItem).text, "0123456789ABCDEFGHIJ012345678");
+    CHECK_EQ(_AddGraph(w, "Lang", "Newtonmeter", 0, 1, 0, 1, 1, 10), 1);
+    CHECK_STR(d->pGraphs[1]->szUnit, "Newtonmet");
+    DestroyWindow(w);
+}
+
+void The1025thGraphIsRefused()
+{
+    HWND w = CreateGraphWindow(false);
+    GraphData *d = _GetDataPtr(w);
+    for (int i = 0; i < 1024; ++i)
+        CHECK_EQ(_AddGraph(w, "g", "u", 0, 1, 0, 1, 1.0, 4), 1);
+    CHECK_EQ(d->nGraphs, 1024);
+    SendMessageA(w, EM_SETMODIFY, 0, 0);
+    CHECK_EQ(_AddGraph(w, "g", "u", 0, 1, 0, 1, 1.0, 4), 0);
+    CHECK_EQ(d->nGraphs, 1024);
+    CHECK_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 1);  // set even though it failed
+    CHECK(d->pGraphs[1023] != nullptr);
+    DestroyWindow(w);
+}
+
+void AddValueWrapsAtTheCapacity()
+{
+    HWND w = CreateGraphWindow(true);
+    GraphData *d = _GetDataPtr(w);
+    AddKraft(w, "Kurz", 4);
+    for (int16_t v = 1; v <= 4; ++v)
+        CHECK_EQ(_AddValue(w, 0, v), 1);
+    GraphRecord *g = d->pGraphs[0];
+    CHECK_EQ(g->nBuffEnd, 4u);
+    CHECK_EQ(g->pData[3], 4);
+    PumpFor(50);
+    ValidateRect(w, nullptr);
+    d->bRedraw = 0;
+    CHECK_EQ(_AddValue(w, 0, 99), 1);
+    CHECK_EQ(g->pData[0], 99);
+    CHECK_EQ(g->pData[1], 2);
+    CHECK_EQ(g->nBuffEnd, 1u);
+    CHECK_EQ(d->bRedraw, 1);
+    RECT upd;
+    CHECK(GetUpdateRect(w, &upd, FALSE));  // a full redraw is pending
+    CHECK_EQ(_AddValue(w, 0, -7), 1);
+    CHECK_EQ(g->pData[1], -7);
+    CHECK_EQ(g->nBuffEnd, 2u);
+    CHECK_EQ(_AddValue(w, 5, 1), 1);  // no such graph: nothing happens
+    DestroyWindow(w);
+}
+
+void SetGraphBuffEndBounds()
+{
+    HWND w = CreateGraphWindow(false);
+    GraphData *d = _GetDataPtr(w);
+    AddKraft(w, "Kraft", 3750);
+    d->bRedraw = 0;
+    CHECK_EQ(_SetGraphBuffEnd(w, 3750, 0), 1);
+    CHECK_EQ(d->pGraphs[0]->nBuffEnd, 3750u);
+    CHECK_EQ(d->bRedraw, 1);
+    CHECK_EQ(_SetGraphBuffEnd(w, 3751, 0), 0);
+    CHECK_EQ(d->pGraphs[0]->nBuffEnd, 3750u);
+    CHECK_EQ(_SetGraphBuffEnd(w, 10, 1), 0);  // index equal to nGraphs
+    CHECK_EQ(_SetGraphBuffEnd(w, 10, -1), 0);
+    CHECK_EQ(_SetGraphBuffEnd(w, 0, 0), 1);
+    CHECK_EQ(d->pGraphs[0]->nBuffEnd, 0u);
+    DestroyWindow(w);
+}
+
+void SetGraphStyleStoresTheRanges()
+{
+    HWND w = CreateGraphWindow(false);
+    GraphData *d = _GetDataPtr(w);
+    _SetGraphStyle(w, 8, 6, 10, -1.0, 5.0);
+    CHECK_EQ(d->nStyle, 8);
+    CHECK_EQ(d->nXLines, 6u);
+    CHECK_EQ(d->nYLines, 10u);
+    CHECK(d->dTimeMin == -1.0 && d->dZoomTimeMin == -1.0);
+    CHECK(d->dTimeMax == 5.0 && d->dZoomTimeMax == 5.0);
+    DestroyWindow(w);
+}
+
+void CursorModeAndMenuChecks()
+{
+    HWND w = CreateGraphWindow(true);
+    HMENU menu = _GetDataPtr(w)->hPopupMenu;
+    CHECK_EQ(_GetCursorMode(w), 1);
+    _SetCursorMode(w, 2);
+    CHECK_EQ(_GetCursorMode(w), 2);
+    CHECK(MenuChecked(menu, 1002) && !MenuChecked(menu, 1001));
+    _SetCursorMode(w, 7);
+    CHECK_EQ(_GetCursorMode(w), 7);
+    CHECK(MenuChecked(menu, 1002) && !MenuChecked(menu, 1001));
+    SendMessageA(w, WM_COMMAND, 1001, 0);  // the menu's "Zoom"
+    CHECK_EQ(_GetCursorMode(w), 1);
+    CHECK(MenuChecked(menu, 1001) && !MenuChecked(menu, 1002));
+    SendMessageA(w, WM_COMMAND, 1002, 0);
+    CHECK_EQ(_GetCursorMode(w), 2);
+    DestroyWindow(w);
+}
+
+void ModifyFlagSequence()
+{
+    HWND w = CreateGraphWindow(false);
+    CHECK_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 0);
+    CHECK_EQ(SendMessageA(w, EM_SETMODIFY, 0, 0), 1);
+    CHECK_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 0);
+    AddKraft(w);
+    CHECK_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 1);
+    CHECK_EQ(SendMessageA(w, EM_SETMODIFY, 0, 0), 1);
+    _AddValue(w, 0, 5);
+    _SetGraphBuffEnd(w, 0, 0);
+    _SetGraphStyle(w, 8, 6, 6, 0, 1);
+    CHECK_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 0);  // only _AddGraph marks it
+    CHECK_EQ(SendMessageA(w, EM_SETMODIFY, 5, 0), 1);
+    CHECK_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 5);
+    DestroyWindow(w);
+}
+
+void ToggleButtonShowsAndHidesTheList()
+{
+    HWND w = CreateGraphWindow(true);
+    GraphData *d = _GetDataPtr(w);
+    HWND button = GetDlgItem(w, 100);
+    SendMessageA(w, WM_COMMAND, 100, 0);
+    CHECK(!(GetWindowLongA(w, GWL_STYLE) & kListStyle));
+    CHECK(!IsWindowVisible(d->hGraphList));
+    char text[8] = "";
+    GetWindowTextA(button, text, sizeof text);
+    CHECK_STR(text, "<");
+    SendMessageA(w, WM_COMMAND, 100, 0);
+    CHECK(GetWindowLongA(w, GWL_STYLE) & kListStyle);
+    CHECK(IsWindowVisible(d->hGraphList));
+    GetWindowTextA(button, text, sizeof text);
+    CHECK_STR(text, ">");
+    DestroyWindow(w);
+}
+
+void Bit2ValByIndexValues()
+{
+    HWND w = CreateGraphWindow(false);
+    _AddGraph(w, "500", "N", 0.0, 500.0, 0, 4095, 0.0016, 10);
+    _AddGraph(w, "300", "N", 0.0, 300.0, 0, 4095, 0.0016, 10);
+    _AddGraph(w, "offset", "N", -100.0, 100.0, 50, 2000, 0.0016, 10);
+    GraphData *d = _GetDataPtr(w);
+    CHECK_NEAR(_Bit2ValByIndex(4095, d, 0), 500.0, 1e-12);
+    CHECK_NEAR(_Bit2ValByIndex(82, d, 0), 10.0122, 5e-5);
+    CHECK_NEAR(_Bit2ValByIndex(683, d, 1), 50.0366, 5e-5);
+    CHECK_NEAR(_Bit2ValByIndex(0, d, 1), 0.0, 1e-12);
+    // nMinBit takes no part: raw 0 is dMinValue.
+    CHECK_NEAR(_Bit2ValByIndex(0, d, 2), -100.0, 1e-12);
+    CHECK_NEAR(_Bit2ValByIndex(1000, d, 2), 0.0, 1e-12);
+    CHECK_NEAR(_Bit2ValByIndex(-2000, d, 2), -300.0, 1e-12);
+    CHECK_NEAR(_Bit2ValByIndex(100, d, 3), 0.0, 0.0);       // no such graph
+    CHECK_NEAR(_Bit2ValByIndex(100, nullptr, 0), 0.0, 0.0);
+    DestroyWindow(w);
+}
+
+// The newest segment is drawn at once in blue, inside the plot only.
+void AddValueDrawsTheNewSegmentInThePlot()
+{
+    HWND w = CreateGraphWindow(false);
+    GraphData *d = _GetDataPtr(w);
+    _SetGraphStyle(w, 8, 5, 10, 0.0, 1.0);
+    AddKraft(w, "Live", 200);
+    d->pGraphs[0]->dTimeBase = 0.01;  // 100 samples across the plot
+    PumpFor(100);
+    d->rcPlot.left = 60;
+    d->rcPlot.right = 360;
+    d->rcPlot.top = 30;
+    d->rcPlot.bottom = 330;
+    for (int i = 0; i < 60; ++i)
+        _AddValue(w, 0, 2048);  // y = 330 - 2048 * 300 / 4095 = 180
+    _AddValue(w, 0, 8000);      // far above the plot: clipped at its top
+    HDC dc = GetDC(w);
+    const COLORREF blue = RGB(0, 0, 255);
+    CHECK_EQ(GetPixel(dc, 150, 180), blue);
+    CHECK_EQ(GetPixel(dc, 200, 180), blue);
+    CHECK(GetPixel(dc, 150, 170) != blue);
+    int blueAbove = 0;
+    for (int x = 0; x < 640 - 20; ++x)
+        blueAbove += GetPixel(dc, x, 25) == blue;
+    CHECK_EQ(blueAbove, 0);
+    CHECK(GetPixel(dc, 237, 35) == blue || GetPixel(dc, 238, 35) == blue ||
+          GetPixel(dc, 239, 35) == blue);
+    ReleaseDC(w, dc);
+    DestroyWindow(w);
+}
+
+struct ResourceUse {
+    SIZE_T heapBytes;
+    SIZE_T privateBytes;
+    DWORD gdiObjects;
+    DWORD userObjects;
+    DWORD handles;
+};
+
+SIZE_T HeapBusyBytes()
+{
+    HANDLE heap = GetProcessHeap();
+    SIZE_T busy = 0;
+    PROCESS_HEAP_ENTRY e = {};
+    HeapLock(heap);
+    while (HeapWalk(heap, &e)) {
+        if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+            busy += e.cbData;
+    }
+    HeapUnlock(heap);
+    return busy;
+}
+
+ResourceUse MeasureUse()
+{
+    ResourceUse u = {};
+    u.heapBytes = HeapBusyBytes();
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&pmc),
+                         sizeof pmc);
+    u.privateBytes = pmc.PrivateUsage;
+    u.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    u.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    GetProcessHandleCount(GetCurrentProcess(), &u.handles);
+    return u;
+}
+
+void OneFullWindowLife()
+{
+    HWND w = CreateGraphWindow(true);
+    for (int g = 0; g < 4; ++g)
+        _AddGraph(w, "Kraft", "N", 0.0, 300.0, 0, 4095, 0.0016, 6250);
+    _AddInfoString(w, "Info", 0, 1);
+    for (int i = 0; i < 20; ++i)
+        _AddValue(w, 0, static_cast<int16_t>(i * 100));
+    _SetGraphBuffEnd(w, 6250, 1);
+    SendMessageA(w, WM_SIZE, 0, MAKELPARAM(500, 300));
+    DestroyWindow(w);
+    PumpFor(0);
+}
+
+void AThousandWindowsLeaveNothingBehind()
+{
+    for (int i = 0; i < 50; ++i)  // warm-up: caches of the system libraries
+        OneFullWindowLife();
+    ResourceUse before = MeasureUse();
+    for (int i = 0; i < 1000; ++i)
+        OneFullWindowLife();
+    ResourceUse after = MeasureUse();
+    long long heapGrowth = static_cast<long long>(after.heapBytes) - static_cast<long long>(before.heapBytes);
+    long long privateGrowth =
+        static_cast<long long>(after.privateBytes) - static_cast<long long>(before.privateBytes);
+    std::printf("  1000 windows (4 graphs of 6250 samples each): heap %+lld bytes, private %+lld bytes, "
+                "GDI %lu -> %lu, USER %lu -> %lu, handles %lu -> %lu\n",
+                heapGrowth, privateGrowth, before.gdiObjects, after.gdiObjects, before.userObjects,
+                after.userObjects, before.handles, after.handles);
+    // One window holds 50 KB of samples alone: a leak of anything per window
+    // shows far above these bounds.
+    CHECK(heapGrowth < 64 * 1024);
+    CHECK(privateGrowth < 4 * 1024 * 1024);
+    CHECK(after.gdiObjects <= before.gdiObjects + 16);
+    CHECK(after.userObjects <= before.userObjects + 16);
+    CHECK(after.handles <= before.handles + 16);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1)
+        g_snapshotDir = argv[1];
+    RunCase("CreationBuildsBlockListButtonAndMenu", CreationBuildsBlockListButtonAndMenu);
+    RunCase("GetDataPtrOfAnotherWindowIsNull", GetDataPtrOfAnotherWindowIsNull);
+    RunCase("FirstGraphSetsScalingAndSlot", FirstGraphSetsScalingAndSlot);
+    RunCase("LongNamesAreCutTo29Characters", LongNamesAreCutTo29Characters);
+    RunCase("The1025thGraphIsRefused", The1025thGraphIsRefused);
+    RunCase("AddValueWrapsAtTheCapacity", AddValueWrapsAtTheCapacity);
+    RunCase("SetGraphBuffEndBounds", SetGraphBuffEndBounds);
+    RunCase("SetGraphStyleStoresTheRanges", SetGraphStyleStoresTheRanges);
+    RunCase("CursorModeAndMenuChecks", CursorModeAndMenuChecks);
+    RunCase("ModifyFlagSequence", ModifyFlagSequence);
+    RunCase("ToggleButtonShowsAndHidesTheList", ToggleButtonShowsAndHidesTheList);
+    RunCase("Bit2ValByIndexValues", Bit2ValByIndexValues);
+    RunCase("AddValueDrawsTheNewSegmentInThePlot", AddValueDrawsTheNewSegmentInThePlot);
+    RunCase("AThousandWindowsLeaveNothingBehind", AThousandWindowsLeaveNothingBehind);
+    return Summary();
+}

@@ -1,0 +1,12 @@
+// commands.h - the subcommands of klvtool and their exit codes.
+#ifndef KLVTOOL_COMMANDS_H
+#define KLVTOOL_COMMANDS_H
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;   // the command ran and failed (device, file, scenario)
+constexpr int kExitUsage = 2;     // bad command line
+
+// Each takes the arguments after the command's name.
+int MeasureCommand(int argc, char** argv);
+
+#endif

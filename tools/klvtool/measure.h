@@ -1,0 +1,28 @@
+// measure.h - `klvtool measure`: one measurement series without the GUI.
+#ifndef KLVTOOL_MEASURE_H
+#define KLVTOOL_MEASURE_H
+
+#include <cstdio>
+#include <string>
+
+#include "measrun.h"
+#include "measure_link.h"
+#include "messdescr.h"
+
+// Plays a whole series on link into descr (a full record), printing the
+// status texts to console. True when the series completed; otherwise false
+// with the reason in error (the run has then closed the link).
+bool RunMeasurementSeries(LinkTransport& link, MessDescr* descr, const MeasDate& date,
+                          std::FILE* console, std::string* error);
+
+// Parses "YYYY-MM-DD" (a real calendar date).
+bool ParseMeasDate(const std::string& text, MeasDate* date);
+
+// A further output file of `measure`, written from the completed record,
+// e.g. "--out FILE.klv". Register before MeasureCommand runs.
+using MeasureFileWriter = bool (*)(const MessDescr& descr, const std::string& path,
+                                   std::string* error);
+void RegisterMeasureFileOption(const char* option, const char* valueName, const char* help,
+                               MeasureFileWriter writer);
+
+#endif

@@ -1,0 +1,138 @@
+// measure_report.cpp - JSON and CSV output of a measurement series.
+#include "measure_report.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "cp1252.h"
+#include "evaluation.h"
+
+namespace {
+
+void AppendJsonString(std::string& out, std::string_view cp1252)
+{
+    out += '"';
+    for (unsigned char c : Cp1252ToUtf8(cp1252)) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char esc[8];
+                std::snprintf(esc, sizeof(esc), "\\u%04x", c);
+                out += esc;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    out += '"';
+}
+
+void AppendNumber(std::string& out, double value)
+{
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.17g", value);
+    out += text;
+}
+
+void AppendField(std::string& out, const char* key, const char* field, std::size_t size)
+{
+    out += "  \"";
+    out += key;
+    out += "\": ";
+    AppendJsonString(out, FieldText(field, size));
+    out += ",\n";
+}
+
+void AppendValues(std::string& out, const char* key, const double (&values)[kMessSlots])
+{
+    out += "  \"";
+    out += key;
+    out += "\": [";
+    for (int i = 0; i < kMessSlots; ++i) {
+        if (i)
+            out += ", ";
+        AppendNumber(out, values[i]);
+    }
+    out += "],\n";
+}
+
+}  // namespace
+
+std::string MeasurementJson(const MessDescr& d)
+{
+    std::string out = "{\n";
+    AppendField(out, "szTitle", d.szTitle, sizeof(d.szTitle));
+    AppendField(out, "szSensorType", d.szSensorType, sizeof(d.szSensorType));
+    AppendField(out, "szSerialNo", d.szSerialNo, sizeof(d.szSerialNo));
+    out += "  \"nFullScale\": " + std::to_string(d.nFullScale) + ",\n";
+    AppendValues(out, "dEffForce", d.dEffForce);
+    AppendValues(out, "dClampForce", d.dClampForce);
+    AppendValues(out, "dPeakForce", d.dPeakForce);
+    AppendValues(out, "dKFactor", d.dKFactor);
+    AppendValues(out, "dPulseDuration", d.dPulseDuration);
+    out += "  \"results\": [\n";
+    for (int slot = 0; slot < kMessSlots; ++slot) {
+        char text[512];
+        FormatResult(&d, slot, text, sizeof(text));
+        out += "    ";
+        AppendJsonString(out, text);
+        out += slot + 1 < kMessSlots ? ",\n" : "\n";
+    }
+    out += "  ]\n}\n";
+    return out;
+}
+
+std::string CurvesCsv(const MessDescr& d)
+{
+    std::string out = "index,curve1,curve2,curve3,mean\n";
+    out.reserve(out.size() + kMessCurveSamples * 28);
+    auto sample = [](const std::int16_t* curve, int i) { return curve ? curve[i] : 0; };
+    for (int i = 0; i < kMessCurveSamples; ++i) {
+        char row[64];
+        std::snprintf(row, sizeof(row), "%d,%d,%d,%d,%d\n", i, sample(d.pCurve[0], i),
+                      sample(d.pCurve[1], i), sample(d.pCurve[2], i), sample(d.pMeanCurve, i));
+        out += row;
+    }
+    return out;
+}
+
+bool WriteOutputFile(const std::string& path, const std::string& text, std::string* error)
+{
+    if (path == "-") {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+            *error = "cannot write to standard output";
+            return false;
+        }
+        return true;
+    }
+    const std::string temp = path + ".tmp";
+    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    if (!file) {
+        *error = "cannot create " + temp + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        *error = "cannot write " + temp;
+        std::remove(temp.c_str());
+        return false;
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        *error = "cannot replace " + path + ": " + std::strerror(errno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
