@@ -40,8 +40,11 @@ demo: build
 	bash scripts/demo.sh
 
 bench: deps host
-	cmake --build build/host --target klv_bench -j$(JOBS)
-	build/host/bin/klv_bench
+	@if cmake --build build/host --target help | grep -q 'klv_bench'; then \
+	  cmake --build build/host --target klv_bench -j$(JOBS) && build/host/bin/klv_bench; \
+	else \
+	  echo "klv_bench is not configured: FFTW single precision (libfftw3-dev) was not found"; exit 1; \
+	fi
 
 clean:
 	rm -rf build

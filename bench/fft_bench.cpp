@@ -26,22 +26,27 @@ struct Case {
   bool overlap;
 };
 
-// Microseconds per call of fn: the best of five batches, each batch repeated
-// until it lasts at least `seconds`/5, so a busy moment of the shared machine
-// does not count.
-double MicrosPerCall(const std::function<void()>& fn, double seconds) {
-  fn();  // warm the caches and the pages
-  double best = 1e300;
-  for (int batch = 0; batch < 5; ++batch) {
-    long calls = 0;
-    const auto start = Clock::now();
-    double elapsed = 0.0;
-    do {
-      fn();
-      ++calls;
-      elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (elapsed < seconds / 5);
-    best = std::min(best, elapsed * 1e6 / calls);
+// Microseconds per call of each function: the best of seven rounds, each
+// function timed in every round one after the other, each timing repeated
+// until it lasts at least `seconds`/7. Taking turns and keeping the best lets
+// a busy moment of the shared machine count against neither side.
+std::vector<double> MicrosPerCall(const std::vector<std::function<void()>>& fns, double seconds) {
+  constexpr int kRounds = 7;
+  std::vector<double> best(fns.size(), 1e300);
+  for (const auto& fn : fns)
+    fn();  // warm the caches and the pages
+  for (int round = 0; round < kRounds; ++round) {
+    for (size_t f = 0; f < fns.size(); ++f) {
+      long calls = 0;
+      const auto start = Clock::now();
+      double elapsed = 0.0;
+      do {
+        fns[f]();
+        ++calls;
+        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+      } while (elapsed < seconds / kRounds);
+      best[f] = std::min(best[f], elapsed * 1e6 / calls);
+    }
   }
   return best;
 }
@@ -112,13 +117,11 @@ void RunCase(const Case& c, double seconds) {
   };
   // Everything _FFT does between the graph and the raw values.
   auto oursWhole = [&] {
-    sigproc::EstimatePowerSpectrum(signal, m, c.overlap, work.data(), power.data());
-    sigproc::PowerToDecibelRaw(power.data(), m, 60, out.data());
+    sigproc::SpectrumToDecibelRaw(signal, m, c.overlap, 60, work.data(), power.data(), out.data());
   };
 
-  const double tFftw = MicrosPerCall(fftwTransforms, seconds);
-  const double tOurs = MicrosPerCall(oursTransforms, seconds);
-  const double tWhole = MicrosPerCall(oursWhole, seconds);
+  const std::vector<double> t = MicrosPerCall({fftwTransforms, oursTransforms, oursWhole}, seconds);
+  const double tFftw = t[0], tOurs = t[1], tWhole = t[2];
   std::printf("%-34s %6u %6u %2u %11.1f %11.1f %7.2f %11.1f %7.2f %9.1e\n", c.name, m, length, k,
               tOurs, tFftw, tOurs / tFftw, tWhole, tWhole / tFftw, agreement);
   std::fflush(stdout);

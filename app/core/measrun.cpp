@@ -390,7 +390,7 @@ bool MeasRunStart(MeasRun* run, int measMode, MessDescr* descr, MeasOutput* out,
 
 void MeasRunBlock(MeasRun* run, const std::uint8_t* block, std::size_t size)
 {
-    if (!run->pOut || run->bEnded || run->nMeasNo == 0)
+    if (!run->pOut || run->bEnded || run->nMeasNo == 0 || !block)
         return;
     run->bValueFormatted = 0;
     std::size_t cursor = 0;

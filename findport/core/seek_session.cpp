@@ -9,11 +9,15 @@ namespace {
 constexpr char kHintSentence[] =
     "This file should reside in the Directory Klemva was installed to (Top level)";
 
-// Stores the port of a non-empty scan result; true when the device was found.
+// Stores the port of a non-empty scan result; true when the device was found
+// on a port the measurement program can open. A device answering on COM0
+// would give index -1, which no setting of the measurement program reaches:
+// storing it would leave the program with a broken port setting, so the
+// search goes on as if nothing had been found.
 bool StoreFound(const std::wstring& scanResult, PortStore& store) {
-  if (scanResult.empty()) return false;
   int32_t index = 0;
-  if (PortIndexFromScanResult(scanResult, index)) store.StorePort(index);
+  if (scanResult.empty() || !PortIndexFromScanResult(scanResult, index)) return false;
+  store.StorePort(index);
   return true;
 }
 
@@ -54,6 +58,7 @@ bool PortIndexFromScanResult(const std::wstring& scanResult, int32_t& index) {
     if (!std::iswdigit(name[i])) return false;
     number = number * 10 + (name[i] - L'0');
   }
+  if (number < kLowestStorablePort || number > kHighestStorablePort) return false;
   index = number - 1;
   return true;
 }

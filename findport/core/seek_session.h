@@ -38,8 +38,13 @@ class PortStore {
   virtual void StorePort(int32_t index) = 0;
 };
 
+// The ports the measurement program can be set to: COM1..COM32, stored as
+// the index 0..31.
+constexpr int32_t kLowestStorablePort = 1;
+constexpr int32_t kHighestStorablePort = 32;
+
 // The port index of a ScanPorts result ("KLV1-AC5|COM4" -> 3), or false when
-// the text names no COM port.
+// the text names no COM port the measurement program can be set to.
 bool PortIndexFromScanResult(const std::wstring& scanResult, int32_t& index);
 
 // The hint file's content for a port index, without a line break.

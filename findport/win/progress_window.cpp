@@ -16,6 +16,9 @@ constexpr wchar_t kClassName[] = L"FindKLVProgress";
 constexpr int kInnerWidth = 600;
 constexpr int kInnerHeight = 100;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION;  // no system menu, so no close box
+// Above other windows from its first appearance: an installer's window must
+// not hide the search.
+constexpr DWORD kExStyle = WS_EX_TOPMOST;
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXW wc{};
@@ -33,7 +36,7 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 // The outer rectangle whose client area is 600 x 100, centred on the screen.
 RECT CentredWindowRect() {
   RECT rect{0, 0, kInnerWidth, kInnerHeight};
-  AdjustWindowRectEx(&rect, kStyle, FALSE, 0);
+  AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -90,7 +93,7 @@ void ProgressWindow::Open() {
   RegisterWindowClass(instance_, WindowProc);
   const RECT rect = CentredWindowRect();
   const std::wstring title = LoadText(IDS_WINDOW_TITLE);
-  window_ = CreateWindowExW(0, kClassName, title.c_str(), kStyle, rect.left, rect.top,
+  window_ = CreateWindowExW(kExStyle, kClassName, title.c_str(), kStyle, rect.left, rect.top,
                             rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                             instance_, this);
   if (!window_) throw FINDKLV_FAULT(L"Can't open the window");

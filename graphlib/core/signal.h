@@ -98,4 +98,12 @@ constexpr int16_t kNoPowerRaw = 0;
 // values beyond the 16-bit range are held at its ends instead of wrapping.
 void PowerToDecibelRaw(const float* power, uint32_t m, int32_t span, int16_t* out);
 
+// Everything between a graph and its m raw decibel values: the estimate into
+// work (4m floats) and power (m floats), then the mapping into out (m values).
+// Without working memory (work or power null) there is no estimate: every
+// bin has no power and out holds kNoPowerRaw throughout. Returns false then,
+// so that the caller can tell the user.
+bool SpectrumToDecibelRaw(const RawSignal& signal, uint32_t m, bool overlap, int32_t span,
+                          float* work, float* power, int16_t* out);
+
 }  // namespace sigproc

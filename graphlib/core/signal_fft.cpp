@@ -1,6 +1,7 @@
 // Radix-2 complex transform on single-precision data, in place.
 #include "signal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -25,6 +26,31 @@ void BitReversePermute(float* data, uint32_t nComplex) {
   }
 }
 
+// How many twiddle factors are taken from the recurrence at a time: enough
+// for the butterflies of one chunk to run over neighbouring points, few
+// enough to sit on the stack.
+constexpr uint32_t kTwiddleChunk = 64;
+
+// Butterflies of one stage for the twiddles t0 .. t0+count-1, block by block:
+// the points a block touches lie together, so a long transform is not swept
+// once per twiddle factor.
+void StageChunk(float* data, uint32_t nComplex, uint32_t half, uint32_t t0, uint32_t count,
+                const double* wr, const double* wi) {
+  const uint32_t span = 2 * half;
+  for (uint32_t block = 0; block < nComplex; block += span) {
+    for (uint32_t c = 0; c < count; ++c) {
+      float* a = data + 2 * (block + t0 + c);
+      float* b = a + 2 * half;
+      const float tr = static_cast<float>(wr[c] * b[0] - wi[c] * b[1]);
+      const float ti = static_cast<float>(wr[c] * b[1] + wi[c] * b[0]);
+      b[0] = a[0] - tr;
+      b[1] = a[1] - ti;
+      a[0] += tr;
+      a[1] += ti;
+    }
+  }
+}
+
 }  // namespace
 
 void ComplexFftInPlace(float* data, uint32_t nComplex) {
@@ -44,21 +70,18 @@ void ComplexFftInPlace(float* data, uint32_t nComplex) {
     const double wpi = std::sin(theta);
     double wr = 1.0;
     double wi = 0.0;
-    const uint32_t span = 2 * half;
-    for (uint32_t t = 0; t < half; ++t) {
-      for (uint32_t i = t; i < nComplex; i += span) {
-        float* a = data + 2 * i;
-        float* b = data + 2 * (i + half);
-        const float tr = static_cast<float>(wr * b[0] - wi * b[1]);
-        const float ti = static_cast<float>(wr * b[1] + wi * b[0]);
-        b[0] = a[0] - tr;
-        b[1] = a[1] - ti;
-        a[0] += tr;
-        a[1] += ti;
+    double chunkWr[kTwiddleChunk];
+    double chunkWi[kTwiddleChunk];
+    for (uint32_t t0 = 0; t0 < half; t0 += kTwiddleChunk) {
+      const uint32_t count = std::min(kTwiddleChunk, half - t0);
+      for (uint32_t c = 0; c < count; ++c) {
+        chunkWr[c] = wr;
+        chunkWi[c] = wi;
+        const double wt = wr;
+        wr += wt * wpr - wi * wpi;
+        wi += wi * wpr + wt * wpi;
       }
-      const double wt = wr;
-      wr += wt * wpr - wi * wpi;
-      wi += wi * wpr + wt * wpi;
+      StageChunk(data, nComplex, half, t0, count, chunkWr, chunkWi);
     }
   }
 }

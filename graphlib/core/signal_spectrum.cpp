@@ -107,13 +107,31 @@ void PowerToDecibelRaw(const float* power, uint32_t m, int32_t span, int16_t* ou
   int16_t previous = kNoPowerRaw;
   for (uint32_t i = 0; i < m; ++i) {
     if (power[i] > 0.0f) {
-      const float v = 10.0f * std::log10(power[i]) * S + 2047.0f;
+      // Step by step through float variables, so that a build whose floating
+      // point unit keeps more precision rounds exactly as single precision
+      // does and gives the same raw values.
+      const float lg = std::log10(power[i]);
+      const float decibels = 10.0f * lg;
+      const float scaled = decibels * S;
+      const float v = scaled + 2047.0f;
       // Infinite power with S = 0 gives no number: treated as no power.
       if (!std::isnan(v))
         previous = TruncateToRaw(v);
     }
     out[i] = previous;
   }
+}
+
+bool SpectrumToDecibelRaw(const RawSignal& signal, uint32_t m, bool overlap, int32_t span,
+                          float* work, float* power, int16_t* out) {
+  if (work == nullptr || power == nullptr) {
+    for (uint32_t i = 0; i < m; ++i)
+      out[i] = kNoPowerRaw;
+    return false;
+  }
+  EstimatePowerSpectrum(signal, m, overlap, work, power);
+  PowerToDecibelRaw(power, m, span, out);
+  return true;
 }
 
 }  // namespace sigproc

@@ -46,6 +46,14 @@ extern "C" {
 /* Most graphs a graph window holds. */
 #define GRAPH_MAX_GRAPHS 1024
 
+/* The 32-bit library keeps its records as the byte images that graph files
+ * hold (4-byte packing: a GraphRecord is 84 bytes, a GraphData block 5284).
+ * The 64-bit library aligns them naturally; files are written field by field
+ * and are the same from both. */
+#if !defined(_WIN64)
+#pragma pack(push, 4)
+#endif
+
 /* One graph of a graph window. The order and types of the fields are part of
  * the interface: the measurement program reads and writes them directly. */
 typedef struct GraphRecord {
@@ -105,6 +113,10 @@ typedef struct GraphData {
     double   dCursorTime;    /* time at the measuring cursor */
     GraphRecord *pGraphs[GRAPH_MAX_GRAPHS]; /* the graphs, in the order added */
 } GraphData;
+
+#if !defined(_WIN64)
+#pragma pack(pop)
+#endif
 
 /* ---- Serial link ------------------------------------------------------- */
 
@@ -206,11 +218,14 @@ VARNOK_API int _GetCursorMode(HWND hGraphWnd);
 /* ---- Graph file records ------------------------------------------------ */
 
 /* Appends the window's graph record (title, block, graphs) at the current
- * position of the open file hFile. Result: 1. */
+ * position of the open file hFile. Result: 1 = written; 0 = the window has
+ * no block (nothing written) or a write failed. */
 VARNOK_API int _SaveGraph(HWND hGraphWnd, HANDLE hFile);
 
 /* Reads the next graph record from the open file hFile into the window.
- * Result: 1 = read; 0 = no record found or the window has no block. */
+ * Result: 1 = read; 0 = no record found, the window has no block, or the
+ * record is damaged (cut short, more than 1024 graphs, a negative capacity):
+ * a damaged record leaves the window as it was. */
 VARNOK_API int _LoadGraph(HWND hGraphWnd, HANDLE hFile);
 
 /* ---- Export and printing ----------------------------------------------- */
@@ -227,22 +242,28 @@ VARNOK_API int _PrintGraph(HWND hGraphWnd, HDC hDC, int x, int y, int cx,
 /* ---- Signal processing ------------------------------------------------- */
 
 /* Replaces the samples of graph nIndex by their centred moving average over
- * nLength samples (1 to 999), in place. Does not repaint. */
+ * nLength samples (1 to 999), in place. Does not repaint. Graphs under 20
+ * samples, lengths of 0, above 999 or above the graph's nSize, and a graph
+ * that does not exist are left unchanged. */
 VARNOK_API void _Smooth(HWND hGraphWnd, int nLength, int nIndex);
 
 /* The low-pass entry point: leaves every graph unchanged. Result: 1. */
 VARNOK_API int _Tiefpass(HWND hGraphWnd);
 
-/* 0.5 / dTimeBase of graph nIndex, in hertz. */
+/* 0.5 / dTimeBase of graph nIndex, in hertz; 0 for a graph that does not
+ * exist or a time base that is not positive. */
 VARNOK_API double _GetNyquistFreq(HWND hGraphWnd, int nIndex);
 
 /* The number m of spectral values _FFT delivers for graph nIndex with the
- * same overlap flag. */
+ * same overlap flag; 0 for a graph that does not exist. */
 VARNOK_API int _GetSpektralBuffSize(HWND hGraphWnd, int bOverlap, int nIndex);
 
 /* Writes the power spectrum of graph nIndex as m raw values on a decibel
  * scale of span nDecibelSpan into pOutput (m values, see
- * _GetSpektralBuffSize). nUnused is ignored. Result: m. */
+ * _GetSpektralBuffSize). nUnused is ignored. Result: m. Bins without power
+ * before any bin with power hold 0. Result 0, nothing written: no such graph,
+ * pOutput null, nDecibelSpan not positive, or a window without y scale
+ * (nMaxBit 0). */
 VARNOK_API int _FFT(HWND hGraphWnd, int16_t *pOutput, int nDecibelSpan,
                     int nUnused, int bOverlap, int nIndex);
 

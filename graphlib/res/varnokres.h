@@ -6,6 +6,10 @@
 #define IDD_DEBUGOUT_NAME "DEBUGOUT"
 #define IDC_DEBUGOUT_TEXT 200
 
+/* Notes dialog of a graph window, and its text field. */
+#define IDD_NOTES_NAME "NOTES"
+#define IDC_NOTES_TEXT 100
+
 /* Image strip of the graph list: 14 pictures of 19 x 16 pixels. */
 #define IDB_TREEIMAGE_NAME "TREEIMAGE"
 

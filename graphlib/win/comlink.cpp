@@ -196,6 +196,16 @@ void LeaveToThread(SerialLink *link)
     LetGo(link);
 }
 
+// A name can open something that is no serial line (a file, "NUL", or a
+// port whose device has gone while its name is still mapped); such a handle
+// has no line state, and the link treats it like a port that does not exist.
+bool IsSerialPort(HANDLE handle)
+{
+    DCB dcb = {};
+    dcb.DCBlength = sizeof(dcb);
+    return GetCommState(handle, &dcb) != FALSE;
+}
+
 void ApplyLineSettings(HANDLE port, LPCSTR szDefinition)
 {
     DCB tmpl = {};
@@ -272,7 +282,7 @@ VARNOK_API HANDLE _InitCom(HWND hNotifyWnd, LPCSTR szPort, LPCSTR szDefinition, 
     link->hComPort = CreateFileA(szPort, GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                  nullptr);
-    if (link->hComPort == INVALID_HANDLE_VALUE) {
+    if (link->hComPort == INVALID_HANDLE_VALUE || !IsSerialPort(link->hComPort)) {
         ReleaseLink(link);
         return nullptr;
     }

@@ -127,10 +127,11 @@ void FillGraph(GraphRecord *target, const GraphImage &saved)
     target->nBuffEnd = static_cast<uint32_t>(std::min<size_t>(saved.nBuffEnd, copied));
 }
 
-void WriteBytes(HANDLE hFile, const void *data, size_t size)
+// True when every byte went to the file.
+bool WriteBytes(HANDLE hFile, const void *data, size_t size)
 {
     DWORD written = 0;
-    WriteFile(hFile, data, static_cast<DWORD>(size), &written, nullptr);
+    return WriteFile(hFile, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
 class FileByteSource : public ByteSource {
@@ -178,9 +179,11 @@ VARNOK_API int _SaveGraph(HWND hGraphWnd, HANDLE hFile)
     std::uint8_t block[kGraphBlockSize];
     EncodeGraphBlock(BlockImageOf(d), block);
 
-    WriteBytes(hFile, kGraphMarker, kGraphMarkerSize);
-    WriteBytes(hFile, title, sizeof title);
-    WriteBytes(hFile, block, sizeof block);
+    // A full disk or a read-only handle is reported with 0, so a caller
+    // that checks can keep the document marked as unsaved.
+    bool written = WriteBytes(hFile, kGraphMarker, kGraphMarkerSize);
+    written = WriteBytes(hFile, title, sizeof title) && written;
+    written = WriteBytes(hFile, block, sizeof block) && written;
 
     std::vector<std::uint8_t> samples;
     const int graphs = std::clamp(d->nGraphs, 0, GRAPH_MAX_GRAPHS);
@@ -188,13 +191,13 @@ VARNOK_API int _SaveGraph(HWND hGraphWnd, HANDLE hFile)
         const GraphRecord *g = d->pGraphs[i];
         std::uint8_t header[kGraphHeaderSize];
         EncodeGraphHeader(HeaderImageOf(g), header);
-        WriteBytes(hFile, header, sizeof header);
+        written = WriteBytes(hFile, header, sizeof header) && written;
         const size_t count = static_cast<size_t>(std::max(g->nSize, 0));
         samples.resize(2 * count);
         EncodeSamples(g->pData, count, samples.data());
-        WriteBytes(hFile, samples.data(), samples.size());
+        written = WriteBytes(hFile, samples.data(), samples.size()) && written;
     }
-    return 1;
+    return written ? 1 : 0;
 }
 
 VARNOK_API int _LoadGraph(HWND hGraphWnd, HANDLE hFile)

@@ -5,6 +5,8 @@
 #include "globalmem.h"
 #include "graphlist.h"
 
+#include <cstddef>
+
 const char kGraphClassName[] = "GraphWindow";
 const char kPropGraphData[] = "GraphData";
 const char kPropDirty[] = "Dirty";
@@ -12,6 +14,23 @@ const char kPropBitmap[] = "BITMAP";
 
 HINSTANCE g_hLibInstance;
 bool g_bWaitCursorArmed;
+
+#if !defined(_WIN64)
+// The 32-bit records are the byte images of graph files.
+static_assert(sizeof(GraphRecord) == 84 && offsetof(GraphRecord, dTimeBase) == 8 &&
+              offsetof(GraphRecord, nMinBit) == 32 && offsetof(GraphRecord, szUnit) == 36 &&
+              offsetof(GraphRecord, szName) == 46 && offsetof(GraphRecord, pData) == 76 &&
+              offsetof(GraphRecord, hItem) == 80);
+static_assert(sizeof(GraphData) == 5284 && offsetof(GraphData, rcPlot) == 8 &&
+              offsetof(GraphData, dTimeMin) == 16 && offsetof(GraphData, nXLines) == 72 &&
+              offsetof(GraphData, szAxisLabel) == 80 && offsetof(GraphData, bDragging) == 100 &&
+              offsetof(GraphData, rcDrag) == 120 && offsetof(GraphData, hPopupMenu) == 136 &&
+              offsetof(GraphData, hGraphList) == 140 && offsetof(GraphData, nTimeFormat) == 144 &&
+              offsetof(GraphData, nGraphs) == 148 && offsetof(GraphData, nShown) == 152 &&
+              offsetof(GraphData, nStyle) == 172 && offsetof(GraphData, szNotes) == 176 &&
+              offsetof(GraphData, nCursorMode) == 1176 && offsetof(GraphData, dCursorTime) == 1180 &&
+              offsetof(GraphData, pGraphs) == 1188);
+#endif
 
 namespace {
 

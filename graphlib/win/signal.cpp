@@ -69,22 +69,20 @@ VARNOK_API int _FFT(HWND hGraphWnd, int16_t* pOutput, int nDecibelSpan, int,
 
   const bool overlap = bOverlap != 0;
   const uint32_t m = sigproc::SpectralSize(graph->nSize, overlap);
+  // The working memory the estimate needs: 2m complex points and m bins
+  // (one spare value each).
   float* work = static_cast<float*>(AllocLocked((sigproc::SpectrumWorkFloats(m) + 1) * sizeof(float)));
   float* power = static_cast<float*>(AllocLocked((m + 1) * sizeof(float)));
-  if (work == nullptr || power == nullptr) {
-    ShowSpectrumMemoryError();
-    // No estimate: every bin has no power.
-    for (uint32_t i = 0; i < m; ++i)
-      pOutput[i] = sigproc::kNoPowerRaw;
-  } else {
-    const uint32_t count = graph->nSize > 0 ? static_cast<uint32_t>(graph->nSize) : 0;
-    const sigproc::RawSignal signal{
-        graph->pData, count, {data->nMaxBit, data->dMinValue, data->dMaxValue}};
-    sigproc::EstimatePowerSpectrum(signal, m, overlap, work, power);
-    sigproc::PowerToDecibelRaw(power, m, nDecibelSpan, pOutput);
-  }
+  const uint32_t count = graph->nSize > 0 ? static_cast<uint32_t>(graph->nSize) : 0;
+  const sigproc::RawSignal signal{
+      graph->pData, count, {data->nMaxBit, data->dMinValue, data->dMaxValue}};
+  const bool estimated =
+      sigproc::SpectrumToDecibelRaw(signal, m, overlap, nDecibelSpan, work, power, pOutput);
+  // What could be had is given back before the box waits for the user.
   FreeLocked(power);
   FreeLocked(work);
+  if (!estimated)
+    ShowSpectrumMemoryError();
   return static_cast<int>(m);
 }
 

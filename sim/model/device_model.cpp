@@ -474,6 +474,8 @@ bool DeviceModel::hungUp() const {
 
 void DeviceModel::setLogSink(LogSink sink) { impl_->sink = std::move(sink); }
 
+void DeviceModel::flushLog() { impl_->flushCommandLog(); }
+
 bool DeviceModel::streaming() const { return impl_->streaming; }
 
 SampleStatus DeviceModel::status() const {

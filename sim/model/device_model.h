@@ -253,6 +253,9 @@ class DeviceModel {
 
   // Log hook for received command bytes, state changes and scenario events.
   void setLogSink(LogSink sink);
+  // Writes out a pending summary of repeated commands (which is otherwise
+  // written when the next different line comes), e.g. before the log closes.
+  void flushLog();
 
   // Current state, for tests and the front end.
   bool streaming() const;

@@ -331,10 +331,11 @@ Scenario loadScenario(const std::string& nameOrPath) {
 std::string_view scenarioLanguageHelp() {
   return R"(Scenario language: one event per line; '#' starts a comment; blank lines are ignored.
 A LEVEL is newtons with the suffix N (120N, 35.5N) or a raw device count without it
-(1500); 4095 counts are 1.1 x the nominal full scale. Levels of offset, ramp, hold and
-closing are force above the rest offset; the device sends offset + level (+ noise),
-rounded and clamped to 0..4095. SECONDS is a decimal number (an 's' suffix is allowed).
-Scenario time runs on the clock; while the device streams, it runs in samples of 1.6 ms.
+(1500); 4095 counts are 1.1 x the nominal full scale. Levels of ramp and closing are
+force above the rest offset; the device sends offset + level (+ noise), rounded and
+clamped to 0..4095. Newtons are converted with the variant in force at that line.
+SECONDS is a decimal number (an 's' suffix is allowed). Scenario time runs on the
+clock; while the device streams, it runs in samples of 1.6 ms.
 
 Settings (take effect when reached; normally at the top):
   variant 300|500              sensor variant: DeviceInfo byte 11 '3' or '5' (default 500)

@@ -166,6 +166,7 @@ int main(int argc, char** argv) {
   klvdevice::DeviceModel model(std::move(scenario));
   model.setLogSink(log.sink());
   klvsim::ServeEnd end = klvsim::serve(line, model, log, opt.linger, gStop);
+  model.flushLog();
   log.write(model.now(), "line", std::string("exit: ") + endText(end));
   line.removeLink();
   if (logFile && logFile != stdout) std::fclose(logFile);

@@ -8,5 +8,7 @@ constexpr int kExitUsage = 2;     // bad command line
 
 // Each takes the arguments after the command's name.
 int MeasureCommand(int argc, char** argv);
+int InfoCommand(int argc, char** argv);     // doc_commands.cpp
+int ExportCommand(int argc, char** argv);   // doc_commands.cpp
 
 #endif

@@ -17,6 +17,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"measure", MeasureCommand, "run a measurement series against the device or the device model"},
+    {"info", InfoCommand, "print a .klv document as JSON"},
+    {"export", ExportCommand, "print the curves of a .klv document as CSV in newtons"},
 };
 
 void PrintUsage(std::FILE* to)

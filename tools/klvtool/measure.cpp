@@ -46,8 +46,17 @@ void PrintMeasureUsage(std::FILE* to)
     std::fprintf(to,
                  "usage: klvtool measure (--sim FILE|series | --port DEVICE) [--date YYYY-MM-DD]\n"
                  "                       [--json FILE|-] [--curves FILE.csv]");
-    for (const ExtraFileOption& extra : ExtraFileOptions())
-        std::fprintf(to, " [%s %s]", extra.option.c_str(), extra.valueName.c_str());
+    // Further options continue the synopsis, wrapped before column 80.
+    std::size_t column = 64;
+    for (const ExtraFileOption& extra : ExtraFileOptions()) {
+        const std::string item = " [" + extra.option + " " + extra.valueName + "]";
+        if (column + item.size() > 79) {
+            std::fprintf(to, "\n                      ");
+            column = 22;
+        }
+        std::fprintf(to, "%s", item.c_str());
+        column += item.size();
+    }
     std::fprintf(to,
                  "\n\n"
                  "Runs one measurement series (three closings and the confirming start\n"
@@ -63,8 +72,8 @@ void PrintMeasureUsage(std::FILE* to)
                  "  --curves FILE.csv  index, curve 1, curve 2, curve 3, mean curve, in counts\n");
     for (const ExtraFileOption& extra : ExtraFileOptions())
         std::fprintf(to, "  %s %-*s %s\n", extra.option.c_str(),
-                     static_cast<int>(16 - extra.option.size()), extra.valueName.c_str(),
-                     extra.help.c_str());
+                     static_cast<int>(extra.option.size() < 17 ? 17 - extra.option.size() : 0),
+                     extra.valueName.c_str(), extra.help.c_str());
     std::fprintf(to, "\nExit status: 0 series complete, 1 failed, 2 bad command line.\n");
 }
 

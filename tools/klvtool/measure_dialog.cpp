@@ -107,11 +107,14 @@ void HeadlessDialog::SetSensorLine(const char* text)
 
 bool HeadlessDialog::AskYesNo(int stringId)
 {
-    const bool yes = answerEndYes_ && stringId == IDS_ASK_END_MEASUREMENT;
+    // The tool's own end after a lost line is no answer of the user's: it
+    // is reported as the reason the series did not complete.
+    if (answerEndYes_ && stringId == IDS_ASK_END_MEASUREMENT)
+        return true;
     std::string question = AppString(stringId) ? AppString(stringId) : "";
-    question += yes ? " Yes" : " No";
+    question += " No";
     Print("", question.c_str());
-    return yes;
+    return false;
 }
 
 void HeadlessDialog::ShowError(int stringId, const char* arg)

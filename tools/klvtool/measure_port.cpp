@@ -97,27 +97,34 @@ public:
 
     void Sleep(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+    // Raw mode with VMIN = VTIME = 0: read() gives 0 when nothing is there,
+    // so only poll() tells a silent line from one whose other end is gone.
     std::size_t Receive(std::uint8_t* data, std::size_t size, unsigned waitMs) override
     {
         const std::uint64_t deadline = MonotonicMs() + waitMs;
         for (;;) {
-            const ssize_t n = ::read(fd_, data, size);
-            if (n > 0)
-                return static_cast<std::size_t>(n);
-            if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                // The other end of a pty went away, or the device vanished.
-                finished_ = "the device closed the line";
-                return 0;
-            }
             const std::uint64_t now = MonotonicMs();
-            if (now >= deadline)
-                return 0;
             pollfd p{fd_, POLLIN, 0};
-            ::poll(&p, 1, static_cast<int>(deadline - now));
-            if (p.revents & (POLLHUP | POLLERR) && !(p.revents & POLLIN)) {
+            const int ready = ::poll(&p, 1, now >= deadline ? 0 : static_cast<int>(deadline - now));
+            if (ready < 0 && errno != EINTR) {
+                finished_ = std::string("the line failed: ") + std::strerror(errno);
+                return 0;
+            }
+            if (ready > 0 && (p.revents & POLLIN)) {
+                const ssize_t n = ::read(fd_, data, size);
+                if (n > 0)
+                    return static_cast<std::size_t>(n);
+                const bool gone = n == 0 && (p.revents & POLLHUP);
+                if (gone || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+                    finished_ = "the device closed the line";
+                    return 0;
+                }
+            } else if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
                 finished_ = "the device closed the line";
                 return 0;
             }
+            if (MonotonicMs() >= deadline)
+                return 0;
         }
     }
 

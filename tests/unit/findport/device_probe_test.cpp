@@ -90,7 +90,7 @@ std::unique_ptr<SerialPort> Machine::Open(const std::wstring& name, uint32_t, ui
 const std::string kCleanDevice = "variant 500\nserial 1234\ncalibration 15 06 24\nwait 600\n";
 const std::string kNotKlv = "ident GPS-NME\nserial 0001\nwait 600\n";
 
-struct DeviceProbe : ::testing::Test {
+struct FindKlvDeviceProbe : ::testing::Test {
   Machine machine;
   PortProbe probe{machine, machine};
 
@@ -100,7 +100,7 @@ struct DeviceProbe : ::testing::Test {
   }
 };
 
-TEST_F(DeviceProbe, CleanDeviceIsAcceptedByTwoAgreeingReads) {
+TEST_F(FindKlvDeviceProbe, CleanDeviceIsAcceptedByTwoAgreeingReads) {
   machine.AddDevice(L"COM4", kCleanDevice);
   EXPECT_EQ(ReadInfoOn(L"COM4"), L"KLV1-AC51234");
   EXPECT_EQ(probe.AttemptsMade(), 2);
@@ -109,19 +109,19 @@ TEST_F(DeviceProbe, CleanDeviceIsAcceptedByTwoAgreeingReads) {
   EXPECT_EQ(probe.LastDeviceInfo()[21], '4');
 }
 
-TEST_F(DeviceProbe, ThreeHundredNewtonVariantReadsItsOwnText) {
+TEST_F(FindKlvDeviceProbe, ThreeHundredNewtonVariantReadsItsOwnText) {
   machine.AddDevice(L"COM1", "variant 300\nserial 0042\nwait 600\n");
   EXPECT_EQ(ReadInfoOn(L"COM1"), L"KLV1-AC30042");
 }
 
-TEST_F(DeviceProbe, FirstReadDisturbedIsAcceptedOnTheThirdAttempt) {
+TEST_F(FindKlvDeviceProbe, FirstReadDisturbedIsAcceptedOnTheThirdAttempt) {
   machine.AddDevice(L"COM4", "serial 1234\ndisturb\nwait 600\n");
   EXPECT_EQ(ReadInfoOn(L"COM4"), L"KLV1-AC51234");
   EXPECT_EQ(probe.AttemptsMade(), 3);
   EXPECT_EQ(probe.Votes().size(), 2u);  // the disturbed read kept its single vote
 }
 
-TEST_F(DeviceProbe, DeviceAlwaysAnsweringFfInByte21IsNeverAccepted) {
+TEST_F(FindKlvDeviceProbe, DeviceAlwaysAnsweringFfInByte21IsNeverAccepted) {
   machine.AddDevice(L"COM4", "ff21\nwait 600\n");
   EXPECT_EQ(ReadInfoOn(L"COM4"), L"");
   EXPECT_EQ(probe.AttemptsMade(), 11);
@@ -129,13 +129,13 @@ TEST_F(DeviceProbe, DeviceAlwaysAnsweringFfInByte21IsNeverAccepted) {
   EXPECT_EQ(machine.requestsOfByte0[L"COM4"], 11);
 }
 
-TEST_F(DeviceProbe, AnsweringDeviceThatIsNotKlvIsPassedOver) {
+TEST_F(FindKlvDeviceProbe, AnsweringDeviceThatIsNotKlvIsPassedOver) {
   machine.AddDevice(L"COM2", kNotKlv);
   EXPECT_EQ(ReadInfoOn(L"COM2"), L"");
   EXPECT_EQ(probe.AttemptsMade(), 2);  // it answered consistently, just not as KLV
 }
 
-TEST_F(DeviceProbe, SilentPortFailsElevenAttemptsOnTheFirstByte) {
+TEST_F(FindKlvDeviceProbe, SilentPortFailsElevenAttemptsOnTheFirstByte) {
   machine.AddSilentLine(L"COM1");
   const uint32_t start = machine.Milliseconds();
   EXPECT_EQ(ReadInfoOn(L"COM1"), L"");
@@ -145,13 +145,13 @@ TEST_F(DeviceProbe, SilentPortFailsElevenAttemptsOnTheFirstByte) {
   EXPECT_EQ(machine.Milliseconds() - start, 11u * (3 + 22));
 }
 
-TEST_F(DeviceProbe, StalledDeviceAnswersNothingAndIsPassedOver) {
+TEST_F(FindKlvDeviceProbe, StalledDeviceAnswersNothingAndIsPassedOver) {
   machine.AddDevice(L"COM3", "stall 600\n");
   EXPECT_EQ(ReadInfoOn(L"COM3"), L"");
   EXPECT_EQ(probe.AttemptsMade(), 11);
 }
 
-TEST_F(DeviceProbe, StreamingDeviceIsQuietenedByTheOpeningAndIdentified) {
+TEST_F(FindKlvDeviceProbe, StreamingDeviceIsQuietenedByTheOpeningAndIdentified) {
   // A device left streaming by an earlier program: the stop bytes and the
   // draining of the opening clear the line before the reads.
   machine.AddDevice(L"COM4", "serial 1234\nwait 600\n");
@@ -164,7 +164,7 @@ TEST_F(DeviceProbe, StreamingDeviceIsQuietenedByTheOpeningAndIdentified) {
   EXPECT_EQ(probe.ProbePort(L"COM4"), L"KLV1-AC51234");
 }
 
-TEST_F(DeviceProbe, ScanPassesOverSilentAndForeignPortsToTheDevice) {
+TEST_F(FindKlvDeviceProbe, ScanPassesOverSilentAndForeignPortsToTheDevice) {
   machine.AddSilentLine(L"COM1");
   machine.AddDevice(L"COM2", kNotKlv);
   machine.AddDevice(L"COM4", kCleanDevice);
@@ -175,7 +175,7 @@ TEST_F(DeviceProbe, ScanPassesOverSilentAndForeignPortsToTheDevice) {
   EXPECT_EQ(machine.requestsOfByte0[L"COM4"], 2);
 }
 
-TEST_F(DeviceProbe, ScanWithOnlyFaultyDevicesTriesThreePasses) {
+TEST_F(FindKlvDeviceProbe, ScanWithOnlyFaultyDevicesTriesThreePasses) {
   machine.AddDevice(L"COM1", "ff21\nwait 600\n");
   machine.AddDevice(L"COM2", kNotKlv);
   EXPECT_EQ(probe.ScanPorts(), L"");
@@ -183,7 +183,7 @@ TEST_F(DeviceProbe, ScanWithOnlyFaultyDevicesTriesThreePasses) {
   EXPECT_EQ(machine.requestsOfByte0[L"COM2"], 3 * 2);
 }
 
-TEST_F(DeviceProbe, DeviceOnCom4IsStoredAsIndex3) {
+TEST_F(FindKlvDeviceProbe, DeviceOnCom4IsStoredAsIndex3) {
   machine.AddDevice(L"COM4", kCleanDevice);
   int32_t index = -1;
   ASSERT_TRUE(PortIndexFromScanResult(probe.ScanPorts(), index));

@@ -51,13 +51,13 @@ int CountWrites(const PortLog& log, const Bytes& bytes) {
   return static_cast<int>(std::count(log.writes.begin(), log.writes.end(), bytes));
 }
 
-struct ProbeFixture : ::testing::Test {
+struct FindKlvProbe : ::testing::Test {
   FakePortSystem ports;
   FakeClock clock;
   PortProbe probe{ports, clock};
 };
 
-TEST(Crc32, KnownVectors) {
+TEST(FindKlvCrc32, KnownVectors) {
   const char* check = "123456789";
   EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(check), 9), 0xCBF43926u);
   EXPECT_EQ(Crc32(nullptr, 0), 0x00000000u);
@@ -69,7 +69,7 @@ TEST(Crc32, KnownVectors) {
   EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(fox), std::strlen(fox)), 0x414FA339u);
 }
 
-TEST(HexBytes, TheThreeTextsOfTheProbe) {
+TEST(FindKlvHexBytes, TheThreeTextsOfTheProbe) {
   Bytes out;
   ASSERT_TRUE(ParseHexBytes("$89$85$F0", out));
   EXPECT_EQ(out, (Bytes{0x89, 0x85, 0xF0}));
@@ -81,14 +81,14 @@ TEST(HexBytes, TheThreeTextsOfTheProbe) {
   EXPECT_EQ(out, (Bytes{0x52, 0x0A}));
 }
 
-TEST(HexBytes, IndexTextIsTwoUpperCaseDigits) {
+TEST(FindKlvHexBytes, IndexTextIsTwoUpperCaseDigits) {
   EXPECT_EQ(HexByteText(0), "$00");
   EXPECT_EQ(HexByteText(10), "$0A");
   EXPECT_EQ(HexByteText(29), "$1D");
   EXPECT_EQ(HexByteText(255), "$FF");
 }
 
-TEST(HexBytes, MalformedTextIsRefusedAndLeavesOutputAlone) {
+TEST(FindKlvHexBytes, MalformedTextIsRefusedAndLeavesOutputAlone) {
   for (const char* bad : {"$8", "89$85", "$G0", "$89$8", "$89 85", "#89"}) {
     Bytes out{0x11};
     EXPECT_FALSE(ParseHexBytes(bad, out)) << bad;
@@ -96,18 +96,22 @@ TEST(HexBytes, MalformedTextIsRefusedAndLeavesOutputAlone) {
   }
 }
 
-TEST_F(ProbeFixture, SendHexBytesWritesAllBytesInOneWrite) {
+TEST_F(FindKlvProbe, SendHexBytesWritesEachTextInOneWrite) {
   ports.AddPort(L"COM1");
   auto port = ports.Open(L"COM1", 1, 1);
   EXPECT_TRUE(probe.SendHexBytes("$89$85$F0", *port));
+  EXPECT_TRUE(probe.SendHexBytes("$F0$85$89", *port));
+  EXPECT_TRUE(probe.SendHexBytes("$52$1D", *port));
   EXPECT_FALSE(probe.SendHexBytes("$89$8", *port));
   EXPECT_FALSE(probe.SendHexBytes("", *port));
   const PortLog& log = ports.Logs(L"COM1").back();
-  ASSERT_EQ(log.writes.size(), 1u);
+  ASSERT_EQ(log.writes.size(), 3u);  // nothing of the malformed texts
   EXPECT_EQ(log.writes[0], (Bytes{0x89, 0x85, 0xF0}));
+  EXPECT_EQ(log.writes[1], (Bytes{0xF0, 0x85, 0x89}));
+  EXPECT_EQ(log.writes[2], (Bytes{0x52, 0x1D}));
 }
 
-TEST_F(ProbeFixture, DrainInputReadsAtMostThirtyAtATime) {
+TEST_F(FindKlvProbe, DrainInputReadsAtMostThirtyAtATime) {
   ports.AddPort(L"COM1");
   std::deque<uint8_t>& input = ports.Input(L"COM1");
   input.assign(75, 0x55);
@@ -118,7 +122,7 @@ TEST_F(ProbeFixture, DrainInputReadsAtMostThirtyAtATime) {
   EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "Read"), 3);  // 30 + 30 + 15
 }
 
-TEST_F(ProbeFixture, OpenProbePortSetsUpTheLineAndQuietsTheDevice) {
+TEST_F(FindKlvProbe, OpenProbePortSetsUpTheLineAndQuietsTheDevice) {
   ports.AddPort(L"COM2");
   ports.Input(L"COM2").assign(10, 0x80);  // stream bytes left from an earlier user
   clock.trace = &ports.trace;
@@ -147,12 +151,12 @@ TEST_F(ProbeFixture, OpenProbePortSetsUpTheLineAndQuietsTheDevice) {
   EXPECT_TRUE(ports.Input(L"COM2").empty());
 }
 
-TEST_F(ProbeFixture, OpenProbePortOfAMissingPortGivesNone) {
+TEST_F(FindKlvProbe, OpenProbePortOfAMissingPortGivesNone) {
   EXPECT_EQ(probe.OpenProbePort(L"COM7"), nullptr);
   EXPECT_TRUE(clock.waits.empty());
 }
 
-TEST_F(ProbeFixture, CleanDeviceIsAcceptedOnTheSecondRead) {
+TEST_F(FindKlvProbe, CleanDeviceIsAcceptedOnTheSecondRead) {
   ports.AddPort(L"COM1", IdentityResponder(MakeInfo("KLV1-AC51234")));
   auto port = ports.Open(L"COM1", 1, 1);
   EXPECT_EQ(probe.ReadDeviceInfo(*port), L"KLV1-AC51234");
@@ -172,13 +176,13 @@ TEST_F(ProbeFixture, CleanDeviceIsAcceptedOnTheSecondRead) {
   EXPECT_EQ(clock.waits, waits);
 }
 
-TEST_F(ProbeFixture, IdentificationEndsAtAZeroByte) {
+TEST_F(FindKlvProbe, IdentificationEndsAtAZeroByte) {
   ports.AddPort(L"COM1", IdentityResponder(MakeInfo("KLV1")));
   auto port = ports.Open(L"COM1", 1, 1);
   EXPECT_EQ(probe.ReadDeviceInfo(*port), L"KLV1");
 }
 
-TEST_F(ProbeFixture, FirstReadDisturbedIsAcceptedOnTheThirdAttempt) {
+TEST_F(FindKlvProbe, FirstReadDisturbedIsAcceptedOnTheThirdAttempt) {
   ports.AddPort(L"COM1", IdentityResponder(MakeInfo("KLV1-AC30042"), [](int readNo, DeviceInfo& info) {
                   if (readNo == 1) info[13] ^= 0x01;
                 }));
@@ -188,7 +192,7 @@ TEST_F(ProbeFixture, FirstReadDisturbedIsAcceptedOnTheThirdAttempt) {
   EXPECT_EQ(probe.Votes().size(), 2u);
 }
 
-TEST_F(ProbeFixture, DifferencesBeyondByte28DoNotSplitTheVote) {
+TEST_F(FindKlvProbe, DifferencesBeyondByte28DoNotSplitTheVote) {
   ports.AddPort(L"COM1", IdentityResponder(MakeInfo("KLV1-AC51234"), [](int readNo, DeviceInfo& info) {
                   info[29] = static_cast<uint8_t>(readNo);
                 }));
@@ -197,7 +201,7 @@ TEST_F(ProbeFixture, DifferencesBeyondByte28DoNotSplitTheVote) {
   EXPECT_EQ(probe.AttemptsMade(), 2);
 }
 
-TEST_F(ProbeFixture, ByteTwentyOneFfIsNeverAccepted) {
+TEST_F(FindKlvProbe, ByteTwentyOneFfIsNeverAccepted) {
   ports.AddPort(L"COM1", IdentityResponder(MakeInfo("KLV1-AC51234"), [](int, DeviceInfo& info) {
                   info[21] = 0xFF;
                 }));
@@ -212,14 +216,14 @@ TEST_F(ProbeFixture, ByteTwentyOneFfIsNeverAccepted) {
   EXPECT_EQ(std::count(clock.waits.begin(), clock.waits.end(), 20u), 0);
 }
 
-TEST_F(ProbeFixture, AnsweringDeviceThatIsNotKlvIsPassedOver) {
+TEST_F(FindKlvProbe, AnsweringDeviceThatIsNotKlvIsPassedOver) {
   ports.AddPort(L"COM1", IdentityResponder(MakeInfo("GPS-NMEA0183")));
   auto port = ports.Open(L"COM1", 1, 1);
   EXPECT_EQ(probe.ReadDeviceInfo(*port), L"");
   EXPECT_EQ(probe.AttemptsMade(), 2);  // two agreeing reads, then refused
 }
 
-TEST_F(ProbeFixture, DisagreeingReadsAreNeverAccepted) {
+TEST_F(FindKlvProbe, DisagreeingReadsAreNeverAccepted) {
   ports.AddPort(L"COM1", IdentityResponder(MakeInfo("KLV1-AC51234"), [](int readNo, DeviceInfo& info) {
                   info[0] = static_cast<uint8_t>(readNo);
                 }));
@@ -229,7 +233,7 @@ TEST_F(ProbeFixture, DisagreeingReadsAreNeverAccepted) {
   EXPECT_EQ(probe.Votes().size(), 11u);
 }
 
-TEST_F(ProbeFixture, SilentPortFailsElevenAttemptsOnTheFirstByte) {
+TEST_F(FindKlvProbe, SilentPortFailsElevenAttemptsOnTheFirstByte) {
   ports.AddPort(L"COM1");
   auto port = ports.Open(L"COM1", 1, 1);
   const uint32_t start = clock.now;
@@ -281,7 +285,7 @@ struct SlowDevice {
   std::deque<uint8_t>* input = nullptr;
 };
 
-TEST(ProbeTiming, AnswerSeenOnThePollThatPassesTwentyMillisecondsIsTaken) {
+TEST(FindKlvProbeTiming, AnswerSeenOnThePollThatPassesTwentyMillisecondsIsTaken) {
   // Polls at 2, 4, ... 22 ms: the byte is checked before the time limit.
   SlowDevice device(11);
   PortProbe probe(device.ports, device.clock);
@@ -290,7 +294,7 @@ TEST(ProbeTiming, AnswerSeenOnThePollThatPassesTwentyMillisecondsIsTaken) {
   EXPECT_EQ(probe.AttemptsMade(), 2);
 }
 
-TEST(ProbeTiming, AnswerLaterThanThatFailsEveryAttempt) {
+TEST(FindKlvProbeTiming, AnswerLaterThanThatFailsEveryAttempt) {
   SlowDevice device(12);
   PortProbe probe(device.ports, device.clock);
   auto port = device.ports.Open(L"COM3", 1, 1);
@@ -298,13 +302,13 @@ TEST(ProbeTiming, AnswerLaterThanThatFailsEveryAttempt) {
   EXPECT_EQ(probe.AttemptsMade(), 11);
 }
 
-TEST(PortList, SplitDropsRepeatsAndKeepsOrder) {
+TEST(FindKlvPortList, SplitDropsRepeatsAndKeepsOrder) {
   EXPECT_EQ(SplitPortList(L"COM3,COM5,"), (std::vector<std::wstring>{L"COM3", L"COM5"}));
   EXPECT_EQ(SplitPortList(L"COM5,COM3,COM5,COM3,"), (std::vector<std::wstring>{L"COM5", L"COM3"}));
   EXPECT_TRUE(SplitPortList(L"").empty());
 }
 
-TEST_F(ProbeFixture, ScanListsOpenablePortsFromCom0ToCom32) {
+TEST_F(FindKlvProbe, ScanListsOpenablePortsFromCom0ToCom32) {
   ports.AddPort(L"COM3");
   ports.AddPort(L"COM5");
   ports.AddPort(L"COM33");
@@ -321,7 +325,7 @@ TEST_F(ProbeFixture, ScanListsOpenablePortsFromCom0ToCom32) {
   EXPECT_TRUE(ports.Logs(L"COM33").empty());
 }
 
-TEST_F(ProbeFixture, ScanFindsTheDeviceOnTheSecondPortAfterTheFirstFails) {
+TEST_F(FindKlvProbe, ScanFindsTheDeviceOnTheSecondPortAfterTheFirstFails) {
   ports.AddPort(L"COM1");
   ports.AddPort(L"COM4", IdentityResponder(MakeInfo("KLV1-AC51234")));
   EXPECT_EQ(probe.ScanPorts(), L"KLV1-AC51234|COM4");
@@ -332,7 +336,7 @@ TEST_F(ProbeFixture, ScanFindsTheDeviceOnTheSecondPortAfterTheFirstFails) {
   EXPECT_EQ(ports.Logs(L"COM4").size(), 2u);  // listing, then one probe
 }
 
-TEST_F(ProbeFixture, ScanWithoutPortsReturnsAtOnce) {
+TEST_F(FindKlvProbe, ScanWithoutPortsReturnsAtOnce) {
   EXPECT_EQ(probe.ScanPorts(), L"");
   EXPECT_EQ(probe.PortList(), L"");
   EXPECT_EQ(ports.opens.size(), 33u);

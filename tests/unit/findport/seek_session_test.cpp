@@ -54,7 +54,7 @@ Responder KlvDevice() {
   };
 }
 
-struct SeekFixture : ::testing::Test {
+struct FindKlvSeek : ::testing::Test {
   // Every scan opens COM0..COM32 once while listing.
   int Scans() const {
     int count = 0;
@@ -70,7 +70,7 @@ struct SeekFixture : ::testing::Test {
   FakeStore store;
 };
 
-TEST(PortIndex, IsTheNumberAfterComMinusOne) {
+TEST(FindKlvPortIndex, IsTheNumberAfterComMinusOne) {
   int32_t index = -7;
   ASSERT_TRUE(PortIndexFromScanResult(L"KLV1-AC51234|COM4", index));
   EXPECT_EQ(index, 3);
@@ -78,18 +78,23 @@ TEST(PortIndex, IsTheNumberAfterComMinusOne) {
   EXPECT_EQ(index, 9);
   ASSERT_TRUE(PortIndexFromScanResult(L"KLV1|COM1", index));
   EXPECT_EQ(index, 0);
-  for (const wchar_t* bad : {L"KLV1-AC51234", L"KLV|COM", L"KLV|LPT1", L"KLV|COM4x", L""}) {
+  ASSERT_TRUE(PortIndexFromScanResult(L"KLV1|COM32", index));
+  EXPECT_EQ(index, 31);
+  // COM0 would be index -1 and COM33 index 32: no port setting of the
+  // measurement program.
+  for (const wchar_t* bad : {L"KLV1-AC51234", L"KLV|COM", L"KLV|LPT1", L"KLV|COM4x", L"",
+                             L"KLV|COM0", L"KLV|COM33", L"KLV|COM999"}) {
     EXPECT_FALSE(PortIndexFromScanResult(bad, index)) << bad;
   }
 }
 
-TEST(HintFile, IndexFollowedByTheSentenceWithoutLineBreak) {
+TEST(FindKlvHintFile, IndexFollowedByTheSentenceWithoutLineBreak) {
   EXPECT_EQ(HintFileText(3),
             "3This file should reside in the Directory Klemva was installed to (Top level)");
   EXPECT_EQ(HintFileText(12).substr(0, 3), "12T");
 }
 
-TEST_F(SeekFixture, DeviceFoundByTheFirstScanIsStoredAtOnce) {
+TEST_F(FindKlvSeek, DeviceFoundByTheFirstScanIsStoredAtOnce) {
   ports.AddPort(L"COM4", KlvDevice());
   EXPECT_EQ(Run(), kExitFound);
   EXPECT_EQ(store.stored, std::vector<int32_t>{3});
@@ -98,14 +103,14 @@ TEST_F(SeekFixture, DeviceFoundByTheFirstScanIsStoredAtOnce) {
   EXPECT_EQ(window.events, (std::vector<std::string>{"Open", "Close"}));
 }
 
-TEST_F(SeekFixture, TimerResolutionIsRaisedOnceBeforeAnyWait) {
+TEST_F(FindKlvSeek, TimerResolutionIsRaisedOnceBeforeAnyWait) {
   ports.AddPort(L"COM4", KlvDevice());
   Run();
   EXPECT_EQ(clock.resolutionRaises, 1);
   EXPECT_TRUE(clock.raisedBeforeFirstWait);
 }
 
-TEST_F(SeekFixture, NothingFoundScansEveryHundredTicksForTwentySeconds) {
+TEST_F(FindKlvSeek, NothingFoundScansEveryHundredTicksForTwentySeconds) {
   const uint32_t start = clock.now;
   EXPECT_EQ(Run(), kExitGaveUp);
   // Ticks every 10 ms up to and including 20 s elapsed: 2001 ticks, a scan
@@ -119,16 +124,14 @@ TEST_F(SeekFixture, NothingFoundScansEveryHundredTicksForTwentySeconds) {
   EXPECT_TRUE(store.stored.empty());
 }
 
-TEST_F(SeekFixture, YesSearchesAgainUntilNo) {
+TEST_F(FindKlvSeek, YesSearchesAgainUntilNo) {
   window.answersYes = 2;
   EXPECT_EQ(Run(), kExitGaveUp);
   EXPECT_EQ(Scans(), 21 + 3);
   EXPECT_EQ(window.events, (std::vector<std::string>{"Open", "Close", "Ask", "Ask", "Ask"}));
 }
 
-TEST_F(SeekFixture, DeviceAttachedWhileAskingIsFoundByYes) {
-  window.answersYes = 1;
-  window.onWait = nullptr;
+TEST_F(FindKlvSeek, DeviceAttachedWhileAskingIsFoundByYes) {
   struct AttachingWindow : FakeWindow {
     using FakeWindow::FakeWindow;
     bool AskSearchAgain() override {
@@ -143,7 +146,15 @@ TEST_F(SeekFixture, DeviceAttachedWhileAskingIsFoundByYes) {
   EXPECT_EQ(store.stored, std::vector<int32_t>{9});
 }
 
-TEST_F(SeekFixture, CancelLeavesTheTimedPhaseButScansOnceMore) {
+TEST_F(FindKlvSeek, DeviceOnlyOnCom0IsNeverStored) {
+  ports.AddPort(L"COM0", KlvDevice());
+  window.cancelOnWait = 1;
+  EXPECT_EQ(Run(), kExitGaveUp);
+  EXPECT_TRUE(store.stored.empty());
+  EXPECT_EQ(window.events, (std::vector<std::string>{"Open", "Close", "Ask"}));
+}
+
+TEST_F(FindKlvSeek, CancelLeavesTheTimedPhaseButScansOnceMore) {
   window.cancelOnWait = 50;
   EXPECT_EQ(Run(), kExitGaveUp);
   EXPECT_EQ(window.waitCount, 50);
@@ -151,7 +162,7 @@ TEST_F(SeekFixture, CancelLeavesTheTimedPhaseButScansOnceMore) {
   EXPECT_EQ(window.events, (std::vector<std::string>{"Open", "Close", "Ask"}));
 }
 
-TEST_F(SeekFixture, CancelThenDeviceFoundByTheFinalScan) {
+TEST_F(FindKlvSeek, CancelThenDeviceFoundByTheFinalScan) {
   window.cancelOnWait = 3;
   window.onWait = [this](int n) {
     if (n == 3) ports.AddPort(L"COM2", KlvDevice());
@@ -161,7 +172,7 @@ TEST_F(SeekFixture, CancelThenDeviceFoundByTheFinalScan) {
   EXPECT_EQ(window.events, (std::vector<std::string>{"Open", "Close"}));
 }
 
-TEST_F(SeekFixture, DeviceAttachedLaterIsFoundByTheNextHundredthTick) {
+TEST_F(FindKlvSeek, DeviceAttachedLaterIsFoundByTheNextHundredthTick) {
   window.onWait = [this](int n) {
     if (n == 150) ports.AddPort(L"COM4", KlvDevice());
   };
@@ -171,7 +182,7 @@ TEST_F(SeekFixture, DeviceAttachedLaterIsFoundByTheNextHundredthTick) {
   EXPECT_EQ(store.stored, std::vector<int32_t>{3});
 }
 
-TEST_F(SeekFixture, FrequentEventsTickAtMostEverySixMilliseconds) {
+TEST_F(FindKlvSeek, FrequentEventsTickAtMostEverySixMilliseconds) {
   window.stepMs = 1;
   window.cancelOnWait = 1200;
   Run();
@@ -184,7 +195,7 @@ TEST_F(SeekFixture, FrequentEventsTickAtMostEverySixMilliseconds) {
   EXPECT_EQ(Scans(), 2 + 1);
 }
 
-TEST_F(SeekFixture, SilentPortsMakeTheScansLongButTheyStillEnd) {
+TEST_F(FindKlvSeek, SilentPortsMakeTheScansLongButTheyStillEnd) {
   ports.AddPort(L"COM1");
   ports.AddPort(L"COM2");
   EXPECT_EQ(Run(), kExitGaveUp);

@@ -135,7 +135,8 @@ TEST(Texts, AreWindows1252Bytes)
                             " potuto essere trovato.\r\nPer piacere controllate la conessione al "
                             "port seriale del Vs. PC.");
     const std::string notOpened = AppString(IDS_PORT_NOT_OPENED);
-    EXPECT_EQ(notOpened.substr(0, 39), std::string("L'apparecchio \"%s\" non ") + '\xE8' + " potuto essere");
+    const std::string opening = std::string("L'apparecchio \"%s\" non ") + '\xE8' + " potuto essere aperto.\r\n";
+    EXPECT_EQ(notOpened.substr(0, opening.size()), opening);
     EXPECT_NE(notOpened.find("Probalbilmente viene utilizzatoda un altro programma o dal mouse.\r\n"),
               std::string::npos);
     EXPECT_NE(notOpened.find("nel dialogo \"Impostazioni\" (menu di file)."), std::string::npos);
@@ -143,8 +144,9 @@ TEST(Texts, AreWindows1252Bytes)
     for (std::size_t i = 0; i < kAppStringCount; ++i) {
         for (const char* p = kAppStrings[i].text; *p; ++p) {
             const auto b = static_cast<unsigned char>(*p);
-            if (b >= 0x80)
+            if (b >= 0x80) {
                 EXPECT_TRUE(b == 0xE8 || b == 0xEC) << kAppStrings[i].id << " byte " << int(b);
+            }
         }
     }
     EXPECT_EQ(AppString(12345), nullptr);

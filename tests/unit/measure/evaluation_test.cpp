@@ -61,7 +61,8 @@ TEST(EvaluateMeasurement, PulseDurationOf1000SamplesTogetherOrApart)
             c[scattered ? 625 + 3 * n : 1000 + n] = 410;   // 50.06 N
         EvaluateMeasurement(r.d, c.data(), 0);
         EXPECT_NEAR(r.d->dPulseDuration[0], 1.60, 1e-12) << scattered;
-        EXPECT_DOUBLE_EQ(r.d->dEffForce[0], N(410, 500)) << scattered;
+        // The mean of 1000 equal values, up to the rounding of their running sum.
+        EXPECT_NEAR(r.d->dEffForce[0], N(410, 500), 1e-9) << scattered;
     }
 }
 

@@ -27,7 +27,11 @@ public:
     std::vector<int> questions;               // string ids asked
     std::vector<std::pair<int, std::string>> errors;
     std::vector<std::pair<int, int>> graphEnds;   // (samples, appended so far)
-    std::vector<int> graphStyles;             // nXLines of each style call
+    struct Style {
+        int nStyle, nXLines, nYLines;
+        double dStart, dEnd;
+    };
+    std::vector<Style> graphStyles;           // every _SetGraphStyle call
     MeasGraphSpec graphSpec{};
     int graphsAdded = 0;
     int repaints = 0;
@@ -68,7 +72,10 @@ public:
     void StartTimer(unsigned) override { ++timerStarts; }
     void StopTimer() override { ++timerStops; }
     void AddGraph(const MeasGraphSpec& spec) override { graphSpec = spec; ++graphsAdded; }
-    void SetGraphStyle(int, int nXLines, int, double, double) override { graphStyles.push_back(nXLines); }
+    void SetGraphStyle(int nStyle, int nXLines, int nYLines, double dStart, double dEnd) override
+    {
+        graphStyles.push_back({nStyle, nXLines, nYLines, dStart, dEnd});
+    }
     void AppendSample(std::int16_t count) override;
     void SetGraphEnd(int samples) override { graphEnd = samples; graphEnds.push_back({samples, static_cast<int>(appended)}); }
     std::int16_t* GraphSamples() override { return graph.data(); }

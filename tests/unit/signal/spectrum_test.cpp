@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -227,6 +228,55 @@ TEST(Spectrum, NoPassesLeaveThePowerZeroInsteadOfDividingByZero) {
   const Spectrum t = Compute(tiny, false, 60);
   EXPECT_EQ(t.passes, 0u);
   EXPECT_EQ(t.raw, std::vector<int16_t>(2, sigproc::kNoPowerRaw));
+}
+
+TEST(Spectrum, SineOnABinFollowsTheDecibelFactorOfTheSpan) {
+  // 10 log10(0.5) = -3.0103 dB: S raw units per decibel below 2047.
+  struct SpanCase {
+    int32_t span;
+    int16_t expected;
+  };
+  const SpanCase cases[] = {
+      {20, 1739},    // S = 102: 2047 - 307.05
+      {100, 1986},   // S = 20: 2047 - 60.21
+      {2047, 2043},  // S = 1: 2047 - 3.01
+      {3000, 2047},  // S = 0: every value at 0 dB
+  };
+  Graph g{std::vector<int16_t>(3750), kUnitScale};
+  const double pi = 3.14159265358979323846;
+  for (uint32_t t = 0; t < 3750; ++t)
+    g.raw[t] = static_cast<int16_t>(std::lround(16384.0 * std::sin(pi * 200 * t / 512)));
+  for (const SpanCase& c : cases) {
+    const Spectrum s = Compute(g, false, c.span);
+    EXPECT_EQ(s.raw[200], c.expected) << "span " << c.span;
+  }
+}
+
+// The step _FFT takes when its working memory cannot be had: no estimate,
+// every one of the m bins at the no-power value, nothing past them written.
+TEST(Spectrum, MissingWorkingMemoryGivesNoPowerInEveryBin) {
+  Graph g{std::vector<int16_t>(3750, 2000), PhysicalScale{4095, 0.0, 300.0}};
+  const uint32_t m = 512;
+  std::vector<float> work(sigproc::SpectrumWorkFloats(m));
+  std::vector<float> power(m);
+  const std::pair<float*, float*> shortages[] = {
+      {nullptr, power.data()}, {work.data(), nullptr}, {nullptr, nullptr}};
+  int round = 0;
+  for (const auto& [w, p] : shortages) {
+    std::vector<int16_t> out(m + 1, -999);
+    EXPECT_FALSE(sigproc::SpectrumToDecibelRaw(g.Signal(), m, false, 60, w, p, out.data()))
+        << "case " << round;
+    for (uint32_t i = 0; i < m; ++i)
+      ASSERT_EQ(out[i], sigproc::kNoPowerRaw) << "case " << round << " bin " << i;
+    EXPECT_EQ(out[m], -999) << "case " << round;
+    ++round;
+  }
+  // With memory the same call makes the estimate: the constant in bin 0.
+  std::vector<int16_t> out(m);
+  EXPECT_TRUE(sigproc::SpectrumToDecibelRaw(g.Signal(), m, false, 60, work.data(),
+                                            power.data(), out.data()));
+  const float c = g.Signal().At(0);
+  EXPECT_NEAR(out[0], 10.0f * std::log10(c * c) * 34.0f + 2047.0f, 1.0f);
 }
 
 TEST(Spectrum, TheLargestGraphUsesTwoOverlappingPasses) {

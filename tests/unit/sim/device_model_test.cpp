@@ -258,4 +258,18 @@ TEST(DeviceLog, CommandsStateChangesAndEventsWithRepetitionsSummarised) {
   EXPECT_EQ(lines, expected);
 }
 
+TEST(DeviceLog, APendingSummaryIsWrittenOnFlushOnlyOnce) {
+  DeviceModel m;
+  std::vector<std::string> lines;
+  m.setLogSink([&](Micros, LogKind k, const std::string& t) {
+    if (k == LogKind::Command) lines.push_back(t);
+  });
+  for (int i = 0; i < 5; ++i) m.write({0xF0});
+  ASSERT_EQ(lines.size(), 1u);
+  m.flushLog();
+  m.flushLog();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "... 4 more command(s) repeating the above");
+}
+
 }  // namespace

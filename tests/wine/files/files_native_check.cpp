@@ -4,10 +4,13 @@
 //   files_native_check write-klv FILE      a new measurement's .klv from the builder
 //   files_native_check roundtrip FILE      FILE (records or .klv) decodes and
 //                                          encodes back to the same bytes
+//   files_native_check records FILE N      FILE holds exactly N graph records,
+//                                          junk between them allowed
 //   files_native_check compare-docs A B    B is A read and written again by the
 //                                          program: same curves on display, one
 //                                          more empty graph per window, same texts
 // Exit code 0 when the check holds; the reason is printed otherwise.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -123,6 +126,31 @@ int RoundTrip(const char* path) {
     return 0;
 }
 
+// Junk before a marker is skipped by every reader and not written back, so a
+// file with junk is checked by its record count and its clean re-encoding.
+int CountRecords(const char* path, const char* expected) {
+    Bytes bytes;
+    if (!ReadFileBytes(path, bytes)) return Fail(std::string("cannot read ") + path);
+    MemoryByteSource source(bytes.data(), bytes.size());
+    int count = 0;
+    for (;;) {
+        GraphWindowImage w;
+        GraphReadResult r = ReadGraphRecord(source, w);
+        if (r.status == GraphReadStatus::MarkerNotFound) break;
+        if (!r) return Fail(std::string(path) + ": " + DescribeGraphReadResult(r));
+        Bytes clean;
+        AppendGraphRecord(w, clean);
+        const std::size_t end = source.Position();
+        if (end < clean.size() || !std::equal(clean.begin(), clean.end(), bytes.begin() + static_cast<std::ptrdiff_t>(end - clean.size())))
+            return Fail(std::string(path) + ": record " + std::to_string(count + 1) + " encodes back to other bytes");
+        ++count;
+    }
+    if (std::to_string(count) != expected)
+        return Fail(std::string(path) + ": " + std::to_string(count) + " records, expected " + expected);
+    std::printf("%s: %d records, each encoded back byte for byte\n", path, count);
+    return 0;
+}
+
 int CompareDocs(const char* first, const char* second) {
     Bytes a, b;
     MeasurementDocument da, db;
@@ -146,7 +174,7 @@ int CompareDocs(const char* first, const char* second) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return Fail("usage: files_native_check write-record|write-klv|roundtrip FILE | compare-docs A B");
+    if (argc < 3) return Fail("usage: files_native_check write-record|write-klv|roundtrip FILE | records FILE N | compare-docs A B");
     std::string command = argv[1];
     if (command == "write-record") {
         Bytes bytes;
@@ -161,6 +189,7 @@ int main(int argc, char** argv) {
         return WriteFileBytes(argv[2], bytes) ? 0 : Fail("cannot write");
     }
     if (command == "roundtrip") return RoundTrip(argv[2]);
+    if (command == "records" && argc >= 4) return CountRecords(argv[2], argv[3]);
     if (command == "compare-docs" && argc >= 4) return CompareDocs(argv[2], argv[3]);
     return Fail("unknown command " + command);
 }

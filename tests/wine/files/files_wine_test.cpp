@@ -318,6 +318,38 @@ void TestWindowWithoutBlock()
     DestroyWindow(plain);
 }
 
+// A window that shows its graph list: every loaded graph gets its item, and
+// the saved samples still go to the graphs in table order.
+void TestLoadIntoWindowWithGraphList()
+{
+    HWND w = CreateWindowExA(0, "GraphWindow", "", WS_CHILD | 0x0010, 0, 0, 600, 400, g_parent, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    HANDLE h = CreateFileFor(PathOf("wine_mismatch.bin"), false);   // big (3750) then small (50)
+    CHECK(_LoadGraph(w, h) == 1);
+    CloseHandle(h);
+    GraphData *d = _GetDataPtr(w);
+    CHECK(d->nGraphs == 1);
+    CHECK(d->pGraphs[0]->hItem != nullptr);
+    CHECK(d->pGraphs[0]->nBuffEnd == 3750 && d->pGraphs[0]->pData[1] == (13 + 5) % 4096);
+    CHECK(d->nShown[0] == 1);
+    DestroyWindow(w);
+}
+
+// A handle that cannot be written (opened for reading only): the record is
+// not written and the failure is reported.
+void TestSaveReportsAFailedWrite()
+{
+    HWND w = NewForceGraphWindow("read-only", 10);
+    const std::string path = PathOf("wine_readonly.bin");
+    WriteWholeFile(path, Bytes{1, 2, 3});
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    CHECK(h != INVALID_HANDLE_VALUE);
+    CHECK(_SaveGraph(w, h) == 0);
+    CloseHandle(h);
+    CHECK(ReadWholeFile(path).size() == 3);
+    DestroyWindow(w);
+}
+
 // Loads bytes into a fresh window that holds one graph of the given capacity.
 int LoadBytes(const Bytes &bytes, HWND w, DWORD *position = nullptr)
 {
@@ -399,26 +431,29 @@ void TestCapacityMismatchKeepsTheStreamAligned()
 
 // Byte ranges of a record that hold runtime handles and pointers: they are
 // written by every writer as it likes and never read back.
-bool SameApartFromRuntimeWords(const Bytes &a, const Bytes &b)
+bool SameApartFromRuntimeWords(const Bytes &a, const Bytes &b, size_t start = 0, int records = 1)
 {
-    if (a.size() != b.size() || a.size() < kGraphRecordFixedSize)
+    if (a.size() != b.size() || a.size() < start + kGraphRecordFixedSize)
         return false;
     std::vector<bool> skip(a.size(), false);
     auto mask = [&](size_t from, size_t count) {
         for (size_t i = from; i < from + count && i < skip.size(); ++i)
             skip[i] = true;
     };
-    const size_t block = 4 + 80;
-    mask(block + 136, 8);      // hPopupMenu, hGraphList
-    mask(block + 1188, 4096);  // pGraphs
-    GraphWindowImage image;
-    MemoryByteSource source(a.data(), a.size());
-    if (!ReadGraphRecord(source, image))
-        return false;
-    size_t at = kGraphRecordFixedSize;
-    for (const GraphImage &g : image.graphs) {
-        mask(at + 76, 8);      // pData, hItem
-        at += kGraphHeaderSize + 2 * static_cast<size_t>(g.nSize);
+    MemoryByteSource source(a.data() + start, a.size() - start);
+    size_t at = start;
+    for (int r = 0; r < records; ++r) {
+        GraphWindowImage image;
+        if (!ReadGraphRecord(source, image))
+            return false;
+        const size_t block = at + 4 + 80;
+        mask(block + 136, 8);      // hPopupMenu, hGraphList
+        mask(block + 1188, 4096);  // pGraphs
+        at += kGraphRecordFixedSize;
+        for (const GraphImage &g : image.graphs) {
+            mask(at + 76, 8);      // pData, hItem
+            at += kGraphHeaderSize + 2 * static_cast<size_t>(g.nSize);
+        }
     }
     for (size_t i = 0; i < a.size(); ++i) {
         if (!skip[i] && a[i] != b[i]) {
@@ -427,6 +462,51 @@ bool SameApartFromRuntimeWords(const Bytes &a, const Bytes &b)
         }
     }
     return true;
+}
+
+// The four graph windows of a new measurement built here the way the
+// document window builds them, from the curves and texts of the document
+// that the portable builder made on Linux: saved by _SaveGraph they must
+// give that document's bytes, so klvtool writes what the program writes.
+void TestNewMeasurementAsTheProgramBuildsIt()
+{
+    Bytes native = ReadWholeFile(PathOf("native_doc.klv"));
+    MeasurementDocument doc;
+    if (native.size() < 4 || !ReadKlvDocument(native.data(), native.size(), doc)) {
+        CHECK(!"native_doc.klv reads");
+        return;
+    }
+    const bool sensor500 = doc.texts[kKlvSensorTyp].size() > 7 && doc.texts[kKlvSensorTyp][7] == '5';
+    CHECK(sensor500);   // the Linux side writes a 500 N series
+    const double fullScale = sensor500 ? 500.0 : 300.0;
+    const int yDivisions = sensor500 ? 10 : 6;
+    std::string path = PathOf("wine_new_measurement.klv");
+    HANDLE h = CreateFileFor(path, true);
+    DWORD n = 0;
+    WriteFile(h, "KLV2", 4, &n, nullptr);
+    HWND windows[4];
+    for (int k = 1; k <= 4; ++k) {
+        char title[80];
+        if (k <= 3)
+            std::snprintf(title, sizeof title, "Forza di chiusura (misurazione %d)", k);
+        else
+            std::snprintf(title, sizeof title, "Valore medio del corso di forza");
+        HWND w = windows[k - 1] = NewGraphWindow(title);
+        _SetGraphStyle(w, 8, 6, yDivisions, -1.0, 5.0);
+        CHECK(_AddGraph(w, k <= 3 ? "Forza di chiusura" : "Valore medio della forza", "N", 0.0, fullScale, 0,
+                        4095, 0.0016, 3750) == 1);
+        GraphRecord *g = _GetDataPtr(w)->pGraphs[0];
+        std::memcpy(g->pData, doc.graphWindows[k - 1].graphs[0].samples.data(), 7500);
+        g->nBuffEnd = 3750;
+        _SaveGraph(w, h);
+    }
+    WriteFile(h, native.data() + native.size() - kKlvTextBlockSize, kKlvTextBlockSize, &n, nullptr);
+    CloseHandle(h);
+    Bytes written = ReadWholeFile(path);
+    CHECK(written.size() == 53372);
+    CHECK(SameApartFromRuntimeWords(native, written, 4, 4));
+    for (HWND w : windows)
+        DestroyWindow(w);
 }
 
 // A record written by the portable codec on Linux (or, without one, here by
@@ -492,55 +572,92 @@ void TestDocumentThroughWindows()
     CHECK(doc.graphWindows[3].graphs[0].samples[1] == (13 + 300) % 4096);
     CHECK(EncodeKlvDocument(doc) == file);
 
-    // A document written on Linux: loaded the way the program opens it.
-    Bytes native = ReadWholeFile(PathOf("native_doc.klv"));
+    for (HWND w : windows)
+        DestroyWindow(w);
+}
+
+// A document written on Linux, opened the way the program opens it (four
+// windows built with one graph each, the file read into them) and saved
+// again the way the program saves it.
+void ReopenAndResaveDocument(const char *source, const char *resaved)
+{
+    Bytes native = ReadWholeFile(PathOf(source));
+    std::printf("%s: %u bytes\n", source, static_cast<unsigned>(native.size()));
     CHECK(native.size() == 53372);
     MeasurementDocument nativeDoc;
     if (native.size() < 4 || !ReadKlvDocument(native.data(), native.size(), nativeDoc)) {
-        CHECK(!"native_doc.klv reads");
-    } else {
-        h = CreateFileFor(PathOf("native_doc.klv"), false);
-        DWORD got = 0;
-        char magic[4];
-        ReadFile(h, magic, 4, &got, nullptr);
-        HWND loaded[4];
-        for (int k = 0; k < 4; ++k) {
-            loaded[k] = NewForceGraphWindow("");
-            CHECK(_LoadGraph(loaded[k], h) == 1);
-        }
-        std::uint8_t text[kKlvTextBlockSize];
-        CHECK(ReadFile(h, text, sizeof text, &got, nullptr) && got == sizeof text);
-        CloseHandle(h);
-        for (int k = 0; k < 4; ++k) {
-            GraphData *d = _GetDataPtr(loaded[k]);
-            const GraphImage &saved = nativeDoc.graphWindows[k].graphs[0];
-            CHECK(TitleOf(loaded[k]) == TerminatedText(nativeDoc.graphWindows[k].szTitle, 80));
-            CHECK(d->nGraphs == 2 && d->pGraphs[0]->nBuffEnd == saved.nBuffEnd);
-            CHECK(std::memcmp(d->pGraphs[0]->pData, saved.samples.data(), 7500) == 0);
-        }
-        // ... and written again, as the program saves it after opening
-        h = CreateFileFor(PathOf("wine_resaved_doc.klv"), true);
-        WriteFile(h, "KLV2", 4, &n, nullptr);
-        for (HWND w : loaded)
-            _SaveGraph(w, h);
-        WriteFile(h, text, sizeof text, &n, nullptr);
-        CloseHandle(h);
-        for (HWND w : loaded)
-            DestroyWindow(w);
+        CHECK(!"the Linux document reads");
+        return;
     }
-    for (HWND w : windows)
+    HANDLE h = CreateFileFor(PathOf(source), false);
+    DWORD got = 0, n = 0;
+    char magic[4];
+    ReadFile(h, magic, 4, &got, nullptr);
+    HWND loaded[4];
+    for (int k = 0; k < 4; ++k) {
+        loaded[k] = NewForceGraphWindow("");
+        CHECK(_LoadGraph(loaded[k], h) == 1);
+    }
+    std::uint8_t text[kKlvTextBlockSize];
+    CHECK(ReadFile(h, text, sizeof text, &got, nullptr) && got == sizeof text);
+    CloseHandle(h);
+    for (int k = 0; k < 4; ++k) {
+        GraphData *d = _GetDataPtr(loaded[k]);
+        const GraphImage &saved = nativeDoc.graphWindows[k].graphs[0];
+        CHECK(TitleOf(loaded[k]) == TerminatedText(nativeDoc.graphWindows[k].szTitle, 80));
+        CHECK(d->nGraphs == 2 && d->pGraphs[0]->nBuffEnd == saved.nBuffEnd);
+        CHECK(std::memcmp(d->pGraphs[0]->pData, saved.samples.data(), 7500) == 0);
+        CHECK(d->nStyle == 8 && d->nXLines == 6 && d->dTimeMin == -1.0 && d->dTimeMax == 5.0);
+    }
+    h = CreateFileFor(PathOf(resaved), true);
+    WriteFile(h, "KLV2", 4, &n, nullptr);
+    for (HWND w : loaded)
+        _SaveGraph(w, h);
+    WriteFile(h, text, sizeof text, &n, nullptr);
+    CloseHandle(h);
+    for (HWND w : loaded)
         DestroyWindow(w);
 }
 
 }  // namespace
 
+// Shows a record loaded from a file in a visible window for a few seconds,
+// for a screenshot taken from outside.
+int ShowLoadedRecord(const char *file)
+{
+    HWND frame = CreateWindowExA(0, "STATIC", "files test: loaded record", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                                 720, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND w = CreateWindowExA(WS_EX_CLIENTEDGE, "GraphWindow", "", WS_CHILD | WS_VISIBLE | 0x0010, 10, 10, 680, 420,
+                             frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HANDLE h = CreateFileFor(PathOf(file), false);
+    const int loaded = _LoadGraph(w, h);
+    CloseHandle(h);
+    char title[100];
+    GetWindowTextA(w, title, sizeof title);
+    SetWindowTextA(frame, title);
+    InvalidateRect(w, nullptr, TRUE);
+    const DWORD end = GetTickCount() + 6000;
+    while (GetTickCount() < end) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(20);
+    }
+    DestroyWindow(frame);
+    return loaded == 1 ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::printf("usage: files_wine_test.exe DIR\n");
+        std::printf("usage: files_wine_test.exe DIR [--show FILE]\n");
         return 2;
     }
     g_dir = argv[1];
+    if (argc == 4 && std::strcmp(argv[2], "--show") == 0)
+        return ShowLoadedRecord(argv[3]);
     g_parent = CreateWindowExA(0, "STATIC", "files test", WS_OVERLAPPEDWINDOW, 0, 0, 700, 500, nullptr,
                                nullptr, GetModuleHandleA(nullptr), nullptr);
 
@@ -550,10 +667,15 @@ int main(int argc, char **argv)
     TestLoadIntoWindowThatHoldsAGraph();
     TestTitleOf79Characters();
     TestWindowWithoutBlock();
+    TestSaveReportsAFailedWrite();
     TestUnsafeRecordsAreRefused();
     TestCapacityMismatchKeepsTheStreamAligned();
+    TestLoadIntoWindowWithGraphList();
     TestCodecRecordThroughAWindow();
+    TestNewMeasurementAsTheProgramBuildsIt();
     TestDocumentThroughWindows();
+    ReopenAndResaveDocument("native_doc.klv", "wine_resaved_doc.klv");
+    ReopenAndResaveDocument("measured.klv", "wine_measured_resaved.klv");
 
     DestroyWindow(g_parent);
     std::printf("%d checks, %d failed\n", g_checks, g_failures);

@@ -150,10 +150,12 @@ int CmdLayout() {
   if (progress) {
     Check(RectIs(ChildRect(window, progress), 10, 10, 580, 25), "progress bar at 10,10 580x25");
     Check((GetWindowLongPtrW(progress, GWL_STYLE) & PBS_SMOOTH) != 0, "progress bar is smooth");
-    PBRANGE range{};
-    SendMessageW(progress, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    std::printf("range %d..%d\n", range.iLow, range.iHigh);
-    Check(range.iLow == 0 && range.iHigh == 20000, "progress range 0..20000");
+    // Limits by return value: a structure pointer would not cross into
+    // FindKLV's process.
+    const long low = static_cast<long>(SendMessageW(progress, PBM_GETRANGE, TRUE, 0));
+    const long high = static_cast<long>(SendMessageW(progress, PBM_GETRANGE, FALSE, 0));
+    std::printf("range %ld..%ld\n", low, high);
+    Check(low == 0 && high == 20000, "progress range 0..20000");
   }
   HWND cancel = GetDlgItem(window, 2);
   Check(cancel && ClassOf(cancel) == L"Button", "gadget 2 is a button");

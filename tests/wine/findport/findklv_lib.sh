@@ -9,13 +9,30 @@ inspect() { wine "$KLV_WIN64_BIN/findklv_inspect.exe" "$@" | tr -d '\r'; return 
 
 now_ms() { date +%s%3N; }
 
+FINDKLV_PID=
+
+# A failed check must not leave FindKLV waiting on its question: the test
+# would then hang until the test runner's time limit.
+stop_leftover_findklv() {
+  if [ -n "$FINDKLV_PID" ] && kill -0 "$FINDKLV_PID" 2>/dev/null; then
+    kill "$FINDKLV_PID" 2>/dev/null
+    for _ in $(seq 1 50); do kill -0 "$FINDKLV_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$FINDKLV_PID" 2>/dev/null
+    wait "$FINDKLV_PID" 2>/dev/null
+  fi
+}
+trap stop_leftover_findklv EXIT
+
 # Starts FindKLV.exe in the test's directory (its hint file lands there).
+# Its output goes to a file, so that nothing it leaves behind holds the
+# test's output open.
 start_findklv() {
   [ -f "$KLV_WIN64_BIN/FindKLV.exe" ] || fail "FindKLV.exe is not built in $KLV_WIN64_BIN"
   inspect reg-clear || fail "could not clear the settings"
   rm -f "$KLV_TEST_TMP/COM_Port_hint.txt"
   START_MS=$(now_ms)
-  (cd "$KLV_TEST_TMP" && exec wine "$KLV_WIN64_BIN/FindKLV.exe") &
+  (cd "$KLV_TEST_TMP" && exec wine "$KLV_WIN64_BIN/FindKLV.exe" \
+     >"$KLV_TEST_TMP/findklv.out" 2>&1 </dev/null) &
   FINDKLV_PID=$!
 }
 

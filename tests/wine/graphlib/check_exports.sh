@@ -21,7 +21,7 @@ required=(
   _InitCom _EnableCOMThread _DisableCOMThread _SendCommand _ShiftCounter _CloseCom
   _Bit2ValByIndex
   _GetDataPtr _GetGraphDataPtr _AddGraph _AddValue _SetGraphBuffEnd _SetGraphStyle
-  _AddInfoString _SetCursorMode _GetCursorMode GraphWndProc
+  _AddInfoString _DisplayNotes _SetCursorMode _GetCursorMode GraphWndProc
 )
 
 status=0

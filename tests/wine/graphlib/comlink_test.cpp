@@ -204,6 +204,58 @@ void CloseFromInsideTheHandler()
     std::printf("  longest _CloseCom inside WM_COMDATA: %lu ms\n", longest);
 }
 
+// The user interface is busy (not dispatching) while a block is complete:
+// the thread then waits inside its send to this very thread when the user
+// interface closes the link. The block it was sending may still be handled
+// during the close, and nothing after it.
+void CloseWhileTheThreadWaitsInItsSend()
+{
+    DWORD longest = 0;
+    for (int i = 0; i < 10; ++i) {
+        if (!OpenLink())
+            { CHECK(!"COM1 could not be opened again"); return; }
+        StartStream();
+        CHECK(WaitBlocks(2));
+        Sleep(150);  // no messages handled: the next block waits in its send
+        size_t before = g_rx.blocks.size();
+        DWORD t0 = GetTickCount();
+        _CloseCom();
+        longest = std::max(longest, GetTickCount() - t0);
+        CHECK(g_rx.blocks.size() <= before + 1);
+        CheckClosedForGood(g_rx.blocks.size());
+        std::vector<uint32_t> positions;
+        for (size_t k = 0; k < g_rx.blocks.size(); ++k)
+            positions.push_back(static_cast<uint32_t>(k * kBlockSize));
+        CHECK_EQ(FirstWrongBlock(positions), -1);
+    }
+    std::printf("  longest _CloseCom while the thread waits in its send: %lu ms\n", longest);
+}
+
+// With no data on the line the thread sits in a read that only the read
+// time-out would end; closing must not leave it touching a released port.
+void CloseWhileTheLineIsSilent()
+{
+    DWORD longest = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (!OpenLink())
+            { CHECK(!"COM1 could not be opened again"); return; }
+        CHECK_EQ(_EnableCOMThread(), 1u);
+        PumpFor(50 + 40 * i);  // the thread is inside its one-byte read now
+        DWORD t0 = GetTickCount();
+        _CloseCom();
+        longest = std::max(longest, GetTickCount() - t0);
+        CheckClosedForGood(0);
+    }
+    // The line still works: the next open streams again.
+    if (!OpenLink())
+        { CHECK(!"COM1 could not be opened again"); return; }
+    StartStream();
+    CHECK(WaitBlocks(2));
+    _CloseCom();
+    CHECK_EQ(FirstWrongBlock({0, kBlockSize}), -1);
+    std::printf("  longest _CloseCom with a silent line: %lu ms\n", longest);
+}
+
 void CloseASuspendedThread()
 {
     for (int i = 0; i < 10; ++i) {
@@ -245,6 +297,9 @@ void DisableThenEnableGoesOnDelivering()
         CHECK_EQ(s, static_cast<WPARAM>(kBlockSize));
 }
 
+// COM7 is mapped to a port whose device is absent, COM2 is served by a peer
+// that keeps its line locked (as a port another program holds), and "NUL"
+// opens but is no serial line.
 void MissingOrBusyPortGivesNull()
 {
     CHECK(_InitCom(g_rx.hwnd, "COM7", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
@@ -254,20 +309,22 @@ void MissingOrBusyPortGivesNull()
     _CloseCom();
     CHECK_EQ(_SendCommand('S'), 0);
     CHECK_EQ(_EnableCOMThread(), static_cast<DWORD>(-1));
+    CHECK_EQ(_DisableCOMThread(), static_cast<DWORD>(-1));
+    CHECK_EQ(_ShiftCounter(3), 3);
 
-    HANDLE busy = CreateFileA("\\\\.\\COM1", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    CHECK(busy != INVALID_HANDLE_VALUE);
-    CHECK(_InitCom(g_rx.hwnd, "COM1", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
+    CHECK(_InitCom(g_rx.hwnd, "COM2", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
     _CloseCom();
-    if (busy != INVALID_HANDLE_VALUE)
-        CloseHandle(busy);
+    CHECK(_InitCom(g_rx.hwnd, "NUL", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
+    _CloseCom();
 
     // Block sizes that leave no whole block in the buffer are refused.
     CHECK(_InitCom(g_rx.hwnd, "COM1", kDefinition, 100, 0, kBlockSize) == nullptr);
     CHECK(_InitCom(g_rx.hwnd, "COM1", kDefinition, kBufferSize, 0, 0) == nullptr);
-    // ... and the port works afterwards.
+    // ... and the port works afterwards; a second open while it is open is refused.
     CHECK(OpenLink() != nullptr);
+    CHECK(_InitCom(g_rx.hwnd, "COM1", kDefinition, kBufferSize, 0, kBlockSize) == nullptr);
+    StartStream();
+    CHECK(WaitBlocks(2));
     _CloseCom();
 }
 
@@ -340,6 +397,8 @@ int main(int argc, char **argv)
     RunCase("ShiftFromTheHandlerRealignsTheNextBlock", ShiftFromTheHandlerRealignsTheNextBlock);
     RunCase("CloseFromTheUserInterfaceWhileStreaming", CloseFromTheUserInterfaceWhileStreaming);
     RunCase("CloseFromInsideTheHandler", CloseFromInsideTheHandler);
+    RunCase("CloseWhileTheThreadWaitsInItsSend", CloseWhileTheThreadWaitsInItsSend);
+    RunCase("CloseWhileTheLineIsSilent", CloseWhileTheLineIsSilent);
     RunCase("CloseASuspendedThread", CloseASuspendedThread);
     RunCase("DisableThenEnableGoesOnDelivering", DisableThenEnableGoesOnDelivering);
     RunCase("MissingOrBusyPortGivesNull", MissingOrBusyPortGivesNull);

@@ -1,6 +1,8 @@
 // A raw serial peer for the serial-link tests: serves a pty at a link path,
 // and on the start command streams the test pattern until the stop command.
-//   graphlib_ptypeer --link PATH [--rate BYTES_PER_SECOND]
+// With --locked the pty's slave stays locked, so every open of the port
+// fails, as it does for a port held by another program.
+//   graphlib_ptypeer --link PATH [--rate BYTES_PER_SECOND] [--locked]
 #include "stream_pattern.h"
 
 #include <fcntl.h>
@@ -24,12 +26,20 @@ void OnSignal(int) { g_stop = 1; }
 struct Options {
     std::string link;
     double rate = 20000.0;
+    bool locked = false;
 };
 
 bool ParseOptions(int argc, char **argv, Options &o)
 {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         std::string key = argv[i];
+        if (key == "--locked") {
+            o.locked = true;
+            --i;
+            continue;
+        }
+        if (i + 1 >= argc)
+            return false;
         if (key == "--link")
             o.link = argv[i + 1];
         else if (key == "--rate")
@@ -42,12 +52,16 @@ bool ParseOptions(int argc, char **argv, Options &o)
 
 // Opens a pty pair; the slave end stays open here too, so the line never
 // hangs up while the program under test closes and reopens its port.
-bool OpenPty(int &master, int &slave, std::string &slaveName)
+bool OpenPty(int &master, int &slave, std::string &slaveName, bool locked)
 {
     master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+    if (master < 0 || grantpt(master) != 0)
         return false;
     slaveName = ptsname(master);
+    if (locked)
+        return true;  // nobody, not even this peer, can open the slave
+    if (unlockpt(master) != 0)
+        return false;
     slave = open(slaveName.c_str(), O_RDWR | O_NOCTTY);
     if (slave < 0)
         return false;
@@ -65,12 +79,13 @@ int main(int argc, char **argv)
 {
     Options opt;
     if (!ParseOptions(argc, argv, opt)) {
-        std::fprintf(stderr, "usage: %s --link PATH [--rate BYTES_PER_SECOND]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s --link PATH [--rate BYTES_PER_SECOND] [--locked]\n",
+                     argv[0]);
         return 2;
     }
     int master = -1, slave = -1;
     std::string slaveName;
-    if (!OpenPty(master, slave, slaveName)) {
+    if (!OpenPty(master, slave, slaveName, opt.locked)) {
         std::perror("ptypeer: pty");
         return 1;
     }
@@ -81,6 +96,13 @@ int main(int argc, char **argv)
     }
     signal(SIGTERM, OnSignal);
     signal(SIGINT, OnSignal);
+    if (opt.locked) {
+        while (!g_stop)
+            poll(nullptr, 0, 100);
+        unlink(opt.link.c_str());
+        close(master);
+        return 0;
+    }
 
     using Clock = std::chrono::steady_clock;
     bool streaming = false;
@@ -126,7 +148,8 @@ int main(int argc, char **argv)
     }
     unlink(opt.link.c_str());
     std::fprintf(stderr, "ptypeer: %lu command bytes, stream position %u\n", commands, pos);
-    close(slave);
+    if (slave >= 0)
+        close(slave);
     close(master);
     return 0;
 }

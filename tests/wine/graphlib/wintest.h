@@ -59,8 +59,10 @@ inline void RunCase(const char *name, const std::function<void()> &body)
     int before = g_checkFailures;
     std::printf("[ RUN  ] %s\n", name);
     std::fflush(stdout);
+    DWORD start = GetTickCount();
     body();
-    std::printf("[ %s ] %s\n", g_checkFailures == before ? " OK " : "FAIL", name);
+    std::printf("[ %s ] %s (%lu ms)\n", g_checkFailures == before ? " OK " : "FAIL", name,
+                GetTickCount() - start);
     std::fflush(stdout);
 }
 

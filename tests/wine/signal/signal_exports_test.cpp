@@ -193,6 +193,30 @@ void TestConstantAndZeroSignals()
     DestroyWindow(hWnd);
 }
 
+// Samples are converted with the window's y scale (set by its first graph),
+// not with the scale the graph itself was added with.
+void TestWindowScaleAndMissingScale()
+{
+    HWND hWnd = CreateGraphWindow("Skala");
+    CHECK(AddUnitGraph(hWnd, "Einheit", 3750));
+    CHECK(_AddGraph(hWnd, "Kraft", "N", 0.0, 300.0, 0, 4095, kTimeBase, 3750) == 1);
+    FillSine(_GetGraphDataPtr(hWnd, 1), 3750, 37.0 / 1024.0);
+    std::vector<int16_t> out(512);
+    CHECK_EQ(_FFT(hWnd, out.data(), 60, 0, 0, 1), 512);
+    CHECK_EQ(out[37], kHalfPowerAtSixtyDb);
+    DestroyWindow(hWnd);
+
+    // A window whose y scale has no full scale cannot convert its samples.
+    hWnd = CreateGraphWindow("Ohne Skala");
+    CHECK(_AddGraph(hWnd, "Roh", "", 0.0, 1.0, 0, 0, kTimeBase, 3750) == 1);
+    FillSine(_GetGraphDataPtr(hWnd, 0), 3750, 37.0 / 1024.0);
+    std::vector<int16_t> untouched(512, -7);
+    CHECK_EQ(_FFT(hWnd, untouched.data(), 60, 0, 0, 0), 0);
+    CHECK(untouched == std::vector<int16_t>(512, -7));
+    CHECK_EQ(_FFT(hWnd, nullptr, 60, 0, 0, 0), 0);
+    DestroyWindow(hWnd);
+}
+
 void TestLargestGraph()
 {
     HWND hWnd = CreateGraphWindow("Gross");
@@ -214,6 +238,7 @@ int main(int argc, char **argv)
     RunCase("Nyquist frequency and spectral sizes", TestSizes);
     RunCase("spectrum of a sine", [&] { TestSpectrumOfASine(argc > 1 ? argv[1] : nullptr); });
     RunCase("constant, zero and short signals", TestConstantAndZeroSignals);
+    RunCase("window scale and missing scale", TestWindowScaleAndMissingScale);
     RunCase("largest graph with overlap", TestLargestGraph);
     DestroyWindow(g_hHost);
     return Summary();

@@ -1,0 +1,194 @@
+// doc_commands.cpp - `klvtool info`, `klvtool export` and the .klv output of
+// `klvtool measure` (--out FILE.klv with its description options).
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands.h"
+#include "doc_report.h"
+#include "klvdoc.h"
+#include "klvdoc_build.h"
+#include "measure.h"
+#include "measure_report.h"
+
+namespace {
+
+// ---- reading a document ----------------------------------------------------
+
+bool ReadWholeFile(const char* path, std::vector<std::uint8_t>* bytes, std::string* error)
+{
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::uint8_t chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        *error = std::string("cannot read ") + path;
+        return false;
+    }
+    return true;
+}
+
+// A document that reads whole; anything less is reported and refused, so a
+// damaged file is never shown as if it were complete.
+bool LoadDocumentFile(const char* command, const char* path, MeasurementDocument* doc)
+{
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(path, &bytes, &error)) {
+        std::fprintf(stderr, "klvtool %s: %s\n", command, error.c_str());
+        return false;
+    }
+    const KlvReadResult result = ReadKlvDocument(bytes.data(), bytes.size(), *doc);
+    if (!result) {
+        std::fprintf(stderr, "klvtool %s: %s: %s\n", command, path, DescribeKlvReadResult(result).c_str());
+        return false;
+    }
+    if (result.trailingBytes > 0)
+        std::fprintf(stderr, "klvtool %s: %s: note: %zu bytes after the text block are ignored\n", command, path,
+                     result.trailingBytes);
+    return true;
+}
+
+bool IsHelp(const char* arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }
+
+// One FILE.klv argument, or --help. -1 = go on with argv[0].
+int CheckFileArgument(const char* command, int argc, char** argv, const char* usage)
+{
+    if (argc == 1 && IsHelp(argv[0])) {
+        std::fputs(usage, stdout);
+        return kExitOk;
+    }
+    if (argc != 1 || argv[0][0] == '-') {
+        std::fprintf(stderr, "klvtool %s: expected one FILE.klv\n\n%s", command, usage);
+        return kExitUsage;
+    }
+    return -1;
+}
+
+const char kInfoUsage[] =
+    "usage: klvtool info FILE.klv\n\n"
+    "Prints the document as JSON: the text of every slot under its item name\n"
+    "(Descr1..Descr4, Pruefer, Fahrzeug, Tuer, Position, MessTyp, SensorTyp,\n"
+    "SerNo, Title, Edit) and graphWindows, the four graph windows with their\n"
+    "title, settings and graphs. Texts are converted from Windows-1252 to UTF-8.\n\n"
+    "Exit status: 0 read, 1 the file is missing or damaged, 2 bad command line.\n";
+
+const char kExportUsage[] =
+    "usage: klvtool export FILE.klv\n\n"
+    "Prints the valid part of every curve of the document as CSV in its physical\n"
+    "unit (newtons for a measurement), with a time column in seconds from the\n"
+    "start of the graph window (-1 s: one second before the trigger).\n\n"
+    "Exit status: 0 written, 1 the file is missing or damaged, 2 bad command line.\n";
+
+// ---- measure --out ---------------------------------------------------------
+
+// The description of the inspector, given on the command line; the measurement
+// dialog of the program takes the same items from its description dialog.
+struct DescriptionOption {
+    const char* option;
+    const char* help;
+    std::size_t offset;   // of the field in MessDescr
+    std::size_t size;
+    std::string value;    // UTF-8, as given
+};
+
+DescriptionOption g_description[] = {
+    {"--examiner", "examiner (Pruefer) for --out", offsetof(MessDescr, szExaminer), sizeof(MessDescr::szExaminer), {}},
+    {"--vehicle", "vehicle (Fahrzeug) for --out", offsetof(MessDescr, szVehicle), sizeof(MessDescr::szVehicle), {}},
+    {"--door", "door (Tuer) for --out", offsetof(MessDescr, szDoor), sizeof(MessDescr::szDoor), {}},
+    {"--position", "position (Position) for --out", offsetof(MessDescr, szPosition), sizeof(MessDescr::szPosition), {}},
+    {"--meas-type", "measurement type (MessTyp) for --out", offsetof(MessDescr, szMeasType),
+     sizeof(MessDescr::szMeasType), {}},
+    {"--remarks", "remarks (Edit) for --out", offsetof(MessDescr, szRemarks), sizeof(MessDescr::szRemarks), {}},
+};
+
+// measure hands every registered option its value after the series, in the
+// order of registration: the description options come first and are only
+// remembered here, for the document that --out writes last.
+template <int Index>
+bool RememberDescription(const MessDescr&, const std::string& value, std::string*)
+{
+    g_description[Index].value = value;
+    return true;
+}
+
+bool WriteMeasurementDocument(const MessDescr& measured, const std::string& path, std::string* error)
+{
+    MessDescr descr = measured;   // shares the curve buffers, which are only read
+    for (const DescriptionOption& item : g_description) {
+        if (!item.value.empty())
+            SetFixedText(reinterpret_cast<char*>(&descr) + item.offset, item.size, Utf8ToCp1252(item.value));
+    }
+    const std::vector<std::uint8_t> bytes = EncodeKlvDocument(BuildNewMeasurementDocument(descr));
+    return WriteOutputFile(path, std::string(bytes.begin(), bytes.end()), error);
+}
+
+template <int... Index>
+void RegisterDescriptionOptions(std::integer_sequence<int, Index...>)
+{
+    (RegisterMeasureFileOption(g_description[Index].option, "TEXT", g_description[Index].help,
+                               RememberDescription<Index>),
+     ...);
+}
+
+struct MeasureOutRegistration {
+    MeasureOutRegistration()
+    {
+        RegisterDescriptionOptions(std::make_integer_sequence<int, std::size(g_description)>());
+        RegisterMeasureFileOption("--out", "FILE.klv",
+                                  "the series as a .klv document, as the program saves a new measurement",
+                                  WriteMeasurementDocument);
+    }
+} g_measureOutRegistration;
+
+}  // namespace
+
+int InfoCommand(int argc, char** argv)
+{
+    if (int status = CheckFileArgument("info", argc, argv, kInfoUsage); status >= 0)
+        return status;
+    MeasurementDocument doc;
+    if (!LoadDocumentFile("info", argv[0], &doc))
+        return kExitFailure;
+    const std::string json = KlvInfoJson(doc);
+    std::string error;
+    if (!WriteOutputFile("-", json, &error)) {
+        std::fprintf(stderr, "klvtool info: %s\n", error.c_str());
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+int ExportCommand(int argc, char** argv)
+{
+    if (int status = CheckFileArgument("export", argc, argv, kExportUsage); status >= 0)
+        return status;
+    MeasurementDocument doc;
+    if (!LoadDocumentFile("export", argv[0], &doc))
+        return kExitFailure;
+    std::vector<std::string> notes;
+    const std::vector<KlvCurveColumn> columns = KlvCurveColumns(doc, &notes);
+    if (columns.empty())
+        notes.push_back("no graph holds valid samples, only the heading is written");
+    const std::string csv = KlvCurvesCsv(columns, &notes);
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "klvtool export: %s: note: %s\n", argv[0], note.c_str());
+    std::string error;
+    if (!WriteOutputFile("-", csv, &error)) {
+        std::fprintf(stderr, "klvtool export: %s\n", error.c_str());
+        return kExitFailure;
+    }
+    return kExitOk;
+}
