@@ -26,7 +26,7 @@ function(klv_add_unit_test)
     set(T_LABELS unit)
   endif()
   include(GoogleTest)
-  gtest_discover_tests(${T_NAME} PROPERTIES LABELS "${T_LABELS}" DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${T_NAME} TEST_PREFIX "${T_NAME}." PROPERTIES LABELS "${T_LABELS}" DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # A Windows test program (win64 build only), placed in the win64 bin/.

@@ -37,8 +37,17 @@ struct Receiver {
 Receiver g_rx;
 std::string g_snapshotDir;
 
+// Posted to the receiver to run an action from a nested message loop.
+constexpr UINT kRunAction = WM_APP + 1;
+std::function<void()> g_postedAction;
+
 LRESULT CALLBACK ReceiverProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == kRunAction) {
+        if (g_postedAction)
+            g_postedAction();
+        return 0;
+    }
     if (msg == WM_COMDATA) {
         const uint8_t *p = reinterpret_cast<const uint8_t *>(lParam);
         g_rx.sizes.push_back(wParam);
@@ -256,6 +265,36 @@ void CloseWhileTheLineIsSilent()
     std::printf("  longest _CloseCom with a silent line: %lu ms\n", longest);
 }
 
+// The handler of a block opens a modal loop (as a message box would) and the
+// user cancels from there: the close runs inside a posted message, nested in
+// the handling of the block the thread is still sending.
+void CloseFromALoopNestedInTheHandler()
+{
+    DWORD longest = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (!OpenLink())
+            { CHECK(!"COM1 could not be opened again"); return; }
+        bool closed = false;
+        g_postedAction = [&] {
+            DWORD t0 = GetTickCount();
+            _CloseCom();
+            longest = std::max(longest, GetTickCount() - t0);
+            closed = true;
+        };
+        g_rx.onBlock = [&](size_t k, const uint8_t *) {
+            if (k != 1)
+                return;
+            PostMessageA(g_rx.hwnd, kRunAction, 0, 0);
+            PumpUntil([&] { return closed; }, 10000);
+        };
+        StartStream();
+        CHECK(PumpUntil([&] { return closed; }, 10000));
+        CheckClosedForGood(2);
+        g_postedAction = nullptr;
+    }
+    std::printf("  longest _CloseCom from a loop nested in WM_COMDATA: %lu ms\n", longest);
+}
+
 void CloseASuspendedThread()
 {
     for (int i = 0; i < 10; ++i) {
@@ -399,6 +438,7 @@ int main(int argc, char **argv)
     RunCase("CloseFromInsideTheHandler", CloseFromInsideTheHandler);
     RunCase("CloseWhileTheThreadWaitsInItsSend", CloseWhileTheThreadWaitsInItsSend);
     RunCase("CloseWhileTheLineIsSilent", CloseWhileTheLineIsSilent);
+    RunCase("CloseFromALoopNestedInTheHandler", CloseFromALoopNestedInTheHandler);
     RunCase("CloseASuspendedThread", CloseASuspendedThread);
     RunCase("DisableThenEnableGoesOnDelivering", DisableThenEnableGoesOnDelivering);
     RunCase("MissingOrBusyPortGivesNull", MissingOrBusyPortGivesNull);
