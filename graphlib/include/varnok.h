@@ -150,9 +150,13 @@ VARNOK_API int _ShiftCounter(int nCount);
 
 /* Stops the receive thread and releases the port, the receive buffer and the
  * debug window. Safe after a failed _InitCom and when nothing is open. May be
- * called from the UI thread, also from within the handling of WM_COMDATA; it
- * returns only when the receive thread can no longer touch the buffer or the
- * port. */
+ * called from the UI thread, also from within the handling of WM_COMDATA.
+ * Neither the buffer nor the port is released while the thread can still
+ * touch them: from the user interface the call waits for the thread (up to
+ * one read time-out), handling the block the thread may be sending meanwhile;
+ * from within the handling of a block the thread ends, and releases them,
+ * once that handling returns. A block already being sent may still arrive
+ * during the call. */
 VARNOK_API void _CloseCom(void);
 
 /* The physical value of raw count nRaw in graph nIndex of pGraphData:
@@ -201,7 +205,8 @@ VARNOK_API void _SetGraphStyle(HWND hGraphWnd, int nStyle, uint32_t nXLines,
 
 /* Adds an information text below graph nIndex in the graph list and expands
  * (bExpand nonzero) or collapses that graph's item. Result: 1; 0 when
- * nIndex >= nGraphs. */
+ * nIndex >= nGraphs or the graph has no list item (added while the list was
+ * hidden). */
 VARNOK_API int _AddInfoString(HWND hGraphWnd, LPCSTR szText, int nIndex,
                               int bExpand);
 

@@ -9,10 +9,10 @@
 // port and the buffer. _CloseCom stops the thread (run flag, resume, cancel of
 // a pending read) and waits for it while still handling the messages sent to
 // its thread, so a block the thread is delivering right now is handled and
-// the thread can end. Called from within the handling of WM_COMDATA, where
-// the thread waits for the caller to return, it does not wait: the thread
-// ends when the handler returns and releases the link itself. A later
-// _InitCom first waits for such a thread to be gone.
+// the thread can end. Called from within the handling of WM_COMDATA (also
+// from a loop nested in it), where the thread waits for the caller to return,
+// it does not wait: the thread ends when the handler returns and releases the
+// link itself. A later _InitCom first waits for such a thread to be gone.
 #include "globalmem.h"
 #include "graphwindow.h"
 #include "rxloop.h"
@@ -168,12 +168,44 @@ bool WaitHandlingSentMessages(HANDLE thread, DWORD timeoutMs)
     }
 }
 
+bool NotifyWindowIsOurs(SerialLink *link)
+{
+    return GetWindowThreadProcessId(link->hNotifyWnd, nullptr) == GetCurrentThreadId();
+}
+
 // True when the receive thread is blocked in its send of WM_COMDATA to this
 // very thread, waiting for the message being handled now.
 bool ThreadWaitsForCaller(SerialLink *link)
 {
-    return link->bInHandover && InSendMessage() &&
-           GetWindowThreadProcessId(link->hNotifyWnd, nullptr) == GetCurrentThreadId();
+    return link->bInHandover && InSendMessage() && NotifyWindowIsOurs(link);
+}
+
+// Waits for the receive thread to end. It may be delivering a block to this
+// thread: a block not yet taken is handled here; a block whose handling is
+// further up this thread's stack (the close came from a loop nested in that
+// handling) can only finish after the close has returned, so the wait ends as
+// soon as the thread stays in its send with nothing left to take here.
+bool WaitForReceiveThread(SerialLink *link)
+{
+    constexpr int kPollsStuck = 3;
+    HANDLE thread = link->hComThread;
+    DWORD start = GetTickCount();
+    int stuck = 0;
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0)
+            return true;
+        if (r == WAIT_FAILED)
+            return false;
+        HandleSentMessages();
+        bool nothingToTake = (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0;
+        if (link->bInHandover && nothingToTake && NotifyWindowIsOurs(link))
+            ++stuck;
+        else
+            stuck = 0;
+        if (stuck >= kPollsStuck || GetTickCount() - start >= kCloseWaitMs)
+            return false;
+    }
 }
 
 void WaitForLingeringThread()
@@ -361,7 +393,7 @@ VARNOK_API void _CloseCom(void)
             DestroyWindow(dlg);
     }
     if (thread) {
-        if (ThreadWaitsForCaller(link) || !WaitHandlingSentMessages(thread, kCloseWaitMs)) {
+        if (ThreadWaitsForCaller(link) || !WaitForReceiveThread(link)) {
             LeaveToThread(link);
             return;
         }

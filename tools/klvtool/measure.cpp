@@ -11,6 +11,7 @@
 #include "cp1252.h"
 #include "evaluation.h"
 #include "measure_dialog.h"
+#include "measure_interrupt.h"
 #include "measure_report.h"
 
 namespace {
@@ -204,6 +205,10 @@ bool RunMeasurementSeries(LinkTransport& link, MessDescr* descr, const MeasDate&
     std::uint64_t lastData = link.NowMs();
     std::uint8_t buffer[256];
     while (!MeasRunEnded(&run)) {
+        if (Interrupted()) {
+            *error = "interrupted";
+            break;
+        }
         const std::uint64_t now = link.NowMs();
         if (now >= nextTick) {
             MeasRunTimerTick(&run);
@@ -268,8 +273,13 @@ int MeasureCommand(int argc, char** argv)
         std::fprintf(stderr, "klvtool measure: out of memory\n");
         return kExitFailure;
     }
+    // Ctrl-C ends the run as the cancel button would: the device still gets
+    // its closing commands.
+    CatchInterrupts();
+    const bool complete = RunMeasurementSeries(*link, descr, date, console, &error);
+    ReleaseInterrupts();
     int status = kExitOk;
-    if (!RunMeasurementSeries(*link, descr, date, console, &error)) {
+    if (!complete) {
         std::fprintf(stderr, "klvtool measure: series not completed: %s\n",
                      error.empty() ? "the run ended early" : error.c_str());
         status = kExitFailure;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -251,6 +252,8 @@ struct JunkCase {
     std::string junk;
 };
 
+void PrintTo(const JunkCase& c, std::ostream* os) { *os << c.name; }
+
 class GraphMarkerSearch : public ::testing::TestWithParam<JunkCase> {};
 
 TEST_P(GraphMarkerSearch, JunkBeforeTheMarkerIsSkipped) {
@@ -267,7 +270,9 @@ TEST_P(GraphMarkerSearch, JunkBeforeTheMarkerIsSkipped) {
 
 INSTANTIATE_TEST_SUITE_P(Junk, GraphMarkerSearch,
     ::testing::Values(JunkCase{"none", ""}, JunkCase{"loneT", "abcT\n"},
-                      JunkCase{"TTGCRLF", "T"},   // the stream reads T T G CR LF
+                      // one T of junk: the stream reads T T G CR LF, and the
+                      // second T must restart the match at one byte
+                      JunkCase{"TTGCRLF", "T"},
                       JunkCase{"doubleT", "TT"},
                       JunkCase{"partialMarkers", "TG\rTG\nTGT\r\nG\r\nTTGG"},
                       JunkCase{"binary", std::string("\0\xffT\0G\r\n", 7)}),

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -417,31 +418,92 @@ TEST(MeasureErrors, UnwritableOutputFailsButKeepsThePrintedResults)
 
 // ---- Over the simulator's pty, in real time ----------------------------------------------
 
-TEST(PortSeries, SimulatorSeriesOverThePtyInRealTime)
+// Starts a program with its output going to files; 0 when it cannot start.
+pid_t Spawn(std::vector<std::string> args, const std::string& out = "/dev/null",
+            const std::string& err = "/dev/null")
 {
-    const std::string link = TempPath("simlink");
-    const std::string log = TempPath("sim.log");
-    std::vector<std::string> args = {KLVSIM_PATH, "--link", link, "--scenario", "series", "--log", log};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    pid_t sim = 0;
-    ASSERT_EQ(posix_spawn(&sim, KLVSIM_PATH, nullptr, nullptr, argv.data(), environ), 0);
-    struct stat st {};
-    for (int i = 0; i < 100 && lstat(link.c_str(), &st) != 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    return failed ? 0 : pid;
+}
 
+// A klvsim serving `scenario` on a pty link; stopped when the object goes.
+class Simulator {
+public:
+    explicit Simulator(const std::string& name, const std::string& scenario = "series")
+        : link(TempPath(name + ".link")), log(TempPath(name + ".log"))
+    {
+        pid_ = Spawn({KLVSIM_PATH, "--link", link, "--scenario", scenario, "--log", log});
+        struct stat st {};
+        for (int i = 0; pid_ && i < 100 && lstat(link.c_str(), &st) != 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~Simulator()
+    {
+        if (pid_) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+        }
+    }
+    bool Running() const { return pid_ != 0; }
+    std::string Log() const { return ReadFile(log); }
+    const std::string link;
+    const std::string log;
+
+private:
+    pid_t pid_ = 0;
+};
+
+TEST(PortSeries, InterruptEndsTheRunWithItsClosingCommands)
+{
+    Simulator sim("interrupt");
+    ASSERT_TRUE(sim.Running());
+    const std::string out = TempPath("interrupt.out"), err = TempPath("interrupt.err");
+    const pid_t tool = Spawn({KLVTOOL_PATH, "measure", "--port", sim.link, "--json",
+                              TempPath("interrupt.json")},
+                             out, err);
+    ASSERT_NE(tool, 0);
+    for (int i = 0; i < 200 && ReadFile(out).find("Inizzi la misurazione 1") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(tool, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(tool, &status, 0), tool);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(ReadFile(err).find("series not completed: interrupted"), std::string::npos)
+        << ReadFile(err);
+    EXPECT_FALSE(std::ifstream(TempPath("interrupt.json")).good());
+    // After the stream was on: green off, red off, stream off.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::string log = sim.Log();
+    const std::size_t end = log.rfind("rx 89");
+    ASSERT_NE(end, std::string::npos) << log;
+    EXPECT_LT(log.find("rx e0"), end) << log;
+    EXPECT_LT(end, log.rfind("rx 85")) << log;
+    EXPECT_LT(log.rfind("rx 85"), log.rfind("rx f0")) << log;
+}
+
+TEST(PortSeries, SimulatorSeriesOverThePtyInRealTime)
+{
+    Simulator sim("series");
+    ASSERT_TRUE(sim.Running());
+    const std::string link = sim.link;
     const auto began = std::chrono::steady_clock::now();
     const Result r = RunKlvtool({"measure", "--port", link, "--date", "2026-12-07", "--json",
                                  TempPath("port.json"), "--curves", TempPath("port.csv")});
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    kill(sim, SIGTERM);
-    int status = 0;
-    waitpid(sim, &status, 0);
-
-    ASSERT_EQ(r.exitCode, 0) << r.err << "\n" << ReadFile(log);
+    ASSERT_EQ(r.exitCode, 0) << r.err << "\n" << sim.Log();
     // Three closings of one second before and five after the trigger, and the waits between.
     EXPECT_GT(seconds, 18.0);
     const std::string json = ReadFile(TempPath("port.json"));
@@ -459,7 +521,7 @@ TEST(PortSeries, SimulatorSeriesOverThePtyInRealTime)
         EXPECT_EQ(curves.c[m][624], curves.c[m][625]) << m;
     }
     // The simulator saw the run's closing commands.
-    const std::string simLog = ReadFile(log);
+    const std::string simLog = sim.Log();
     EXPECT_NE(simLog.find("rx f0"), simLog.rfind("rx f0")) << "0xF0 at the start and at the end";
 }
 
