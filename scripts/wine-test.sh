@@ -75,6 +75,13 @@ for a in "$@"; do
   args+=("$a")
 done
 
+# Start the wineserver ourselves so that it does not inherit the test's output:
+# it would keep CTest waiting through its linger time and write its object
+# dump (on a pty hang-up) into the test log.
+if ! wineserver -p3 >>"$win64/wineserver.log" 2>&1; then
+  : # already running for this prefix
+fi
+
 cd "$KLV_TEST_TMP"
 if [[ "$cmd" == *.sh ]]; then
   bash "$cmd" "${args[@]}"

@@ -101,6 +101,8 @@ public:
     // The dialog.
     virtual void SetStatusText(const char* text) = 0;
     virtual void SetValueText(const char* text) = 0;
+    // The formatted string 30008 with the calibration date; the dialog puts
+    // it into its control and shows it cut with CutSensorLine.
     virtual void SetSensorLine(const char* text) = 0;
     virtual void ShowLamps(bool redLit, bool greenLit) = 0;
     virtual void EnableRepeatButton(bool enable) = 0;

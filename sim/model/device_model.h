@@ -175,7 +175,8 @@ struct Scenario {
 };
 
 // A scenario line that cannot be understood. what() reads
-// "<name>:<line>: <problem>" (just "line <n>: <problem>" without a name).
+// "<name>:<line>: <problem>" (just "line <n>: <problem>" without a name, and
+// "<name>: <problem>" for line 0, a file that cannot be read).
 class ScenarioError : public std::runtime_error {
  public:
   ScenarioError(std::string name, int line, std::string problem);

@@ -3,8 +3,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace klvdevice {
 
@@ -15,8 +17,26 @@ constexpr double kMaxLevelNewtons = 1e5;
 constexpr double kMaxLevelCounts = 1e6;
 constexpr std::int64_t kMaxFaultBytes = 1000000;
 
+// Control characters in a bad line would garble the terminal or cut the
+// message short (a NUL); they are shown as \xNN instead.
+std::string printable(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 std::string formatMessage(const std::string& name, int line, const std::string& problem) {
+  // Line 0 stands for the file as a whole (it cannot be read).
   std::string where = name.empty() ? "line " + std::to_string(line)
+                      : line == 0  ? name
                                    : name + ":" + std::to_string(line);
   return where + ": " + problem;
 }
@@ -292,8 +312,8 @@ class LineParser {
 }  // namespace
 
 ScenarioError::ScenarioError(std::string name, int line, std::string problem)
-    : std::runtime_error(formatMessage(name, line, problem)), line_(line),
-      problem_(std::move(problem)) {}
+    : std::runtime_error(formatMessage(name, line, printable(problem))), line_(line),
+      problem_(printable(problem)) {}
 
 Scenario parseScenario(std::string_view text, std::string name) {
   Scenario sc;
@@ -319,13 +339,15 @@ Scenario parseScenario(std::string_view text, std::string name) {
 
 Scenario loadScenario(const std::string& nameOrPath) {
   if (auto builtin = builtinScenarioText(nameOrPath)) return parseScenario(*builtin, nameOrPath);
+  const char* cannotRead = "cannot read the scenario file (built-in scenarios: series)";
+  std::error_code ec;
+  if (std::filesystem::is_directory(nameOrPath, ec))
+    throw ScenarioError(nameOrPath, 0, "is a directory, not a scenario file");
   std::ifstream in(nameOrPath, std::ios::binary);
-  if (!in)
-    throw ScenarioError(nameOrPath, 0,
-                        "cannot read the scenario file (built-in scenarios: series)");
-  std::ostringstream all;
-  all << in.rdbuf();
-  return parseScenario(all.str(), nameOrPath);
+  if (!in) throw ScenarioError(nameOrPath, 0, cannotRead);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw ScenarioError(nameOrPath, 0, cannotRead);
+  return parseScenario(text, nameOrPath);
 }
 
 std::string_view scenarioLanguageHelp() {

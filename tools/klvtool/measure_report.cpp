@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "cp1252.h"
 #include "evaluation.h"
 
@@ -107,6 +110,38 @@ std::string CurvesCsv(const MessDescr& d)
     return out;
 }
 
+namespace {
+
+bool WriteAndClose(std::FILE* file, const std::string& text)
+{
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// Devices, pipes and the like are written in place: renaming a finished
+// file over them would replace the device node itself.
+bool IsSpecialFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+bool WriteInPlace(const std::string& path, const std::string& text, std::string* error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        *error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!WriteAndClose(file, text)) {
+        *error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool WriteOutputFile(const std::string& path, const std::string& text, std::string* error)
 {
     if (path == "-") {
@@ -116,15 +151,26 @@ bool WriteOutputFile(const std::string& path, const std::string& text, std::stri
         }
         return true;
     }
-    const std::string temp = path + ".tmp";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) {
-        *error = "cannot create " + temp + ": " + std::strerror(errno);
+    if (IsSpecialFile(path))
+        return WriteInPlace(path, text, error);
+    // A unique temporary name beside the target, renamed when complete.
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        *error = "cannot create " + path + ": " + std::strerror(errno);
         return false;
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        *error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!WriteAndClose(file, text)) {
         *error = "cannot write " + temp;
         std::remove(temp.c_str());
         return false;

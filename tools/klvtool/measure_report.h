@@ -14,8 +14,9 @@ std::string MeasurementJson(const MessDescr& descr);
 // "index,curve1,curve2,curve3,mean" and one row per sample 0..3749, in counts.
 std::string CurvesCsv(const MessDescr& descr);
 
-// Writes text to path ("-" = standard output). A file is written under a
-// temporary name first and renamed, so a failure leaves no half file.
+// Writes text to path ("-" = standard output). A regular file is written
+// under a unique temporary name first and renamed, so a failure leaves no
+// half file; a device or pipe is written in place.
 bool WriteOutputFile(const std::string& path, const std::string& text, std::string* error);
 
 #endif

@@ -330,6 +330,32 @@ TEST_F(SimSeries, SecondRunGivesTheSameBytes)
     EXPECT_EQ(ReadFile(TempPath("again.csv")), *csv_);
 }
 
+TEST(SimFaults, LostAndStrayBytesAreRealignedAndTheSeriesCompletes)
+{
+    std::string scenario = "variant 300\nserial 0042\n";
+    for (int m = 0; m < 3; ++m)
+        scenario += "await start-wait\nwait 0.5\ndrop 1\nwait 0.2\npress 0.2\nawait threshold-wait\n"
+                    "garbage 5\nwait 0.3\nclosing peak=250N clamp=60N\n";
+    scenario += "await start-wait\nwait 0.5\npress 0.2\nawait stop\n";
+    const std::string path = TempPath("faults.txt");
+    std::ofstream(path) << scenario;
+    const Result r = RunKlvtool({"measure", "--sim", path, "--json", TempPath("faults.json"),
+                                 "--curves", TempPath("faults.csv")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string json = ReadFile(TempPath("faults.json"));
+    EXPECT_EQ(JsonString(json, "szSerialNo"), "SN0042");
+    const Curves curves = ReadCsv(ReadFile(TempPath("faults.csv")));
+    const std::vector<double> peak = JsonNumbers(json, "dPeakForce");
+    const std::vector<double> clamp = JsonNumbers(json, "dClampForce");
+    for (int m = 0; m < 3; ++m) {
+        const Figures f = Evaluate(curves.c[m], 300.0);
+        EXPECT_NEAR(peak[m], f.peak, 1e-9) << m;
+        EXPECT_NEAR(peak[m], 250.0, 15.0) << m;
+        EXPECT_NEAR(clamp[m], 60.0, 3.0) << m;
+        EXPECT_GE(curves.c[m][624], 683) << m;   // the 300 N sensor's trigger
+    }
+}
+
 // ---- Errors ------------------------------------------------------------------------
 
 std::string WriteScenario(const std::string& name, const std::string& text)
@@ -414,6 +440,39 @@ TEST(MeasureErrors, UnwritableOutputFailsButKeepsThePrintedResults)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot create"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("Valori medi:"), std::string::npos);
+}
+
+TEST(MeasureOutputs, PipeIsWrittenInPlaceAndNotReplaced)
+{
+    const std::string fifo = TempPath("json.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadFile(fifo); });
+    const Result r = RunKlvtool({"measure", "--sim", "series", "--json", fifo});
+    reader.join();
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(received.rfind("{\n  \"szTitle\": ", 0), 0u) << received;
+    struct stat st {};
+    ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(MeasureOutputs, ExistingFileIsReplacedWholeWithNoTemporaryLeft)
+{
+    const std::string dir = TempPath("replace");
+    std::filesystem::create_directory(dir);
+    const std::string csv = dir + "/curves.csv";
+    std::ofstream(csv) << "old contents that are longer than nothing\n";
+    const Result r = RunKlvtool({"measure", "--sim", "series", "--curves", csv});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(csv).rfind("index,curve1,curve2,curve3,mean\n0,", 0), 0u);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++files;
+    EXPECT_EQ(files, 1);
+    struct stat st {};
+    ASSERT_EQ(stat(csv.c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & S_IRGRP, 0u);   // not the private mode of a temporary file
 }
 
 // ---- Over the simulator's pty, in real time ----------------------------------------------

@@ -190,8 +190,8 @@ TEST_F(KlvsimCli, RefusesToReplaceSomethingThatIsNotALink) {
 TEST_F(KlvsimCli, ServesTheDeviceOnTheLinkAndRemovesItWhenTheScenarioEnds) {
   // A stale link of an earlier run is replaced.
   ASSERT_EQ(symlink("/dev/nonexistent-pty", link_.c_str()), 0);
-  start({"--link", link_, "--scenario", scenarioFile("variant 300\nserial 4321\nwait 1.5\n"),
-         "--linger", "0"});
+  start({"--link", link_, "--scenario",
+         scenarioFile("variant 300\nserial 4321\nawait stream\nawait stop\n"), "--linger", "0"});
   ASSERT_TRUE(waitForLink());
   int fd = -1;
   for (int i = 0; i < 100 && fd < 0; ++i) {
@@ -208,6 +208,8 @@ TEST_F(KlvsimCli, ServesTheDeviceOnTheLinkAndRemovesItWhenTheScenarioEnds) {
   ASSERT_EQ(stream.size(), 60u);
   for (std::size_t i = 0; i < stream.size(); ++i)
     EXPECT_EQ((stream[i] & 0x80) != 0, i % 3 == 0) << i;
+  // Stopping the stream ends this scenario, and with it klvsim.
+  send(fd, {0xF0});
   ::close(fd);
   EXPECT_EQ(finish(5), 0);
   EXPECT_FALSE(isLink(link_));
@@ -220,9 +222,13 @@ TEST_F(KlvsimCli, RemovesTheLinkWhenStoppedAndLogsCommandsAndStateChanges) {
   int fd = openLine();
   ASSERT_GE(fd, 0);
   send(fd, {0xE0, 0x84, 0x88});
-  readBytes(fd, 30, 500);
-  send(fd, {0xF0, 0x52, 4});
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(readBytes(fd, 30, 1000).size(), 30u);
+  send(fd, {0xF0});
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  tcflush(fd, TCIFLUSH);
+  // The answer shows that everything before it has been received and logged.
+  send(fd, {0x52, 4});
+  EXPECT_EQ(readBytes(fd, 1, 2000), std::vector<std::uint8_t>{'K'});
   ::close(fd);
   kill(pid_, SIGTERM);
   EXPECT_EQ(finish(5), 0);

@@ -195,6 +195,28 @@ TEST(ScenarioParser, LoadBuiltinSeriesAndMissingFile) {
     EXPECT_EQ(e.line(), 0);
     EXPECT_NE(std::string(e.what()).find("cannot read"), std::string::npos);
   }
+  // A directory opens like a file on Linux and reads as nothing: it must not
+  // pass for an empty scenario.
+  try {
+    loadScenario("/tmp");
+    FAIL();
+  } catch (const ScenarioError& e) {
+    EXPECT_EQ(e.line(), 0);
+    EXPECT_STREQ(e.what(), "/tmp: is a directory, not a scenario file");
+  }
+}
+
+TEST(ScenarioParser, ControlCharactersInABadLineAreShownEscaped) {
+  try {
+    parseScenario(std::string("wait 1\n\x01oops\x00x\n", 15), "ctl.klvs");
+    FAIL();
+  } catch (const ScenarioError& e) {
+    EXPECT_EQ(e.line(), 2);
+    const std::string what = e.what();
+    EXPECT_EQ(what, "ctl.klvs:2: unknown event '\\x01oops\\x00x' (known: variant serial ident "
+                    "calibration offset noise wait press ramp hold closing await drop garbage "
+                    "flip stall ff21 disturb hangup)");
+  }
 }
 
 }  // namespace
