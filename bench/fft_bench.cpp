@@ -2,7 +2,7 @@
 // the same number of complex transforms of the same length in the same run.
 // Not a test: it prints times and ratios (ours / FFTW), lower is better.
 //   klv_bench [seconds-per-measurement]
-#include "signal.h"
+#include "signalproc.h"
 
 #include <fftw3.h>
 

@@ -81,16 +81,16 @@ int YLinesFor(int fullScale)
 
 void CreateMeasGraph(MeasRun* run)
 {
-    MeasGraphSpec spec{};
-    spec.name = AppString(IDS_FORCE_GRAPH_NAME);
-    spec.unit = "N";
-    spec.dMinValue = 0.0;
-    spec.dMaxValue = run->nFullScale;
-    spec.nMinBit = 0;
-    spec.nMaxBit = 4095;
-    spec.dTimeBase = 0.0016;
-    spec.nSize = kMeasGraphSamples;
-    run->pOut->AddGraph(spec);
+    MeasGraphSetup setup{};
+    setup.name = AppString(IDS_FORCE_GRAPH_NAME);
+    setup.unit = "N";
+    setup.dMinValue = 0.0;
+    setup.dMaxValue = run->nFullScale;
+    setup.nMinBit = 0;
+    setup.nMaxBit = 4095;
+    setup.dTimeBase = 0.0016;
+    setup.nSize = kMeasGraphSamples;
+    run->pOut->AddGraph(setup);
     // One second before the trigger to five after it, one division per second.
     run->pOut->SetGraphStyle(8, 6, YLinesFor(run->nFullScale), -1.0, 5.0);
 }

@@ -57,7 +57,7 @@ public:
 };
 
 // The measurement graph as the run creates it (graph 0 of the live graph window).
-struct MeasGraphSpec {
+struct MeasGraphSetup {
     const char* name;          // string 30006
     const char* unit;          // "N"
     double dMinValue;          // 0.0
@@ -90,7 +90,7 @@ public:
     virtual void StopTimer() = 0;
 
     // Graph 0 of the live graph window.
-    virtual void AddGraph(const MeasGraphSpec& spec) = 0;
+    virtual void AddGraph(const MeasGraphSetup& setup) = 0;
     virtual void SetGraphStyle(int nStyle, int nXLines, int nYLines, double dStart, double dEnd) = 0;
     virtual void AppendSample(std::int16_t count) = 0;
     virtual void SetGraphEnd(int samples) = 0;

@@ -1,5 +1,5 @@
 // Radix-2 complex transform on single-precision data, in place.
-#include "signal.h"
+#include "signalproc.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Centred moving average of a graph's samples, in place.
-#include "signal.h"
+#include "signalproc.h"
 
 namespace sigproc {
 

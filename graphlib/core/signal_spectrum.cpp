@@ -1,5 +1,5 @@
 // Segment-averaged power spectrum of a graph and its decibel scale.
-#include "signal.h"
+#include "signalproc.h"
 
 #include <cmath>
 #include <limits>

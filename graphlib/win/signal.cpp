@@ -4,7 +4,7 @@
 #include "varnok.h"
 
 #include "globalmem.h"
-#include "signal.h"
+#include "signalproc.h"
 
 namespace {
 

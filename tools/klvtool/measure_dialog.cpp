@@ -57,9 +57,9 @@ void HeadlessDialog::ShiftCounter(int count)
     discard_ = count;
 }
 
-void HeadlessDialog::AddGraph(const MeasGraphSpec& spec)
+void HeadlessDialog::AddGraph(const MeasGraphSetup& setup)
 {
-    graph_.assign(static_cast<std::size_t>(spec.nSize), 0);
+    graph_.assign(static_cast<std::size_t>(setup.nSize), 0);
     graphEnd_ = 0;
 }
 

@@ -37,7 +37,7 @@ public:
     void RestorePriority() override {}
     void StartTimer(unsigned) override { timerRunning_ = true; }
     void StopTimer() override { timerRunning_ = false; }
-    void AddGraph(const MeasGraphSpec& spec) override;
+    void AddGraph(const MeasGraphSetup& setup) override;
     void SetGraphStyle(int, int, int, double, double) override {}
     void AppendSample(std::int16_t count) override;
     void SetGraphEnd(int samples) override;

@@ -81,14 +81,14 @@ TEST(Start, IdentifiesTheDeviceAndWritesTheRecord)
         EXPECT_EQ(c, 0);
     EXPECT_EQ(h.descr->nFullScale, 500);
 
-    EXPECT_STREQ(r.graphSpec.name, "Forza di chiusura");
-    EXPECT_STREQ(r.graphSpec.unit, "N");
-    EXPECT_EQ(r.graphSpec.dMinValue, 0.0);
-    EXPECT_EQ(r.graphSpec.dMaxValue, 500.0);
-    EXPECT_EQ(r.graphSpec.nMinBit, 0);
-    EXPECT_EQ(r.graphSpec.nMaxBit, 4095);
-    EXPECT_EQ(r.graphSpec.dTimeBase, 0.0016);
-    EXPECT_EQ(r.graphSpec.nSize, 6250);
+    EXPECT_STREQ(r.graphSetup.name, "Forza di chiusura");
+    EXPECT_STREQ(r.graphSetup.unit, "N");
+    EXPECT_EQ(r.graphSetup.dMinValue, 0.0);
+    EXPECT_EQ(r.graphSetup.dMaxValue, 500.0);
+    EXPECT_EQ(r.graphSetup.nMinBit, 0);
+    EXPECT_EQ(r.graphSetup.nMaxBit, 4095);
+    EXPECT_EQ(r.graphSetup.dTimeBase, 0.0016);
+    EXPECT_EQ(r.graphSetup.nSize, 6250);
     ASSERT_EQ(r.graphStyles.size(), 1u);
     EXPECT_EQ(r.graphStyles[0].nStyle, 8);
     EXPECT_EQ(r.graphStyles[0].nXLines, 6);
@@ -114,7 +114,7 @@ TEST(Start, Sensor300HasSixDivisionsOf50N)
     SimHarness h("variant 300\n");
     ASSERT_TRUE(h.Start());
     EXPECT_EQ(h.descr->nFullScale, 300);
-    EXPECT_EQ(h.recorder.graphSpec.dMaxValue, 300.0);
+    EXPECT_EQ(h.recorder.graphSetup.dMaxValue, 300.0);
     ASSERT_EQ(h.recorder.graphStyles.size(), 1u);
     EXPECT_EQ(h.recorder.graphStyles[0].nYLines, 6);
 }

@@ -32,7 +32,7 @@ public:
         double dStart, dEnd;
     };
     std::vector<Style> graphStyles;           // every _SetGraphStyle call
-    MeasGraphSpec graphSpec{};
+    MeasGraphSetup graphSetup{};
     int graphsAdded = 0;
     int repaints = 0;
     int openLinkCalls = 0;
@@ -71,7 +71,7 @@ public:
     void RestorePriority() override { ++priorityRestored; }
     void StartTimer(unsigned) override { ++timerStarts; }
     void StopTimer() override { ++timerStops; }
-    void AddGraph(const MeasGraphSpec& spec) override { graphSpec = spec; ++graphsAdded; }
+    void AddGraph(const MeasGraphSetup& setup) override { graphSetup = setup; ++graphsAdded; }
     void SetGraphStyle(int nStyle, int nXLines, int nYLines, double dStart, double dEnd) override
     {
         graphStyles.push_back({nStyle, nXLines, nYLines, dStart, dEnd});

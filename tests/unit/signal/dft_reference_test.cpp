@@ -1,6 +1,6 @@
 // The transform and the spectrum estimate against a plain O(n^2) discrete
 // Fourier transform in double precision on random signals.
-#include "signal.h"
+#include "signalproc.h"
 
 #include <gtest/gtest.h>
 
@@ -71,10 +71,10 @@ std::vector<double> ReferencePower(const std::vector<double>& x, uint32_t m, boo
     std::vector<Complex> seg(2 * m);
     for (uint32_t t = 0; t < 2 * m; ++t)
       seg[t] = x.at(start + t);
-    const std::vector<Complex> spec = PlainDft(seg);
-    power[0] += std::norm(spec[0]);
+    const std::vector<Complex> bins = PlainDft(seg);
+    power[0] += std::norm(bins[0]);
     for (uint32_t i = 1; i < m; ++i)
-      power[i] += 2.0 * std::norm(spec[i]);
+      power[i] += 2.0 * std::norm(bins[i]);
   }
   const double k = starts.size() / 2.0;
   for (auto& p : power)

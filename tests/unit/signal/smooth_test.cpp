@@ -1,6 +1,6 @@
 // Moving average of graph samples: window placement, boundaries and the
 // sizes at which the graph is left alone.
-#include "signal.h"
+#include "signalproc.h"
 
 #include <gtest/gtest.h>
 

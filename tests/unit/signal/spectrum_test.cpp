@@ -1,5 +1,5 @@
 // Spectral size, pass count, decibel scale and the spectra of known signals.
-#include "signal.h"
+#include "signalproc.h"
 
 #include <gtest/gtest.h>
 
