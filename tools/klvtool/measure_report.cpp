@@ -10,42 +10,14 @@
 #include <unistd.h>
 
 #include "cp1252.h"
+#include "json_text.h"
 #include "evaluation.h"
 
 namespace {
 
-void AppendJsonString(std::string& out, std::string_view cp1252)
-{
-    out += '"';
-    for (unsigned char c : Cp1252ToUtf8(cp1252)) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char esc[8];
-                std::snprintf(esc, sizeof(esc), "\\u%04x", c);
-                out += esc;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    out += '"';
-}
-
 void AppendNumber(std::string& out, double value)
 {
-    if (!std::isfinite(value)) {
-        out += "null";
-        return;
-    }
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.17g", value);
-    out += text;
+    out += JsonNumber(value);
 }
 
 void AppendField(std::string& out, const char* key, const char* field, std::size_t size)

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "bedcheck.h"
+#include "../common/wincheck.h"
 
 namespace {
 
@@ -62,10 +62,10 @@ HANDLE OpenDeviceLine(const std::string& name)
         std::printf("  cannot open %s (error %lu)\n", name.c_str(), GetLastError());
         return nullptr;
     }
-    BED_CHECK(SetupComm(h, kInputQueue, kOutputQueue));
+    CHECK(SetupComm(h, kInputQueue, kOutputQueue));
     DCB tmpl = {};
     tmpl.DCBlength = sizeof tmpl;
-    BED_CHECK(BuildCommDCBA(kDefinition, &tmpl));
+    CHECK(BuildCommDCBA(kDefinition, &tmpl));
     DCB dcb = {};
     dcb.DCBlength = tmpl.DCBlength;
     dcb.BaudRate = tmpl.BaudRate;
@@ -85,17 +85,17 @@ HANDLE OpenDeviceLine(const std::string& name)
     dcb.fNull = FALSE;
     dcb.fRtsControl = RTS_CONTROL_DISABLE;
     dcb.fAbortOnError = FALSE;
-    BED_CHECK(SetCommState(h, &dcb));
+    CHECK(SetCommState(h, &dcb));
     COMMTIMEOUTS t = {};
     t.ReadIntervalTimeout = 1000;
     t.ReadTotalTimeoutMultiplier = 10;
     t.ReadTotalTimeoutConstant = 1000;
     t.WriteTotalTimeoutMultiplier = 500;
     t.WriteTotalTimeoutConstant = 500;
-    BED_CHECK(SetCommTimeouts(h, &t));
+    CHECK(SetCommTimeouts(h, &t));
     for (DWORD action : {PURGE_TXCLEAR, PURGE_RXCLEAR, PURGE_TXABORT, PURGE_RXABORT})
-        BED_CHECK(PurgeComm(h, action));
-    BED_CHECK(PurgeComm(h, kPurgeAll));
+        CHECK(PurgeComm(h, action));
+    CHECK(PurgeComm(h, kPurgeAll));
     return h;
 }
 
@@ -182,7 +182,7 @@ Stream ReadStream(HANDLE h, DWORD ms, DWORD lampsAfterMs)
     const double start = Seconds();
     while (Seconds() - start < ms / 1000.0) {
         if (s.lampsSentAt < 0 && Seconds() - start >= lampsAfterMs / 1000.0) {
-            BED_CHECK(WriteBytes(h, {0x84, 0x88}));
+            CHECK(WriteBytes(h, {0x84, 0x88}));
             s.lampsSentAt = static_cast<int>(s.samples.size());
         }
         int b = ReadByte(h);
@@ -223,7 +223,7 @@ int FirstOfLastingRun(const std::vector<Sample>& samples, Pred lit)
             first = static_cast<int>(i);
         if (first >= 0 && !lit(samples[i])) {
             std::printf("  sample %zu went dark again (first lit at %d)\n", i, first);
-            ++g_bedFailures;
+            ++g_checkFailures;
             break;
         }
     }
@@ -233,7 +233,7 @@ int FirstOfLastingRun(const std::vector<Sample>& samples, Pred lit)
 void CheckStreamedProfile(const Stream& s)
 {
     const auto& v = s.samples;
-    BED_CHECK(v.size() > static_cast<size_t>(kRampSamples + kPressSamples + 1));
+    CHECK(v.size() > static_cast<size_t>(kRampSamples + kPressSamples + 1));
     if (v.size() <= static_cast<size_t>(kRampSamples + kPressSamples + 1))
         return;
     // The ramp: 1.6 counts per sample from the rest level; sample n leaves
@@ -244,10 +244,10 @@ void CheckStreamedProfile(const Stream& s)
         if (v[n].count != expected && rampErrors++ < 5)
             std::printf("  sample %d: count %d, expected %d\n", n, v[n].count, expected);
     }
-    BED_CHECK_EQ(rampErrors, 0);
+    CHECK_EQ(rampErrors, 0);
     for (size_t n = kRampSamples; n < v.size(); ++n)
         if (v[n].count != kRestCount + kRampCounts) {
-            BED_CHECK_EQ(v[n].count, kRestCount + kRampCounts);
+            CHECK_EQ(v[n].count, kRestCount + kRampCounts);
             break;
         }
     // The start request (status bit 4 clear) for the 0.5 s after the ramp.
@@ -258,12 +258,12 @@ void CheckStreamedProfile(const Stream& s)
                 firstPress = static_cast<int>(n);
             ++pressed;
         }
-    BED_CHECK_RANGE(firstPress, kRampSamples - 1, kRampSamples);
-    BED_CHECK_RANGE(pressed, kPressSamples, kPressSamples + 1);
+    CHECK_RANGE(firstPress, kRampSamples - 1, kRampSamples);
+    CHECK_RANGE(pressed, kPressSamples, kPressSamples + 1);
     for (int n = firstPress; firstPress >= 0 && n < firstPress + pressed; ++n)
         if (!v[n].startRequest) {
             std::printf("  the start request is interrupted at sample %d\n", n);
-            ++g_bedFailures;
+            ++g_checkFailures;
             break;
         }
 }
@@ -271,27 +271,27 @@ void CheckStreamedProfile(const Stream& s)
 void CheckLamps(const Stream& s)
 {
     const auto& v = s.samples;
-    BED_CHECK(s.lampsSentAt > 0);
+    CHECK(s.lampsSentAt > 0);
     if (s.lampsSentAt <= 0 || v.empty())
         return;
     // Dark after 0x85 0x89; lit from a sample after 0x84 0x88 to the end.
     int red = FirstOfLastingRun(v, [](const Sample& x) { return x.redLit; });
     int green = FirstOfLastingRun(v, [](const Sample& x) { return x.greenLit; });
-    BED_CHECK(red >= s.lampsSentAt);
-    BED_CHECK(green >= red);
-    BED_CHECK(red >= 0 && green >= 0);
+    CHECK(red >= s.lampsSentAt);
+    CHECK(green >= red);
+    CHECK(red >= 0 && green >= 0);
 }
 
 void CheckRate(const Stream& s)
 {
     const auto& v = s.samples;
-    BED_CHECK(v.size() > 100);
+    CHECK(v.size() > 100);
     if (v.size() <= 100)
         return;
     double span = v.back().time - v.front().time;
     double rate = (v.size() - 1) / span;
     std::printf("  %zu samples in %.3f s: %.1f samples per second\n", v.size(), span, rate);
-    BED_CHECK_RANGE(rate, kSamplesPerSecond * (1 - kRateTolerance),
+    CHECK_RANGE(rate, kSamplesPerSecond * (1 - kRateTolerance),
                     kSamplesPerSecond * (1 + kRateTolerance));
 }
 
@@ -325,63 +325,63 @@ int main(int argc, char** argv)
         return 2;
     }
     HANDLE h = nullptr;
-    BedCase("the port opens with the serial link's settings", [&] {
+    RunCase("the port opens with the serial link's settings", [&] {
         h = OpenDeviceLine(e.port);
-        BED_CHECK(h != nullptr);
+        CHECK(h != nullptr);
         if (!h)
             return;
         DCB dcb = {};
         dcb.DCBlength = sizeof dcb;
-        BED_CHECK(GetCommState(h, &dcb));
-        BED_CHECK_EQ(dcb.BaudRate, 19200);
-        BED_CHECK_EQ(dcb.ByteSize, 8);
-        BED_CHECK_EQ(dcb.Parity, NOPARITY);
-        BED_CHECK_EQ(dcb.StopBits, ONESTOPBIT);
+        CHECK(GetCommState(h, &dcb));
+        CHECK_EQ(dcb.BaudRate, 19200);
+        CHECK_EQ(dcb.ByteSize, 8);
+        CHECK_EQ(dcb.Parity, NOPARITY);
+        CHECK_EQ(dcb.StopBits, ONESTOPBIT);
         COMMTIMEOUTS t = {};
-        BED_CHECK(GetCommTimeouts(h, &t));
-        BED_CHECK_EQ(t.ReadIntervalTimeout, 1000);
-        BED_CHECK_EQ(t.ReadTotalTimeoutConstant, 1000);
+        CHECK(GetCommTimeouts(h, &t));
+        CHECK_EQ(t.ReadIntervalTimeout, 1000);
+        CHECK_EQ(t.ReadTotalTimeoutConstant, 1000);
     });
     if (!h)
-        return BedSummary();
+        return Summary();
 
-    BedCase("the device is identified", [&] {
-        BED_CHECK(WriteBytes(h, {0xF0, 0x85, 0x89}));
+    RunCase("the device is identified", [&] {
+        CHECK(WriteBytes(h, {0xF0, 0x85, 0x89}));
         BYTE info[kInfoSize] = {};
         int attempt = IdentifyDevice(h, info);
-        BED_CHECK_EQ(attempt, e.attempts);
-        BED_CHECK_STR(std::string(reinterpret_cast<char*>(info) + 4, 8), e.sensor);
-        BED_CHECK_STR(std::string(reinterpret_cast<char*>(info) + 12, 4), e.serial);
-        BED_CHECK_STR(std::string(reinterpret_cast<char*>(info) + 16, 6), e.calibration);
-        BED_CHECK(info[21] != 0xFF);
+        CHECK_EQ(attempt, e.attempts);
+        CHECK_STR(std::string(reinterpret_cast<char*>(info) + 4, 8), e.sensor);
+        CHECK_STR(std::string(reinterpret_cast<char*>(info) + 12, 4), e.serial);
+        CHECK_STR(std::string(reinterpret_cast<char*>(info) + 16, 6), e.calibration);
+        CHECK(info[21] != 0xFF);
     });
 
-    BedCase("a read with nothing on the line gives up after its time-out", [&] {
+    RunCase("a read with nothing on the line gives up after its time-out", [&] {
         double start = Seconds();
-        BED_CHECK_EQ(ReadByte(h), -1);
+        CHECK_EQ(ReadByte(h), -1);
         // The read waits for the line's time-out (about 1 s), neither failing
         // at once nor blocking for good.
-        BED_CHECK_RANGE(Seconds() - start, 0.5, 5.0);
+        CHECK_RANGE(Seconds() - start, 0.5, 5.0);
     });
 
     if (e.stream) {
         Stream s;
-        BedCase("0xE0 starts the stream of aligned triplets", [&] {
-            BED_CHECK(WriteBytes(h, {0xE0}));
+        RunCase("0xE0 starts the stream of aligned triplets", [&] {
+            CHECK(WriteBytes(h, {0xE0}));
             s = ReadStream(h, kStreamReadMs, kLampsAfterMs);
-            BED_CHECK_EQ(s.misaligned, 0);
+            CHECK_EQ(s.misaligned, 0);
         });
-        BedCase("the triplets carry the scenario's force and start request",
+        RunCase("the triplets carry the scenario's force and start request",
                 [&] { CheckStreamedProfile(s); });
-        BedCase("0x84 and 0x88 light the lamps in status bits 5 and 6", [&] { CheckLamps(s); });
-        BedCase("samples arrive at 625 per second", [&] { CheckRate(s); });
-        BedCase("0xF0 stops the stream", [&] {
-            BED_CHECK(WriteBytes(h, {0xF0}));
+        RunCase("0x84 and 0x88 light the lamps in status bits 5 and 6", [&] { CheckLamps(s); });
+        RunCase("samples arrive at 625 per second", [&] { CheckRate(s); });
+        RunCase("0xF0 stops the stream", [&] {
+            CHECK(WriteBytes(h, {0xF0}));
             Sleep(100);
             PurgeComm(h, kPurgeAll);
-            BED_CHECK_EQ(ReadByte(h), -1);
+            CHECK_EQ(ReadByte(h), -1);
         });
     }
     CloseHandle(h);
-    return BedSummary();
+    return Summary();
 }

@@ -1,76 +1,15 @@
-// A small check harness for the Windows test programs of the graph library:
-// named cases, checks that report file, line and values, a message pump with
-// a deadline, and a window snapshot written as a BMP file.
+// Helpers of the graph library's Windows test programs: the shared checks, a
+// message pump with a deadline, and a window snapshot written as a BMP file.
 #pragma once
 
 #include <windows.h>
+
+#include "../common/wincheck.h"
 
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
-
-inline int g_checkFailures = 0;
-
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            std::printf("  FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond);            \
-            ++g_checkFailures;                                                       \
-        }                                                                            \
-    } while (0)
-
-#define CHECK_EQ(actual, expected)                                                   \
-    do {                                                                             \
-        auto a_ = (actual);                                                          \
-        auto e_ = (expected);                                                        \
-        if (!(a_ == e_)) {                                                           \
-            std::printf("  FAIL %s:%d: %s == %s (got %lld, expected %lld)\n",        \
-                        __FILE__, __LINE__, #actual, #expected,                      \
-                        static_cast<long long>(a_), static_cast<long long>(e_));     \
-            ++g_checkFailures;                                                       \
-        }                                                                            \
-    } while (0)
-
-#define CHECK_NEAR(actual, expected, tol)                                            \
-    do {                                                                             \
-        double a_ = (actual);                                                        \
-        double e_ = (expected);                                                      \
-        if (!(a_ >= e_ - (tol) && a_ <= e_ + (tol))) {                               \
-            std::printf("  FAIL %s:%d: %s ~ %s (got %.6f, expected %.6f)\n",         \
-                        __FILE__, __LINE__, #actual, #expected, a_, e_);             \
-            ++g_checkFailures;                                                       \
-        }                                                                            \
-    } while (0)
-
-#define CHECK_STR(actual, expected)                                                  \
-    do {                                                                             \
-        std::string a_ = (actual);                                                   \
-        std::string e_ = (expected);                                                 \
-        if (a_ != e_) {                                                              \
-            std::printf("  FAIL %s:%d: %s == \"%s\" (got \"%s\")\n", __FILE__,       \
-                        __LINE__, #actual, e_.c_str(), a_.c_str());                  \
-            ++g_checkFailures;                                                       \
-        }                                                                            \
-    } while (0)
-
-inline void RunCase(const char *name, const std::function<void()> &body)
-{
-    int before = g_checkFailures;
-    std::printf("[ RUN  ] %s\n", name);
-    std::fflush(stdout);
-    DWORD start = GetTickCount();
-    body();
-    std::printf("[ %s ] %s (%lu ms)\n", g_checkFailures == before ? " OK " : "FAIL", name,
-                GetTickCount() - start);
-    std::fflush(stdout);
-}
-
-inline int Summary()
-{
-    std::printf("%s: %d failed check(s)\n", g_checkFailures ? "FAILED" : "PASSED", g_checkFailures);
-    return g_checkFailures ? 1 : 0;
-}
 
 // Dispatches this thread's messages until done() holds or timeoutMs passed.
 inline bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
