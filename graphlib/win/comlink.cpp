@@ -19,6 +19,7 @@
 #include "varnokres.h"
 
 #include <atomic>
+#include <functional>
 #include <new>
 
 namespace {
@@ -152,8 +153,9 @@ void HandleSentMessages()
 
 // Waits for the thread to end while handling sent messages, so that a thread
 // blocked in a send to this thread can finish. False when it did not end in
-// time.
-bool WaitHandlingSentMessages(HANDLE thread, DWORD timeoutMs)
+// time or giveUp, asked after every round of messages, says to stop waiting.
+bool WaitHandlingSentMessages(HANDLE thread, DWORD timeoutMs,
+                              const std::function<bool()> &giveUp = {})
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -163,7 +165,7 @@ bool WaitHandlingSentMessages(HANDLE thread, DWORD timeoutMs)
         if (r == WAIT_FAILED)
             return false;
         HandleSentMessages();
-        if (GetTickCount() - start >= timeoutMs)
+        if ((giveUp && giveUp()) || GetTickCount() - start >= timeoutMs)
             return false;
     }
 }
@@ -188,24 +190,12 @@ bool ThreadWaitsForCaller(SerialLink *link)
 bool WaitForReceiveThread(SerialLink *link)
 {
     constexpr int kPollsStuck = 3;
-    HANDLE thread = link->hComThread;
-    DWORD start = GetTickCount();
     int stuck = 0;
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0)
-            return true;
-        if (r == WAIT_FAILED)
-            return false;
-        HandleSentMessages();
+    return WaitHandlingSentMessages(link->hComThread, kCloseWaitMs, [link, &stuck] {
         bool nothingToTake = (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0;
-        if (link->bInHandover && nothingToTake && NotifyWindowIsOurs(link))
-            ++stuck;
-        else
-            stuck = 0;
-        if (stuck >= kPollsStuck || GetTickCount() - start >= kCloseWaitMs)
-            return false;
-    }
+        stuck = link->bInHandover && nothingToTake && NotifyWindowIsOurs(link) ? stuck + 1 : 0;
+        return stuck >= kPollsStuck;
+    });
 }
 
 void WaitForLingeringThread()

@@ -92,7 +92,7 @@ bool WriteAndClose(std::FILE* file, const std::string& text)
 
 // Devices, pipes and the like are written in place: renaming a finished
 // file over them would replace the device node itself.
-bool IsSpecialFile(const std::string& path)
+bool IsDeviceOrPipe(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
@@ -123,7 +123,7 @@ bool WriteOutputFile(const std::string& path, const std::string& text, std::stri
         }
         return true;
     }
-    if (IsSpecialFile(path))
+    if (IsDeviceOrPipe(path))
         return WriteInPlace(path, text, error);
     // A unique temporary name beside the target, renamed when complete.
     std::string temp = path + ".XXXXXX";

@@ -12,7 +12,7 @@
 #include "measrun.h"
 #include "messdescr.h"
 
-// Everything the run does, kept for inspection.
+// Everything the run does, kept for the checks.
 class Recorder : public MeasOutput {
 public:
     // The port the run gets from OpenLink (null: the port cannot be opened).

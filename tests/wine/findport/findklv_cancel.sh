@@ -6,12 +6,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/findklv_lib.sh"
 
 start_findklv
-inspect layout >/dev/null || fail "no progress window"
+watch layout >/dev/null || fail "no progress window"
 sleep 1
-inspect cancel || fail "could not press Cancel"
+watch cancel || fail "could not press Cancel"
 cancelled=$(( $(now_ms) - START_MS ))
-inspect wait-gone 15000 || fail "the progress window did not close after Cancel"
-inspect failure-box 15000 || fail "no failure question after Cancel"
+watch wait-gone 15000 || fail "the progress window did not close after Cancel"
+watch failure-box 15000 || fail "no failure question after Cancel"
 shown=$(( $(now_ms) - START_MS ))
 echo "Cancel at $cancelled ms, question at $shown ms"
 [ "$shown" -lt 20000 ] || fail "Cancel did not end the timed phase"
@@ -21,7 +21,7 @@ reads=$(identification_reads COM2)
 echo "COM2: $reads identification reads"
 [ $((reads % 33)) = 0 ] || fail "$reads reads are not whole scans of 33"
 [ "$reads" -ge 66 ] || fail "only $reads reads: the scan after Cancel is missing"
-inspect answer no || fail "could not answer No"
+watch answer no || fail "could not answer No"
 finish_findklv 10
 [ "$FINDKLV_RC" = 1 ] || fail "exit code $FINDKLV_RC, expected 1"
 check_nothing_stored

@@ -5,7 +5,7 @@ HINT_SENTENCE='This file should reside in the Directory Klemva was installed to 
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-inspect() { wine "$KLV_WIN64_BIN/findklv_inspect.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+watch() { wine "$KLV_WIN64_BIN/findklv_watch.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 now_ms() { date +%s%3N; }
 
@@ -28,7 +28,7 @@ trap stop_leftover_findklv EXIT
 # test's output open.
 start_findklv() {
   [ -f "$KLV_WIN64_BIN/FindKLV.exe" ] || fail "FindKLV.exe is not built in $KLV_WIN64_BIN"
-  inspect reg-clear || fail "could not clear the settings"
+  watch reg-clear || fail "could not clear the settings"
   rm -f "$KLV_TEST_TMP/COM_Port_hint.txt"
   START_MS=$(now_ms)
   (cd "$KLV_TEST_TMP" && exec wine "$KLV_WIN64_BIN/FindKLV.exe" \
@@ -55,7 +55,7 @@ finish_findklv() {
 # The port index stored in the registry and in the hint file.
 check_stored() {
   local index=$1 port hint="$KLV_TEST_TMP/COM_Port_hint.txt"
-  port=$(inspect reg-port) || fail "could not read the registry"
+  port=$(watch reg-port) || fail "could not read the registry"
   [ "$port" = "$index" ] || fail "Port is '$port', expected $index"
   [ -f "$hint" ] || fail "no hint file COM_Port_hint.txt in the working directory"
   printf '%s%s' "$index" "$HINT_SENTENCE" | cmp -s - "$hint" ||
@@ -65,7 +65,7 @@ check_stored() {
 
 check_nothing_stored() {
   local port
-  port=$(inspect reg-port) || fail "could not read the registry"
+  port=$(watch reg-port) || fail "could not read the registry"
   [ "$port" = "absent" ] || fail "Port was stored ($port) though nothing was found"
   [ ! -e "$KLV_TEST_TMP/COM_Port_hint.txt" ] || fail "a hint file was written though nothing was found"
 }

@@ -5,26 +5,26 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/findklv_lib.sh"
 
 start_findklv
-inspect layout || fail "the progress window is not as it should be"
+watch layout || fail "the progress window is not as it should be"
 sleep 2
-first=$(inspect progress) || fail "no progress bar"
+first=$(watch progress) || fail "no progress bar"
 bash "$KLV_SCRIPTS/screenshot.sh" findport_progress >/dev/null || fail "no screenshot"
 sleep 1
-second=$(inspect progress) || fail "no progress bar"
+second=$(watch progress) || fail "no progress bar"
 echo "progress $first, one second later $second"
 [ "$second" -gt "$first" ] || fail "the progress bar does not move"
 [ "$second" -le 20000 ] || fail "progress $second beyond the range"
 
-inspect failure-box 40000 || fail "the failure question is wrong or missing"
+watch failure-box 40000 || fail "the failure question is wrong or missing"
 shown=$(( $(now_ms) - START_MS ))
 echo "failure question after $shown ms"
 [ "$shown" -ge 20000 ] || fail "the question came after $shown ms, before the 20 s timed phase ended"
 bash "$KLV_SCRIPTS/screenshot.sh" findport_failure_box >/dev/null || fail "no screenshot"
 
 # Yes: one more scan, no progress window, the same question again.
-inspect answer yes || fail "could not answer Yes"
-inspect failure-box 10000 || fail "no second question after Yes"
-inspect answer no || fail "could not answer No"
+watch answer yes || fail "could not answer Yes"
+watch failure-box 10000 || fail "no second question after Yes"
+watch answer no || fail "could not answer No"
 finish_findklv 10
 [ "$FINDKLV_RC" = 1 ] || fail "exit code $FINDKLV_RC after No, expected 1"
 check_nothing_stored

@@ -12,7 +12,7 @@ run_fault() {
   local line
   line=$(tr -d '\r\n' < "$out")
   [ -n "$line" ] || fail "$kind: the fault program did not start"
-  inspect runtime-box 10000 "$description" "$line" || fail "$kind: the report is wrong or missing"
+  watch runtime-box 10000 "$description" "$line" || fail "$kind: the report is wrong or missing"
   for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   wait "$pid"
   local rc=$?

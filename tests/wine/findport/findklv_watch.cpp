@@ -1,16 +1,16 @@
-// findklv_inspect: looks at a running FindKLV.exe as a user (and a tester)
+// findklv_watch: looks at a running FindKLV.exe as a user (and a tester)
 // would, one action per run, for the shell scripts of the Wine tests.
 //
-//   findklv_inspect layout                 check the progress window's shape
-//   findklv_inspect progress               print the progress bar's position
-//   findklv_inspect cancel                 press "Cancel"
-//   findklv_inspect wait-gone MS           wait until the progress window is gone
-//   findklv_inspect failure-box MS         wait for the failure question, check it
-//   findklv_inspect answer yes|no          answer the failure question
-//   findklv_inspect no-window MS           fail if a FindKLV window shows within MS
-//   findklv_inspect reg-port               print Port (32-bit view) or "absent"
-//   findklv_inspect reg-clear              remove all settings under SOFTWARE\VARNOK
-//   findklv_inspect runtime-box MS DESCRIPTION LINE   check the run-time error box
+//   findklv_watch layout                 check the progress window's shape
+//   findklv_watch progress               print the progress bar's position
+//   findklv_watch cancel                 press "Cancel"
+//   findklv_watch wait-gone MS           wait until the progress window is gone
+//   findklv_watch failure-box MS         wait for the failure question, check it
+//   findklv_watch answer yes|no          answer the failure question
+//   findklv_watch no-window MS           fail if a FindKLV window shows within MS
+//   findklv_watch reg-port               print Port (32-bit view) or "absent"
+//   findklv_watch reg-clear              remove all settings under SOFTWARE\VARNOK
+//   findklv_watch runtime-box MS DESCRIPTION LINE   check the run-time error box
 //
 // Exit code 0 when the check holds, 1 when it does not (with the reason on
 // stderr), 2 for a usage error.
@@ -54,7 +54,7 @@ int failures = 0;
 
 void Check(bool ok, const char* what) {
   if (!ok) {
-    std::fprintf(stderr, "findklv_inspect: FAILED: %s\n", what);
+    std::fprintf(stderr, "findklv_watch: FAILED: %s\n", what);
     ++failures;
   }
 }
@@ -105,7 +105,7 @@ HWND WaitFor(const wchar_t* title, const wchar_t* className, DWORD timeoutMs) {
 
 HWND RequireProgressWindow() {
   HWND window = WaitFor(kProgressTitle, nullptr, 10000);
-  if (!window) std::fprintf(stderr, "findklv_inspect: no \"Seeking for KLV\" window\n");
+  if (!window) std::fprintf(stderr, "findklv_watch: no \"Seeking for KLV\" window\n");
   return window;
 }
 
@@ -185,7 +185,7 @@ int CmdWaitGone(DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   while (FindTopLevel(kProgressTitle, nullptr)) {
     if (GetTickCount() - start >= timeoutMs) {
-      std::fprintf(stderr, "findklv_inspect: the progress window is still there\n");
+      std::fprintf(stderr, "findklv_watch: the progress window is still there\n");
       return 1;
     }
     Sleep(20);
@@ -202,14 +202,14 @@ std::wstring Escaped(const std::wstring& text) {
 // The message box titled "Error": its text and its buttons.
 HWND RequireErrorBox(DWORD timeoutMs) {
   HWND box = WaitFor(L"Error", L"#32770", timeoutMs);
-  if (!box) std::fprintf(stderr, "findklv_inspect: no box titled \"Error\"\n");
+  if (!box) std::fprintf(stderr, "findklv_watch: no box titled \"Error\"\n");
   return box;
 }
 
 bool CheckBoxText(HWND box, const std::wstring& expected) {
   const std::wstring text = WindowText(GetDlgItem(box, kMessageTextId));
   if (text == expected) return true;
-  std::fwprintf(stderr, L"findklv_inspect: box text differs\n got:  %ls\n want: %ls\n",
+  std::fwprintf(stderr, L"findklv_watch: box text differs\n got:  %ls\n want: %ls\n",
                 Escaped(text).c_str(), Escaped(expected).c_str());
   return false;
 }
@@ -242,7 +242,7 @@ int CmdNoWindow(DWORD ms) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < ms) {
     if (FindTopLevel(L"Error", L"#32770")) {
-      std::fprintf(stderr, "findklv_inspect: an \"Error\" box appeared\n");
+      std::fprintf(stderr, "findklv_watch: an \"Error\" box appeared\n");
       return 1;
     }
     Sleep(50);
@@ -307,7 +307,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"reg-port") return CmdRegPort();
   if (cmd == L"reg-clear") return CmdRegClear();
   if (cmd == L"runtime-box" && argc == 5) return CmdRuntimeBox(ms(2), argv[3], argv[4]);
-  std::fprintf(stderr, "usage: findklv_inspect layout|progress|cancel|wait-gone MS|failure-box MS|"
+  std::fprintf(stderr, "usage: findklv_watch layout|progress|cancel|wait-gone MS|failure-box MS|"
                        "answer yes|no|no-window MS|reg-port|reg-clear|runtime-box MS TEXT LINE\n");
   return 2;
 }
