@@ -1,5 +1,5 @@
 // Pixel mappings used by the live drawing of appended samples.
-#include "plotmap.h"
+#include "plotmodel.h"
 
 #include <gtest/gtest.h>
 
