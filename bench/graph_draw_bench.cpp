@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -59,24 +60,23 @@ double Now()
     return static_cast<double>(c.QuadPart) / frequency.QuadPart;
 }
 
-// Mean and best time of a full redraw, in milliseconds.
-void TimeFullRedraws(HWND w, int rounds, double* mean, double* best)
+// Median and best time of a full redraw, in milliseconds. The median, as
+// the machine may be busy with other work meanwhile.
+void TimeFullRedraws(HWND w, int rounds, double* median, double* best)
 {
     GraphData* d = _GetDataPtr(w);
-    double total = 0.0;
-    *best = 1e9;
+    std::vector<double> times;
     for (int r = 0; r < rounds; ++r) {
         Pump();
         d->bRedraw = 1;
         InvalidateRect(w, nullptr, FALSE);
         double start = Now();
         UpdateWindow(w);
-        double ms = (Now() - start) * 1000.0;
-        total += ms;
-        if (ms < *best)
-            *best = ms;
+        times.push_back((Now() - start) * 1000.0);
     }
-    *mean = total / rounds;
+    std::sort(times.begin(), times.end());
+    *median = times[times.size() / 2];
+    *best = times.front();
 }
 
 double SegmentsPerColumn(HWND w, int index)
@@ -94,11 +94,11 @@ double SegmentsPerColumn(HWND w, int index)
 
 void Report(const char* name, HWND w, int graphs, int rounds)
 {
-    double mean = 0.0, best = 0.0;
-    TimeFullRedraws(w, rounds, &mean, &best);
+    double median = 0.0, best = 0.0;
+    TimeFullRedraws(w, rounds, &median, &best);
     const GraphData* d = _GetDataPtr(w);
-    std::printf("%-24s plot %d px wide: full redraw mean %.2f ms, best %.2f ms (%d rounds)\n", name,
-                d->rcPlot.right - d->rcPlot.left, mean, best, rounds);
+    std::printf("%-24s plot %d px wide: full redraw median %.2f ms, best %.2f ms (%d rounds)\n",
+                name, d->rcPlot.right - d->rcPlot.left, median, best, rounds);
     for (int g = 0; g < graphs; ++g)
         std::printf("%-24s   graph %d: %.2f line segments per pixel column\n", "", g,
                     SegmentsPerColumn(w, g));
