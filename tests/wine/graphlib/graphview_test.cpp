@@ -231,13 +231,17 @@ void PaintShowsCurveGridLabelsAndTitle()
     // The etched edge of style bit 0x0001.
     CHECK(px.at(1, 250) != px.at(10, 250));
     Snapshot(w, "view_plain");
-    DestroyWindow(w);
 
-    // Without the etched bit the border stays the window's colour.
-    w = CreateGraphWindow(0);
+    // A new window takes the focus: the first one keeps no image any more,
+    // and without the etched bit the border stays the window's colour.
+    HWND plain = CreateGraphWindow(0);
+    CHECK(WaitForFullRedraw(plain));
+    CHECK(GetFocus() == plain);
     CHECK(WaitForFullRedraw(w));
-    Pixels plain(w);
-    CHECK_EQ(plain.at(1, 250), plain.at(10, 250));
+    CHECK(GetPropA(w, "BITMAP") == nullptr);
+    Pixels plainPixels(plain);
+    CHECK_EQ(plainPixels.at(1, 250), plainPixels.at(10, 250));
+    DestroyWindow(plain);
     DestroyWindow(w);
 }
 
