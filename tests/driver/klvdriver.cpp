@@ -153,8 +153,7 @@ int CmdWaitWindow(int argc, char** argv)
     DWORD timeout = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000;
     HWND hwnd = WaitForWindow(argv[2], timeout);
     if (!hwnd) {
-        std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2],
-                     timeout);
+        std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2], timeout);
         return 1;
     }
     std::printf("%p\n", static_cast<void*>(hwnd));
@@ -167,8 +166,7 @@ int CmdWaitGone(int argc, char** argv)
     DWORD start = GetTickCount();
     while (FindTopWindow(argv[2])) {
         if (GetTickCount() - start >= timeout) {
-            std::fprintf(stderr, "klvdriver: window \"%s\" still there after %lu ms\n", argv[2],
-                         timeout);
+            std::fprintf(stderr, "klvdriver: window \"%s\" still there after %lu ms\n", argv[2], timeout);
             return 1;
         }
         Sleep(50);
@@ -207,7 +205,8 @@ int CmdClick(int, char** argv)
     if (!button)
         return 1;
     // A click usually opens a modal box in the program: post, never wait.
-    PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+    PostMessageA(GetParent(button), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     return 0;
 }
@@ -258,8 +257,7 @@ int CmdCapture(int, char** argv)
     int stride = ((w * 3 + 3) / 4) * 4;
     std::vector<unsigned char> pixels(static_cast<size_t>(stride) * h);
     HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih),
-              DIB_RGB_COLORS);
+    GetDIBits(screen, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(bmp);
     BITMAPFILEHEADER bfh = {};
@@ -363,8 +361,8 @@ int CmdShow(int, char** argv)
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = "KlvDriverShow";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowA(wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                              480, 240, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowA(wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              40, 40, 480, 240, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd)
         return 1;
     SetTimer(hwnd, 1, std::strtoul(argv[3], nullptr, 10), nullptr);
