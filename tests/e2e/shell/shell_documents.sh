@@ -159,4 +159,15 @@ drv wait-window "$FRAME" 20000 >/dev/null || fail "no frame after the message"
 expect_eq "no empty window" 0 "$(children)"
 drv command "$FRAME" 1008 >/dev/null
 expect_app_ends
+
+# -- With the logo setting the description page shows the bitmap -------------
+convert -size 240x80 gradient:navy-orange -depth 8 BMP3:logo.bmp
+wine reg add "HKCU\\$SETTINGS" /v BMP /t REG_SZ /d "$(winpath "$T/logo.bmp")" /f >/dev/null 2>&1
+wine reg add "HKCU\\$SETTINGS" /v Logo /t REG_DWORD /d 1 /f >/dev/null 2>&1
+start_app "$(winpath "$T/series.klv")"
+drv children "$FRAME" | grep -q '^666 Static' && echo "ok: logo control" || fail "no logo control"
+shot shell_doc_logo
+drv close "$FRAME" >/dev/null
+expect_app_ends
+wine reg delete "HKCU\\$SETTINGS" /v Logo /f >/dev/null 2>&1
 finish
