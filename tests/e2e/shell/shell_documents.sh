@@ -17,6 +17,7 @@ cp series.klv "my docs/series 1.klv"
 cp series.klv gone/doc.klv
 cp series.klv ro.klv && chmod 444 ro.klv
 { printf 'KLV1'; tail -c +5 series.klv; } > old.klv
+head -c 20000 series.klv > cut.klv
 info() { "$KLVTOOL" info "$1"; "$KLVTOOL" export "$1"; }
 edit_of() { "$KLVTOOL" info "$1" | sed -n 's/^  "Edit": "\(.*\)",$/\1/p'; }
 children() { drv mdi-children "$FRAME" | wc -l; }
@@ -101,6 +102,12 @@ open_file "$(winpath "$T/old.klv")"
 expect_eq "KLV1 refused" "Niente Klemva file" "$(box_text)"
 shot_box shell_box_not_klemva
 answer 1
+open_file "$(winpath "$T/cut.klv")"   # graph records cut short
+expect_eq "damaged document refused" "Niente Klemva file" "$(box_text)"
+answer 1
+drv command "$FRAME" 1005 >/dev/null   # unnamed and modified: the question
+box_text >/dev/null
+answer 7
 drv command "$FRAME" 1005 >/dev/null
 box_text >/dev/null
 answer 6
