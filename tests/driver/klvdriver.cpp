@@ -29,6 +29,7 @@
 //                                                NORMAL|REALTIME|HIGH|IDLE priority
 //   klvdriver set-reg HKCU KEY VALUE sz|dword|delete [DATA]
 //   klvdriver expect-reg HKCU KEY VALUE DATA     the value equals DATA ("-": absent)
+//   klvdriver clear-key HKCU KEY                 delete KEY with everything below it
 //   klvdriver snap TITLE FILE.bmp                the window as it is on the screen
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
@@ -428,11 +429,26 @@ DWORD TimeoutArg(int argc, char** argv, int index, DWORD fallback)
     return argc > index ? std::strtoul(argv[index], nullptr, 10) : fallback;
 }
 
+// "\\t", "\\r" and "\\n" of a script word as the characters they name.
+std::string Unescape(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (p[0] == '\\' && (p[1] == 't' || p[1] == 'r' || p[1] == 'n')) {
+            out += p[1] == 't' ? '\t' : p[1] == 'r' ? '\r' : '\n';
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
 bool TextMatches(const std::string& text, const char* expected)
 {
     if (expected[0] == '=')
-        return text == expected + 1;
-    return text.find(expected) != std::string::npos;
+        return text == Unescape(expected + 1);
+    return text.find(Unescape(expected)) != std::string::npos;
 }
 
 int CmdWaitText(int argc, char** argv)
@@ -477,8 +493,11 @@ std::vector<std::string> ComboItems(HWND combo)
     std::vector<std::string> items;
     LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
+        // Across processes Wine hands the item over in the wide form only.
+        wchar_t wide[512] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
         char buf[512] = {};
-        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr);
         items.push_back(buf);
     }
     return items;
@@ -643,6 +662,17 @@ int CmdSetReg(int argc, char** argv)
     return rc == ERROR_SUCCESS ? 0 : 1;
 }
 
+int CmdClearKey(int, char** argv)
+{
+    const LONG rc = RegDeleteTreeA(RootKey(argv[2]), argv[3]);
+    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+        RegDeleteKeyA(RootKey(argv[2]), argv[3]);
+        return 0;
+    }
+    std::fprintf(stderr, "klvdriver: cannot delete %s\n", argv[3]);
+    return 1;
+}
+
 int CmdExpectReg(int, char** argv)
 {
     std::string actual = "-";
@@ -796,7 +826,7 @@ const Command kMeasCommands[] = {
     {"items", 3, CmdItems},      {"wait-state", 3, CmdWaitState},
     {"answer", 3, CmdAnswer},    {"priority", 2, CmdPriority},
     {"set-reg", 4, CmdSetReg},   {"expect-reg", 4, CmdExpectReg},
-    {"snap", 2, CmdSnap},
+    {"snap", 2, CmdSnap},           {"clear-key", 2, CmdClearKey},
 };
 
 const Command* FindMeasCommand(const char* name)
