@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "appstrings.h"
@@ -262,12 +263,22 @@ MeasDate TodayUtc()
     return MeasDate{now.wDay, now.wMonth, now.wYear};
 }
 
+// The value field lies inside the graph and the lamps inside the sensor
+// line: they stay on top, and the graph and the sensor line draw around them.
+void RaiseInsetControls(HWND dialog)
+{
+    for (int control : {IDC_MESS_VALUE, IDC_MESS_LAMP_GREEN, IDC_MESS_LAMP_RED})
+        SetWindowPos(GetDlgItem(dialog, control), HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 MessDlgState* PrepareDialog(HWND dialog)
 {
     auto* state = new (std::nothrow) MessDlgState();
     if (!state)
         return nullptr;
     SetPropA(dialog, kStateProperty, state);
+    RaiseInsetControls(dialog);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (int i = 0; i < kLampImages; ++i)
         state->lamps[i] = LoadBitmapA(instance, kLampResources[i]);
