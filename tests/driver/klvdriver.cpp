@@ -30,7 +30,8 @@
 //   klvdriver items TITLE ID A|B|...             the combo box lists exactly these, in order
 //   klvdriver wait-state TITLE ID STATE [MS]     enabled|disabled|visible|hidden
 //   klvdriver answer CAPTION BUTTON TEXT [MS]    a message box titled CAPTION whose text
-//                                                contains TEXT: print it, press BUTTON
+//                                                contains TEXT (as wait-text): print it,
+//                                                press BUTTON
 //                                                (Yes|No|OK|Cancel)
 //   klvdriver priority TITLE CLASS [MS]          wait until the window's process runs at
 //                                                NORMAL|REALTIME|HIGH|IDLE priority
@@ -707,7 +708,7 @@ int CmdAnswer(int argc, char** argv)
             return false;
         HWND label = GetDlgItem(box, 0xFFFF);
         text = label ? WindowText(label) : "";
-        return text.find(argv[4]) != std::string::npos;
+        return TextMatches(text, argv[4]);
     });
     if (!found) {
         std::fprintf(stderr, "klvdriver: no message box \"%s\" saying \"%s\" (last seen: \"%s\")\n",

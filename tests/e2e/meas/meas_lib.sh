@@ -42,8 +42,10 @@ start_program() {
   drv wait-window Klemva 30000 >/dev/null || fail "the program's frame did not appear"
 }
 
+# Closes the frame like a user, not saving what is unsaved.
 stop_program() {
   drv close Klemva
+  drv answer Klemva No "Modifiche" 3000 >/dev/null 2>&1
   for _ in $(seq 1 100); do
     kill -0 $app 2>/dev/null || break
     sleep 0.1
@@ -58,4 +60,17 @@ convert_shots() {
     [ -f "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
   done
+}
+
+# Waits up to 10 s for a file of 53372 bytes (a new measurement's document)
+# matching the glob pattern; prints its path.
+wait_document_file() {
+  local pattern=$1
+  for _ in $(seq 1 100); do
+    for f in $pattern; do
+      [ -f "$f" ] && [ "$(stat -c %s "$f")" -eq 53372 ] && { echo "$f"; return 0; }
+    done
+    sleep 0.1
+  done
+  return 1
 }

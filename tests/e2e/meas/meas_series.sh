@@ -86,7 +86,7 @@ STEPS
 drv snap Klemva "$SHOTS_W\\${TEST_NAME}_document.bmp" || fail "no document screenshot"
 
 # The saved document agrees with klvtool's record of the same scenario.
-[ -f "$file" ] || fail "no automatically saved file $file"
+wait_document_file "$file" >/dev/null || fail "no automatically saved file $file"
 "$KLVTOOL" measure --sim "$here/series_exact.scn" --date "$(date -u +%F)" \
   --out "$KLV_TEST_TMP/reference.klv" >/dev/null || fail "klvtool measure failed"
 python3 "$here/compare_docs.py" "$KLVTOOL" "$file" "$KLV_TEST_TMP/reference.klv" \
