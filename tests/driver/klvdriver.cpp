@@ -843,11 +843,9 @@ int CmdExpectReg(int, char** argv)
     return 1;
 }
 
-int CmdSnap(int, char** argv)
+// The window's pixels as the screen shows them, top-down rows of 24 bits.
+std::vector<unsigned char> ScreenPixels(HWND hwnd, BITMAPINFOHEADER& bih)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    if (!hwnd)
-        return 1;
     RECT rc;
     GetWindowRect(hwnd, &rc);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
@@ -857,7 +855,7 @@ int CmdSnap(int, char** argv)
     HGDIOBJ old = SelectObject(mem, bmp);
     BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
     SelectObject(mem, old);
-    BITMAPINFOHEADER bih = {};
+    bih = {};
     bih.biSize = sizeof bih;
     bih.biWidth = w;
     bih.biHeight = h;
@@ -869,6 +867,27 @@ int CmdSnap(int, char** argv)
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     DeleteObject(bmp);
+    return pixels;
+}
+
+// The window is repainted first and captured once two looks agree, so a
+// page that has just been switched shows its content.
+int CmdSnap(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    BITMAPINFOHEADER bih;
+    std::vector<unsigned char> pixels = ScreenPixels(hwnd, bih);
+    WaitFor(3000, [&] {
+        Sleep(100);
+        std::vector<unsigned char> again = ScreenPixels(hwnd, bih);
+        const bool stable = again == pixels;
+        pixels.swap(again);
+        return stable;
+    });
     BITMAPFILEHEADER bfh = {};
     bfh.bfType = 0x4D42;
     bfh.bfOffBits = sizeof bfh + sizeof bih;
