@@ -29,6 +29,9 @@ rm -f "$work"/*.klv "$work"/*.png "$work"/*.txt "$work"/*.json
 bash "$root/scripts/wine-prefix.sh" "$win64"
 export WINEPREFIX="$win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 drv() { wine "$win64/bin/klvdriver.exe" "$@"; }
+# Our own wineserver, its output kept out of this script's (it would also
+# keep the terminal waiting through its linger time).
+wineserver -p3 >>"$win64/wineserver.log" 2>&1 || true
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
 pids=()

@@ -12,6 +12,7 @@
 
 #include "appstrings.h"
 #include "appui.h"
+#include "blocktiming.h"
 #include "devicestream.h"
 #include "dispatch.h"
 #include "frame.h"
@@ -99,9 +100,14 @@ public:
     {
     }
 
+    // The port is opened in the device namespace ("\\.\COM12"): the bare
+    // name reaches only COM1 to COM9. Messages keep the bare name.
     MeasPort* OpenLink(const char* portName) override
     {
-        HANDLE port = _InitCom(dialog_, portName, kLinkDefinition, kRxBufferBytes, 0, kBlockBytes);
+        char devicePath[32];
+        wsprintfA(devicePath, "\\\\.\\%s", portName);
+        HANDLE port =
+            _InitCom(dialog_, devicePath, kLinkDefinition, kRxBufferBytes, 0, kBlockBytes);
         if (!port)
             return nullptr;
         port_.Attach(port);
@@ -140,7 +146,11 @@ public:
     {
         _SetGraphStyle(graph_, nStyle, nXLines, nYLines, dStart, dEnd);
     }
-    void AppendSample(std::int16_t count) override { _AddValue(graph_, 0, count); }
+    void AppendSample(std::int16_t count) override
+    {
+        _AddValue(graph_, 0, count);
+        BlockTimingCountSample();
+    }
     void SetGraphEnd(int samples) override { _SetGraphBuffEnd(graph_, samples, 0); }
     std::int16_t* GraphSamples() override
     {
@@ -290,6 +300,7 @@ MessDlgState* PrepareDialog(HWND dialog)
     CenterWindowOver(dialog, GetWindow(dialog, GW_OWNER));
     MeasRunInit(&state->run);
     state->run.bBlinkPhase = gBlinkPhase;
+    BlockTimingOpen();
     return state;
 }
 
@@ -347,8 +358,11 @@ LRESULT OnTimer(HWND dialog, UINT, WPARAM timerId, LPARAM)
 // checks that itself).
 LRESULT OnComData(HWND dialog, UINT, WPARAM size, LPARAM block)
 {
-    if (MessDlgState* state = StateOf(dialog))
+    if (MessDlgState* state = StateOf(dialog)) {
+        BlockTimingBegin();
         MeasRunBlock(&state->run, reinterpret_cast<const std::uint8_t*>(block), size);
+        BlockTimingEnd();
+    }
     return TRUE;
 }
 
@@ -366,6 +380,7 @@ LRESULT OnDestroy(HWND dialog, UINT, WPARAM, LPARAM)
         state->link->RestorePriority();
     }
     gBlinkPhase = state->run.bBlinkPhase;
+    BlockTimingClose();
     for (HBITMAP lamp : state->lamps)
         if (lamp)
             DeleteObject(lamp);
