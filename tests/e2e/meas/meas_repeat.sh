@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Repeating and interrupting a series (COM1 plays repeat.scn): the end
-# question answered "No" lets the series go on; the repeat button from the
+# Repeating and interrupting a series (COM1 plays repeat.scn): a cancelled
+# description dialog leaves the untitled numbering alone; the end question
+# answered "No" lets the series go on; the repeat button from the
 # wait for measurement 3 repeats measurement 2, from the wait for the
 # confirmation it repeats measurement 3; the repetitions replace the first
 # closings in the document.
@@ -11,7 +12,13 @@ source "$here/meas_lib.sh"
 
 reset_settings 0 0 'C:\klvtest'
 start_program
+# A cancelled description dialog first: the series' document is still the
+# first untitled one.
 steps series <<STEPS
+command Klemva 1001
+wait-window "Nuova misuratione" 10000
+click "Nuova misuratione" 2
+wait-gone "Nuova misuratione" 5000
 command Klemva 1001
 wait-window "Nuova misuratione" 10000
 click "Nuova misuratione" 1

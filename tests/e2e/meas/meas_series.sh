@@ -16,6 +16,11 @@ file="$folder/$(date -u +%y%m%d)07.klv"
 key='SOFTWARE\VARNOK\Klemva\2.0'
 examiner45='Esaminatore con un nome di 45 caratteri esatti'
 examiner45=${examiner45:0:45}
+# Remarks of 300 characters: the record keeps the first 255.
+remarks="Porta nuova\\nguarnizione sostituita $(printf 'x%.0s' $(seq 1 300))"
+remarks=${remarks:0:301}
+remarks255=$(printf 'Porta nuova\r\nguarnizione sostituita %s' "$(printf 'x%.0s' $(seq 1 300))")
+remarks255=${remarks255:0:255}
 
 reset_settings 0 1 'C:\klvtest\series'
 steps lists <<STEPS
@@ -45,7 +50,7 @@ set-text "Nuova misuratione" 109 "Lancia Ypsilon"
 pick "Nuova misuratione" 108 "posteriore destra"
 pick "Nuova misuratione" 107 maniglia
 pick "Nuova misuratione" 102 "chiusura lenta"
-set-text "Nuova misuratione" 104 "Porta nuova\\nguarnizione sostituita"
+set-text "Nuova misuratione" 104 "$remarks"
 snap "Nuova misuratione" @SHOTS@\\${TEST_NAME}_description.bmp
 click "Nuova misuratione" 1
 STEPS
@@ -92,8 +97,8 @@ wait_document_file "$file" >/dev/null || fail "no automatically saved file $file
 python3 "$here/compare_docs.py" "$KLVTOOL" "$file" "$KLV_TEST_TMP/reference.klv" \
   || fail "the saved document differs from klvtool's record"
 description=$("$KLVTOOL" info "$file" | jq -c '[.Pruefer, .Fahrzeug, .Tuer, .Position, .MessTyp, .Edit]')
-expected=$(jq -cn --arg e "${examiner45:0:39}" \
-  '[$e, "Lancia Ypsilon", "posteriore destra", "maniglia", "chiusura lenta", "Porta nuova\r\nguarnizione sostituita"]')
+expected=$(jq -cn --arg e "${examiner45:0:39}" --arg r "$remarks255" \
+  '[$e, "Lancia Ypsilon", "posteriore destra", "maniglia", "chiusura lenta", $r]')
 [ "$description" = "$expected" ] || fail "description $description, expected $expected"
 
 # The next description dialog shows the remembered entries; a typed vehicle
