@@ -480,6 +480,9 @@ int CmdType(int, char** argv)
     HWND edit = hwnd ? FindChildOfClass(hwnd, "Edit") : nullptr;
     if (!edit)
         return 1;
+    // The caret goes to the end first, as after a click below the text.
+    const LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(edit, EM_SETSEL, length, length);
     for (const char* c = argv[3]; *c; ++c)
         SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 1);
     return 0;
