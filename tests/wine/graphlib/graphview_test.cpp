@@ -10,6 +10,7 @@
 
 #include <winspool.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -230,13 +231,17 @@ void PaintShowsCurveGridLabelsAndTitle()
     // The etched edge of style bit 0x0001.
     CHECK(px.at(1, 250) != px.at(10, 250));
     Snapshot(w, "view_plain");
-    DestroyWindow(w);
 
-    // Without the etched bit the border stays the window's colour.
-    w = CreateGraphWindow(0);
+    // A new window takes the focus: the first one keeps no image any more,
+    // and without the etched bit the border stays the window's colour.
+    HWND plain = CreateGraphWindow(0);
+    CHECK(WaitForFullRedraw(plain));
+    CHECK(GetFocus() == plain);
     CHECK(WaitForFullRedraw(w));
-    Pixels plain(w);
-    CHECK_EQ(plain.at(1, 250), plain.at(10, 250));
+    CHECK(GetPropA(w, "BITMAP") == nullptr);
+    Pixels plainPixels(plain);
+    CHECK_EQ(plainPixels.at(1, 250), plainPixels.at(10, 250));
+    DestroyWindow(plain);
     DestroyWindow(w);
 }
 
@@ -589,6 +594,38 @@ void ContextMenuCommandsAndPropertyView()
     DestroyWindow(w);
 }
 
+// A document-like window: three closings of a door from one second before
+// the trigger, shown in their colours, the cursor on the first peak.
+void MeasurementWindowAsTheUserSeesIt()
+{
+    HWND w = CreateGraphWindow(kListStyle | kEtchedStyle, "Messung 2 - Tuer vorne links");
+    _SetGraphStyle(w, 8, 6, 10, -1.0, 5.0);
+    const char* names[] = {"Messung 1", "Messung 2", "Messung 3"};
+    for (int g = 0; g < 3; ++g) {
+        _AddGraph(w, names[g], "N", 0.0, 300.0, 0, 4095, 0.0016, 3750);
+        int16_t* p = _GetGraphDataPtr(w, g);
+        for (int i = 0; i < 3750; ++i) {
+            double t = (i - 625 - 40 * g) * 0.0016; // seconds after the trigger
+            double pulse = t < 0 ? 0.0 : (t / 0.08) * std::exp(1.0 - t / 0.08);
+            p[i] = static_cast<int16_t>(60 + (2600 - 300 * g) * pulse);
+        }
+        _SetGraphBuffEnd(w, 3750, g);
+    }
+    GraphData* d = _GetDataPtr(w);
+    for (int g = 1; g < 3; ++g)
+        DoubleClickItem(w, d->pGraphs[g]->hItem);
+    _AddInfoString(w, "Fmax 190.5 N", 0, 1);
+    CHECK(WaitForFullRedraw(w));
+    _SetCursorMode(w, 2);
+    // Near the peak of graph 1, 0.08 s after the trigger (1.08 s from sample 0).
+    Mouse(w, WM_LBUTTONDOWN, kLeft + static_cast<int>(1.08 * 66), 100);
+    CHECK_STR(ReadoutText(w, "Cursor"), "00:00:01.075");
+    CHECK_STR(ReadoutText(w, "Curs4"), "-");
+    PumpFor(100);
+    Snapshot(w, "view_measurement");
+    DestroyWindow(w);
+}
+
 // ---- export --------------------------------------------------------------------
 
 std::string ExportToFile(HWND w, const char* name)
@@ -776,6 +813,7 @@ int main(int argc, char** argv)
     RunCase("ToggleButtonWidensThePlot", ToggleButtonWidensThePlot);
     RunCase("InfoTextOfAGraphWithoutItem", InfoTextOfAGraphWithoutItem);
     RunCase("ContextMenuCommandsAndPropertyView", ContextMenuCommandsAndPropertyView);
+    RunCase("MeasurementWindowAsTheUserSeesIt", MeasurementWindowAsTheUserSeesIt);
     RunCase("ExportFilesByteForByte", ExportFilesByteForByte);
     RunCase("PrintGraphIntoAMemoryBitmap", PrintGraphIntoAMemoryBitmap);
     RunCase("PrintGraphThroughThePrinter", PrintGraphThroughThePrinter);
