@@ -94,9 +94,10 @@ private:
 // What the run does to the world, done with the real calls.
 class DialogLink : public MeasOutput {
 public:
-    DialogLink(HWND dialog, const HBITMAP* lamps, char* textBuffer)
+    // messageText and sensorText: the dialog's two 512-byte text buffers.
+    DialogLink(HWND dialog, const HBITMAP* lamps, char* messageText, char* sensorText)
         : dialog_(dialog), graph_(GetDlgItem(dialog, IDC_MESS_GRAPH)), lamps_(lamps),
-          text_(textBuffer)
+          message_(messageText), sensor_(sensorText)
     {
     }
 
@@ -175,9 +176,9 @@ public:
     void SetSensorLine(const char* text) override
     {
         SetDlgItemTextA(dialog_, IDC_MESS_SENSOR, text);
-        GetDlgItemTextA(dialog_, IDC_MESS_SENSOR, text_, kTextBufferBytes);
-        CutSensorLine(text_);
-        SetDlgItemTextA(dialog_, IDC_MESS_SENSOR, text_);
+        GetDlgItemTextA(dialog_, IDC_MESS_SENSOR, sensor_, kTextBufferBytes);
+        CutSensorLine(sensor_);
+        SetDlgItemTextA(dialog_, IDC_MESS_SENSOR, sensor_);
     }
 
     // Called for every triplet; a lamp is redrawn only when it changes.
@@ -230,12 +231,13 @@ private:
                             reinterpret_cast<LPARAM>(lamps_[image]));
     }
 
-    const char* LoadText(int stringId) { return LoadAppText(stringId, text_, kTextBufferBytes); }
+    const char* LoadText(int stringId) { return LoadAppText(stringId, message_, kTextBufferBytes); }
 
     HWND dialog_;
     HWND graph_;
     const HBITMAP* lamps_;
-    char* text_;
+    char* message_;
+    char* sensor_;
     HandlePort port_;
     int shownRed_ = -1;
     int shownGreen_ = -1;
@@ -251,7 +253,7 @@ struct MessDlgState {
     MeasRun run;
     HBITMAP lamps[kLampImages];
     char messageText[kTextBufferBytes];
-    char statusText[kTextBufferBytes];
+    char sensorText[kTextBufferBytes];
     DialogLink* link;
 };
 
@@ -292,7 +294,8 @@ MessDlgState* PrepareDialog(HWND dialog)
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (int i = 0; i < kLampImages; ++i)
         state->lamps[i] = LoadBitmapA(instance, kLampResources[i]);
-    state->link = new (std::nothrow) DialogLink(dialog, state->lamps, state->messageText);
+    state->link =
+        new (std::nothrow) DialogLink(dialog, state->lamps, state->messageText, state->sensorText);
     if (!state->link)
         return nullptr;
     state->link->ShowLampsDark();

@@ -24,6 +24,8 @@ wait-window "Nuova misuratione" 10000
 click "Nuova misuratione" 1
 wait-text Misurazione 900 "misurazione 1" 20000
 click Misurazione 2
+wait-window dialog:Klemva 5000
+snap dialog:Klemva @SHOTS@\\${TEST_NAME}_end_question.bmp
 answer Klemva No "Vuole interrompere da vero la misurazione in corso ?"
 wait-text Misurazione 900 "Aspetti l'avviamento di misurazione 3" 40000
 wait-state Misurazione 102 enabled
