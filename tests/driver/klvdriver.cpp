@@ -20,6 +20,7 @@
 //   klvdriver type TITLE TEXT                    type TEXT into the first edit control
 //   klvdriver file-dialog TITLE PATH             fill in a file dialog's name and press OK
 //   klvdriver mdi-children TITLE                 titles of the MDI children, active first
+//   klvdriver rect TITLE                         screen rectangle: WIDTHxHEIGHT+LEFT+TOP
 //   klvdriver script FILE                        run one command per line (# comments,
 //                                                "double quotes" group words); stops at
 //                                                the first failure
@@ -522,6 +523,16 @@ int CmdMdiChildren(int, char** argv)
     return 0;
 }
 
+int CmdRect(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    RECT rc;
+    if (!hwnd || !GetWindowRect(hwnd, &rc))
+        return 1;
+    std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
+    return 0;
+}
+
 struct Command {
     const char* name;
     int minArgs;
@@ -547,6 +558,7 @@ const Command kCommands[] = {
     {"type", 2, CmdType},
     {"file-dialog", 2, CmdFileDialog},
     {"mdi-children", 1, CmdMdiChildren},
+    {"rect", 1, CmdRect},
 };
 
 } // namespace
@@ -1019,6 +1031,6 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
                          "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
-                         "file-dialog|mdi-children ARGS (see the source's header)\n");
+                         "file-dialog|mdi-children|rect ARGS (see the source's header)\n");
     return 2;
 }

@@ -71,11 +71,15 @@ wait_button() {
 }
 
 shot() { bash "$KLV_SCRIPTS/screenshot.sh" "$1" >/dev/null; }
-# The message box alone, rendered by the program itself (not what happens to
-# be painted on the screen yet).
+# The message box alone, from its own X window (over the program's other
+# windows the root window's picture of it stays black under Xvfb).
 shot_box() {
-  drv capture "$BOX" "$KLV_TEST_TMP/$1.bmp" >/dev/null &&
-    convert "$KLV_TEST_TMP/$1.bmp" "$KLV_SCREENSHOTS/$1.png" || fail "no picture of the message box"
+  local rect id
+  rect=$(drv rect "$BOX") || { fail "no message box to picture"; return; }
+  id=$(xwininfo -root -tree -display "$DISPLAY" | grep -F "\"Klemva\": (\"klemva99_it.exe\"" |
+    grep -F " $rect " | awk '{print $1}' | head -1)
+  [ -n "$id" ] || { fail "no X window for the message box at $rect"; return; }
+  xwd -id "$id" -silent -display "$DISPLAY" | convert xwd:- "$KLV_SCREENSHOTS/$1.png"
 }
 
 finish() {

@@ -17,7 +17,10 @@ cp series.klv "my docs/series 1.klv"
 cp series.klv gone/doc.klv
 cp series.klv ro.klv && chmod 444 ro.klv
 { printf 'KLV1'; tail -c +5 series.klv; } > old.klv
-info() { "$KLVTOOL" info "$1"; "$KLVTOOL" export "$1"; }
+head -c 20000 series.klv > cut.klv
+# Everything a document holds, except the x-axis title that a graph window
+# fills in when it is first painted.
+info() { "$KLVTOOL" info "$1" | grep -v '"szAxisLabel"'; "$KLVTOOL" export "$1"; }
 edit_of() { "$KLVTOOL" info "$1" | sed -n 's/^  "Edit": "\(.*\)",$/\1/p'; }
 children() { drv mdi-children "$FRAME" | wc -l; }
 # Opens PATH through File > Open.
@@ -101,6 +104,12 @@ open_file "$(winpath "$T/old.klv")"
 expect_eq "KLV1 refused" "Niente Klemva file" "$(box_text)"
 shot_box shell_box_not_klemva
 answer 1
+open_file "$(winpath "$T/cut.klv")"   # graph records cut short
+expect_eq "damaged document refused" "Niente Klemva file" "$(box_text)"
+answer 1
+drv command "$FRAME" 1005 >/dev/null   # unnamed and modified: the question
+box_text >/dev/null
+answer 7
 drv command "$FRAME" 1005 >/dev/null
 box_text >/dev/null
 answer 6
@@ -159,4 +168,15 @@ drv wait-window "$FRAME" 20000 >/dev/null || fail "no frame after the message"
 expect_eq "no empty window" 0 "$(children)"
 drv command "$FRAME" 1008 >/dev/null
 expect_app_ends
+
+# -- With the logo setting the description page shows the bitmap -------------
+convert -size 240x80 gradient:navy-orange -depth 8 BMP3:logo.bmp
+wine reg add "HKCU\\$SETTINGS" /v BMP /t REG_SZ /d "$(winpath "$T/logo.bmp")" /f >/dev/null 2>&1
+wine reg add "HKCU\\$SETTINGS" /v Logo /t REG_DWORD /d 1 /f >/dev/null 2>&1
+start_app "$(winpath "$T/series.klv")"
+drv children "$FRAME" | grep -q '^666 Static' && echo "ok: logo control" || fail "no logo control"
+shot shell_doc_logo
+drv close "$FRAME" >/dev/null
+expect_app_ends
+wine reg delete "HKCU\\$SETTINGS" /v Logo /f >/dev/null 2>&1
 finish
