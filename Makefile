@@ -40,7 +40,7 @@ demo: build
 	bash scripts/demo.sh
 
 # The measurement program under Wine, optionally on a document:
-#   make run DOC=build/demo/series.klv
+#   make run DOC=build/demo/26120700.klv   (a document make demo saved)
 run: deps win64
 	bash scripts/run-klemva.sh $(DOC)
 

@@ -137,7 +137,7 @@ void StartStream(MeasRun* run)
 void FormatValueText(MeasRun* run, int count)
 {
     std::snprintf(run->szValueText, sizeof(run->szValueText), "%0.1f N",
-                  CountToNewton(count, run->nFullScale));
+                  run->pOut->CountValue(count, run->nFullScale));
     run->bValueFormatted = 1;
 }
 
@@ -304,6 +304,11 @@ void ShowBlockValue(MeasRun* run)
 }
 
 }  // namespace
+
+double MeasOutput::CountValue(int count, int fullScale)
+{
+    return CountToNewton(count, fullScale);
+}
 
 MeasDate MeasDateFromUnixTime(std::int64_t seconds)
 {

@@ -111,6 +111,11 @@ public:
     // An error message: the text of stringId formatted with arg (or no argument).
     virtual void ShowError(int stringId, const char* arg) = 0;
     virtual void CloseDialog(bool seriesComplete) = 0;
+
+    // The value in N of a count of graph 0, for the value text. The dialog
+    // asks the graph library (_Bit2ValByIndex); the default computes the
+    // same scaling from the full scale.
+    virtual double CountValue(int count, int fullScale);
 };
 
 struct MeasDate {

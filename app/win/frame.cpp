@@ -8,6 +8,7 @@
 #include "docfile.h"
 #include "docwindow.h"
 #include "messdescr.h"
+#include "newmeas.h"
 #include "resource.h"
 #include "startup.h"
 
@@ -290,6 +291,7 @@ LRESULT OnCmdCloseAll(HWND frame, WORD, WORD, HWND)
 
 const CommandEntry kFrameCommands[] = {
     // New measurement (IDM_NEW): its row comes with the new-measurement command.
+    {IDM_NEW, OnCmdNewMeasurement},
     {IDM_OPEN, OnCmdOpen},
     {IDM_SAVE, OnCmdSave},
     {IDM_SAVEAS, OnCmdSaveAs},

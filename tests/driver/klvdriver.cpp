@@ -21,6 +21,25 @@
 //   klvdriver file-dialog TITLE PATH             fill in a file dialog's name and press OK
 //   klvdriver mdi-children TITLE                 titles of the MDI children, active first
 //   klvdriver rect TITLE                         screen rectangle: WIDTHxHEIGHT+LEFT+TOP
+//   klvdriver script FILE                        run one command per line (# comments,
+//                                                "double quotes" group words); stops at
+//                                                the first failure
+//   klvdriver wait-text TITLE ID TEXT [MS]       wait until child ID's text contains TEXT
+//                                                ("=TEXT": equals it)
+//   klvdriver set-text TITLE ID TEXT             type TEXT into child ID ("\n" = new line)
+//   klvdriver pick TITLE ID TEXT                 select the list entry TEXT of combo box ID
+//   klvdriver items TITLE ID A|B|...             the combo box lists exactly these, in order
+//   klvdriver wait-state TITLE ID STATE [MS]     enabled|disabled|visible|hidden
+//   klvdriver answer CAPTION BUTTON TEXT [MS]    a message box titled CAPTION whose text
+//                                                contains TEXT (as wait-text): print it,
+//                                                press BUTTON
+//                                                (Yes|No|OK|Cancel)
+//   klvdriver priority TITLE CLASS [MS]          wait until the window's process runs at
+//                                                NORMAL|REALTIME|HIGH|IDLE priority
+//   klvdriver set-reg HKCU KEY VALUE sz|dword|delete [DATA]
+//   klvdriver expect-reg HKCU KEY VALUE DATA     the value equals DATA ("-": absent)
+//   klvdriver clear-key HKCU KEY                 delete KEY with everything below it
+//   klvdriver snap TITLE FILE.bmp                the window as it is on the screen
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
 // matches by window class instead; "dialog:CAPTION" a dialog box whose
@@ -544,9 +563,464 @@ const Command kCommands[] = {
 
 } // namespace
 
+// ---- Commands of the measurement flows --------------------------------------
+
+namespace {
+
+const Command* FindMeasCommand(const char* name);
+
+// Polls until check() holds or timeoutMs passed.
+template <typename Check> bool WaitFor(DWORD timeoutMs, Check check)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (check())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(50);
+    }
+}
+
+DWORD TimeoutArg(int argc, char** argv, int index, DWORD fallback)
+{
+    return argc > index ? std::strtoul(argv[index], nullptr, 10) : fallback;
+}
+
+// "\\t", "\\r" and "\\n" of a script word as the characters they name.
+std::string Unescape(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (p[0] == '\\' && (p[1] == 't' || p[1] == 'r' || p[1] == 'n')) {
+            out += p[1] == 't' ? '\t' : p[1] == 'r' ? '\r' : '\n';
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+bool TextMatches(const std::string& text, const char* expected)
+{
+    if (expected[0] == '=')
+        return text == Unescape(expected + 1);
+    return text.find(Unescape(expected)) != std::string::npos;
+}
+
+int CmdWaitText(int argc, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND child = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    if (!child)
+        return 1;
+    std::string text;
+    if (WaitFor(TimeoutArg(argc, argv, 5, 10000), [&] {
+            text = WindowText(child);
+            return TextMatches(text, argv[4]);
+        }))
+        return 0;
+    std::fprintf(stderr, "klvdriver: %s/%s shows \"%s\", not \"%s\"\n", argv[2], argv[3],
+                 text.c_str(), argv[4]);
+    return 1;
+}
+
+int CmdSetText(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND child = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    if (!child)
+        return 1;
+    std::string text;
+    for (const char* p = argv[4]; *p; ++p) {
+        if (p[0] == '\\' && p[1] == 'n') {
+            text += "\r\n";
+            ++p;
+        } else {
+            text += *p;
+        }
+    }
+    SendMessageTimeoutA(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return 0;
+}
+
+std::vector<std::string> ComboItems(HWND combo)
+{
+    std::vector<std::string> items;
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        // Across processes Wine hands the item over in the wide form only.
+        wchar_t wide[512] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide));
+        char buf[512] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr);
+        items.push_back(buf);
+    }
+    return items;
+}
+
+int CmdPick(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND combo = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    if (!combo)
+        return 1;
+    std::vector<std::string> items = ComboItems(combo);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == argv[4]) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "klvdriver: \"%s\" is not in the list %s\n", argv[4], argv[3]);
+    return 1;
+}
+
+int CmdItems(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND combo = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    if (!combo)
+        return 1;
+    std::string joined;
+    for (const std::string& item : ComboItems(combo))
+        joined += (joined.empty() ? "" : "|") + item;
+    if (joined == argv[4])
+        return 0;
+    std::fprintf(stderr, "klvdriver: list %s holds \"%s\", not \"%s\"\n", argv[3], joined.c_str(),
+                 argv[4]);
+    return 1;
+}
+
+int CmdWaitState(int argc, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND child = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    if (!child)
+        return 1;
+    const std::string state = argv[4];
+    auto holds = [&] {
+        if (state == "enabled" || state == "disabled")
+            return (IsWindowEnabled(child) != 0) == (state == "enabled");
+        return (IsWindowVisible(child) != 0) == (state == "visible");
+    };
+    if (WaitFor(TimeoutArg(argc, argv, 5, 10000), holds))
+        return 0;
+    std::fprintf(stderr, "klvdriver: %s/%s is not %s\n", argv[2], argv[3], argv[4]);
+    return 1;
+}
+
+int CmdAnswer(int argc, char** argv)
+{
+    const std::string pattern = std::string("dialog:") + argv[2];
+    HWND box = nullptr;
+    std::string text;
+    const bool found = WaitFor(TimeoutArg(argc, argv, 5, 10000), [&] {
+        box = FindTopWindow(pattern.c_str());
+        if (!box)
+            return false;
+        HWND label = GetDlgItem(box, 0xFFFF);
+        text = label ? WindowText(label) : "";
+        return TextMatches(text, argv[4]);
+    });
+    if (!found) {
+        std::fprintf(stderr, "klvdriver: no message box \"%s\" saying \"%s\" (last seen: \"%s\")\n",
+                     argv[2], argv[4], text.c_str());
+        return 1;
+    }
+    static const struct {
+        const char* name;
+        int id;
+    } kButtons[] = {{"Yes", IDYES}, {"No", IDNO}, {"OK", IDOK}, {"Cancel", IDCANCEL}};
+    for (const auto& button : kButtons) {
+        if (std::strcmp(button.name, argv[3]) == 0) {
+            std::printf("%s\n", text.c_str());
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(button.id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, button.id)));
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "klvdriver: unknown button %s\n", argv[3]);
+    return 2;
+}
+
+const char* PriorityName(DWORD priorityClass)
+{
+    switch (priorityClass) {
+    case NORMAL_PRIORITY_CLASS:
+        return "NORMAL";
+    case REALTIME_PRIORITY_CLASS:
+        return "REALTIME";
+    case HIGH_PRIORITY_CLASS:
+        return "HIGH";
+    case IDLE_PRIORITY_CLASS:
+        return "IDLE";
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+        return "ABOVE";
+    case BELOW_NORMAL_PRIORITY_CLASS:
+        return "BELOW";
+    default:
+        return "UNKNOWN";
+    }
+}
+
+int CmdPriority(int argc, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process) {
+        std::fprintf(stderr, "klvdriver: cannot open process %lu\n", pid);
+        return 1;
+    }
+    const char* name = "";
+    const bool reached = WaitFor(TimeoutArg(argc, argv, 4, 5000), [&] {
+        name = PriorityName(GetPriorityClass(process));
+        return std::strcmp(name, argv[3]) == 0;
+    });
+    CloseHandle(process);
+    if (reached)
+        return 0;
+    std::fprintf(stderr, "klvdriver: priority %s, not %s\n", name, argv[3]);
+    return 1;
+}
+
+HKEY RootKey(const char* name)
+{
+    return std::strcmp(name, "HKLM") == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+int CmdSetReg(int argc, char** argv)
+{
+    HKEY key;
+    if (RegCreateKeyExA(RootKey(argv[2]), argv[3], 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "klvdriver: cannot create key %s\n", argv[3]);
+        return 1;
+    }
+    LONG rc = ERROR_SUCCESS;
+    const std::string kind = argv[5];
+    const char* data = argc > 6 ? argv[6] : "";
+    if (kind == "delete") {
+        RegDeleteValueA(key, argv[4]);
+    } else if (kind == "dword") {
+        DWORD value = std::strtoul(data, nullptr, 0);
+        rc = RegSetValueExA(key, argv[4], 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
+                            sizeof value);
+    } else {
+        rc = RegSetValueExA(key, argv[4], 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                            static_cast<DWORD>(std::strlen(data) + 1));
+    }
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? 0 : 1;
+}
+
+int CmdClearKey(int, char** argv)
+{
+    const LONG rc = RegDeleteTreeA(RootKey(argv[2]), argv[3]);
+    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+        RegDeleteKeyA(RootKey(argv[2]), argv[3]);
+        return 0;
+    }
+    std::fprintf(stderr, "klvdriver: cannot delete %s\n", argv[3]);
+    return 1;
+}
+
+int CmdExpectReg(int, char** argv)
+{
+    std::string actual = "-";
+    HKEY key;
+    if (RegOpenKeyExA(RootKey(argv[2]), argv[3], 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        unsigned char data[4096] = {};
+        DWORD type = 0, size = sizeof data - 1;
+        if (RegQueryValueExA(key, argv[4], nullptr, &type, data, &size) == ERROR_SUCCESS) {
+            if (type == REG_DWORD) {
+                DWORD v;
+                std::memcpy(&v, data, sizeof v);
+                actual = std::to_string(v);
+            } else {
+                // The text up to its first NUL, or all stored bytes without one.
+                actual.assign(reinterpret_cast<char*>(data), size);
+                actual = actual.substr(0, actual.find('\0'));
+            }
+        }
+        RegCloseKey(key);
+    }
+    if (actual == argv[5])
+        return 0;
+    std::fprintf(stderr, "klvdriver: %s\\%s is \"%s\", not \"%s\"\n", argv[3], argv[4],
+                 actual.c_str(), argv[5]);
+    return 1;
+}
+
+// The window's pixels as the screen shows them, top-down rows of 24 bits.
+std::vector<unsigned char> ScreenPixels(HWND hwnd, BITMAPINFOHEADER& bih)
+{
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(mem, old);
+    bih = {};
+    bih.biSize = sizeof bih;
+    bih.biWidth = w;
+    bih.biHeight = h;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    const int stride = ((w * 3 + 3) / 4) * 4;
+    std::vector<unsigned char> pixels(static_cast<size_t>(stride) * h);
+    GetDIBits(mem, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bmp);
+    return pixels;
+}
+
+// The window is repainted first and captured once two looks agree, so a
+// page that has just been switched shows its content.
+int CmdSnap(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    BITMAPINFOHEADER bih;
+    std::vector<unsigned char> pixels = ScreenPixels(hwnd, bih);
+    WaitFor(3000, [&] {
+        Sleep(100);
+        std::vector<unsigned char> again = ScreenPixels(hwnd, bih);
+        const bool stable = again == pixels;
+        pixels.swap(again);
+        return stable;
+    });
+    BITMAPFILEHEADER bfh = {};
+    bfh.bfType = 0x4D42;
+    bfh.bfOffBits = sizeof bfh + sizeof bih;
+    bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* f = std::fopen(argv[3], "wb");
+    if (!f) {
+        std::fprintf(stderr, "klvdriver: cannot write %s\n", argv[3]);
+        return 1;
+    }
+    std::fwrite(&bfh, sizeof bfh, 1, f);
+    std::fwrite(&bih, sizeof bih, 1, f);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    std::fclose(f);
+    return 0;
+}
+
+// Words of a script line; "double quotes" group words, \" is a quote.
+std::vector<std::string> SplitLine(const std::string& line)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (c == '\\' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+            word += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words.push_back(word);
+    return words;
+}
+
+const Command* FindAnyCommand(const char* name)
+{
+    if (const Command* cmd = FindMeasCommand(name))
+        return cmd;
+    for (const Command& cmd : kCommands)
+        if (std::strcmp(cmd.name, name) == 0)
+            return &cmd;
+    return nullptr;
+}
+
+int CmdScript(int, char** argv)
+{
+    FILE* f = std::fopen(argv[2], "r");
+    if (!f) {
+        std::fprintf(stderr, "klvdriver: cannot read %s\n", argv[2]);
+        return 1;
+    }
+    char buf[4096];
+    int lineNo = 0, rc = 0;
+    while (rc == 0 && std::fgets(buf, sizeof buf, f)) {
+        ++lineNo;
+        std::string line = buf;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        std::vector<std::string> words = SplitLine(line);
+        if (words.empty() || words[0][0] == '#')
+            continue;
+        std::vector<char*> args{argv[0]};
+        for (std::string& w : words)
+            args.push_back(&w[0]);
+        args.push_back(nullptr);
+        const int argc = static_cast<int>(args.size()) - 1;
+        const Command* cmd = FindAnyCommand(args[1]);
+        if (!cmd || argc - 2 < cmd->minArgs) {
+            std::fprintf(stderr, "klvdriver: %s:%d: bad command\n", argv[2], lineNo);
+            rc = 2;
+            break;
+        }
+        std::printf("> %s\n", line.c_str());
+        std::fflush(stdout);
+        rc = cmd->run(argc, args.data());
+        std::fflush(stdout);
+        if (rc != 0)
+            std::fprintf(stderr, "klvdriver: %s:%d failed: %s\n", argv[2], lineNo, line.c_str());
+    }
+    std::fclose(f);
+    return rc;
+}
+
+const Command kMeasCommands[] = {
+    {"script", 1, CmdScript},    {"wait-text", 3, CmdWaitText},
+    {"set-text", 3, CmdSetText}, {"pick", 3, CmdPick},
+    {"items", 3, CmdItems},      {"wait-state", 3, CmdWaitState},
+    {"answer", 3, CmdAnswer},    {"priority", 2, CmdPriority},
+    {"set-reg", 4, CmdSetReg},   {"expect-reg", 4, CmdExpectReg},
+    {"snap", 2, CmdSnap},           {"clear-key", 2, CmdClearKey},
+};
+
+const Command* FindMeasCommand(const char* name)
+{
+    for (const Command& cmd : kMeasCommands)
+        if (std::strcmp(cmd.name, name) == 0)
+            return &cmd;
+    return nullptr;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc >= 2) {
+        if (const Command* cmd = FindMeasCommand(argv[1]); cmd && argc - 2 >= cmd->minArgs)
+            return cmd->run(argc, argv);
         for (const Command& cmd : kCommands) {
             if (std::strcmp(argv[1], cmd.name) == 0) {
                 if (argc - 2 < cmd.minArgs)

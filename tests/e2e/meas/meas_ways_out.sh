@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Every other way out of the two dialogs, one program start:
+#   COM1 stream.scn  test mode; the end question answered "Yes"
+#   COM2 stops.scn   a device that falls silent: cancel still ends promptly
+#   COM3 silent.scn  no answer to the identification: message 30049
+#   COM10 (no link)  a port that does not exist: message 30048
+#   COM4 faults.scn  garbage and lost bytes: the series completes, saved, and
+#                    agrees with klvtool's record of the same scenario
+# After each the user is back in the description dialog at normal priority.
+set -uo pipefail
+TEST_NAME=e2e_meas_ways_out
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/meas_lib.sh"
+
+folder="$WINEPREFIX/drive_c/klvtest/faults"
+rm -rf "$folder"; mkdir -p "$folder"
+settings='SOFTWARE\VARNOK\Klemva\2.0\Einstellungen'
+reset_settings 0 1 'C:\klvtest\faults'
+start_program
+
+steps test_mode <<STEPS
+command Klemva 1001
+wait-window "Nuova misuratione" 10000
+set-text "Nuova misuratione" 109 "Alfa Romeo Giulia"
+click "Nuova misuratione" 101
+wait-window "Modo del test" 20000
+wait-text "Modo del test" 2 "=&Fine"
+wait-state "Modo del test" 102 hidden
+wait-text "Modo del test" 900 "=In corso nel modo di test (niente stampa offset) ..."
+wait-text "Modo del test" 101 " N" 5000
+priority "Modo del test" REALTIME
+snap "Modo del test" @SHOTS@\\${TEST_NAME}_test_mode.bmp
+click "Modo del test" 2
+wait-gone "Modo del test" 5000
+priority Klemva NORMAL
+wait-text "Nuova misuratione" 109 "=Alfa Romeo Giulia"
+click "Nuova misuratione" 1
+wait-text Misurazione 900 "Aspetti l'avviamento di misurazione 1" 20000
+click Misurazione 2
+answer Klemva Yes "Vuole interrompere"
+wait-gone Misurazione 5000
+priority Klemva NORMAL
+wait-window "Nuova misuratione" 1000
+STEPS
+
+steps device_stops <<STEPS
+set-reg HKCU $settings Port dword 1
+click "Nuova misuratione" 1
+wait-text Misurazione 900 "Aspetti l'avviamento di misurazione 1" 20000
+wait-text Misurazione 101 "=" 3000
+click Misurazione 2
+answer Klemva Yes "Vuole interrompere"
+wait-gone Misurazione 3000
+priority Klemva NORMAL
+STEPS
+
+steps no_answer <<STEPS
+set-reg HKCU $settings Port dword 2
+click "Nuova misuratione" 1
+answer Klemva OK "Il sensore non è potuto essere trovato.\r\nPer piacere controllate la conessione al port seriale del Vs. PC." 20000
+wait-gone Misurazione 5000
+priority Klemva NORMAL
+set-reg HKCU $settings Port dword 9
+click "Nuova misuratione" 1
+wait-window dialog:Klemva 10000
+snap dialog:Klemva @SHOTS@\\${TEST_NAME}_no_port.bmp
+answer Klemva OK "L'apparecchio \"COM10\" non è potuto essere aperto." 1000
+wait-gone Misurazione 5000
+priority Klemva NORMAL
+wait-window "Nuova misuratione" 1000
+STEPS
+[ "$(drv children Klemva | grep -c ' MdiChild ')" -eq 0 ] || fail "a document window appeared"
+
+steps faults <<STEPS
+set-reg HKCU $settings Port dword 3
+click "Nuova misuratione" 1
+wait-text Misurazione 900 "Aspetti la confermazione" 90000
+wait-gone Misurazione 15000
+priority Klemva NORMAL
+wait-window ".klv" 10000
+STEPS
+file=$(wait_document_file "$folder/*.klv") || fail "the series on the faulty line was not saved"
+"$KLVTOOL" measure --sim "$here/faults.scn" --date "$(date -u +%F)" \
+  --out "$KLV_TEST_TMP/reference.klv" >/dev/null || fail "klvtool measure failed"
+python3 "$here/compare_docs.py" "$KLVTOOL" "$file" "$KLV_TEST_TMP/reference.klv" \
+  || fail "the series on the faulty line differs from klvtool's record"
+stop_program
+convert_shots
+echo PASS
