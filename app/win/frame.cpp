@@ -3,10 +3,13 @@
 
 #include <commctrl.h>
 
+#include "aboutbox.h"
 #include "appui.h"
 #include "docfile.h"
 #include "docwindow.h"
 #include "messdescr.h"
+#include "optionsdlg.h"
+#include "printdoc.h"
 #include "resource.h"
 #include "startup.h"
 
@@ -294,13 +297,17 @@ const CommandEntry kFrameCommands[] = {
     {IDM_SAVEAS, OnCmdSaveAs},
     {IDM_CLOSE, OnCmdClose},
     // Options dialog (IDM_OPTIONS): its row comes with the options dialog.
+    {IDM_OPTIONS, OptionsCommand},
     // Printing (IDM_PRINT, IDM_PRINTSETUP): their rows come with printing.
+    {IDM_PRINT, PrintCommand},
+    {IDM_PRINTSETUP, PrinterSetupCommand},
     {IDM_EXIT, OnCmdExit},
     {IDM_TILE, OnCmdTile},
     {IDM_CASCADE, OnCmdCascade},
     {IDM_ARRANGE, OnCmdArrangeIcons},
     {IDM_CLOSEALL, OnCmdCloseAll},
     // About box (IDM_ABOUT): its row comes with the about box.
+    {IDM_ABOUT, AboutCommand},
 };
 // The MDI client's document list commands (1310 on) reach DefFrameProcA.
 const CommandTable kFrameCommandTable = MakeCommandTable(kFrameCommands, kDefaultFrameProc);

@@ -13,6 +13,14 @@
 //   klvdriver pixel TITLE X Y                    client pixel as RRGGBB
 //   klvdriver reg HKCU|HKLM KEY VALUE [32|64]    print a DWORD or string value
 //   klvdriver show TITLE MS                      show a test window for MS ms
+//   klvdriver settext TITLE ID TEXT              set a control's text (\r \n \t \\ escapes)
+//   klvdriver select TITLE ID INDEX              select a combo box entry (-1: none)
+//   klvdriver cursel TITLE ID                    selected combo box entry, -1 for none
+//   klvdriver checked TITLE ID                   1 when a check or radio button is ticked
+//   klvdriver rect TITLE                         window rectangle and screen size
+//   klvdriver move TITLE X Y                     move a window (size kept)
+//   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
+//                                                (RETURN, ESCAPE, or one letter) as input
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
 // matches by window class instead. Exit code 0 on success, 1 on failure,
@@ -357,6 +365,119 @@ int CmdShow(int, char** argv)
     return 0;
 }
 
+// ---- Dialog controls, placement and typed keys -------------------------
+
+std::string Unescape(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (*p != '\\' || !p[1]) {
+            out += *p;
+            continue;
+        }
+        ++p;
+        out += *p == 'r' ? '\r' : *p == 'n' ? '\n' : *p == 't' ? '\t' : *p;
+    }
+    return out;
+}
+
+HWND RequireChild(const char* title, const char* id)
+{
+    HWND hwnd = RequireWindow(title);
+    return hwnd ? FindChild(hwnd, id) : nullptr;
+}
+
+LRESULT SendToControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+int CmdSetText(int, char** argv)
+{
+    HWND control = RequireChild(argv[2], argv[3]);
+    if (!control)
+        return 1;
+    std::string text = Unescape(argv[4]);
+    return SendToControl(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) ? 0 : 1;
+}
+
+int CmdSelect(int, char** argv)
+{
+    HWND combo = RequireChild(argv[2], argv[3]);
+    if (!combo)
+        return 1;
+    SendToControl(combo, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[4])), 0);
+    return 0;
+}
+
+int CmdCurSel(int, char** argv)
+{
+    HWND combo = RequireChild(argv[2], argv[3]);
+    if (!combo)
+        return 1;
+    std::printf("%d\n", static_cast<int>(SendToControl(combo, CB_GETCURSEL, 0, 0)));
+    return 0;
+}
+
+int CmdChecked(int, char** argv)
+{
+    HWND button = RequireChild(argv[2], argv[3]);
+    if (!button)
+        return 1;
+    std::printf("%d\n", SendToControl(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    return 0;
+}
+
+int CmdRect(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    std::printf("%ld %ld %ld %ld %d %d\n", rc.left, rc.top, rc.right, rc.bottom,
+                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+}
+
+int CmdMove(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    return SetWindowPos(hwnd, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+               ? 0
+               : 1;
+}
+
+// Typed keys land in the program's input queue and are read by whichever of
+// its windows has the focus when it next reads input, as a user typing ahead.
+int CmdKeys(int argc, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    SetForegroundWindow(hwnd);
+    std::vector<INPUT> inputs;
+    for (int i = 3; i < argc; ++i) {
+        WORD key = std::strcmp(argv[i], "RETURN") == 0   ? VK_RETURN
+                   : std::strcmp(argv[i], "ESCAPE") == 0 ? VK_ESCAPE
+                                                         : static_cast<WORD>(argv[i][0]);
+        INPUT down = {};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = key;
+        INPUT up = down;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(down);
+        inputs.push_back(up);
+    }
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size() ? 0 : 1;
+}
+
 struct Command {
     const char* name;
     int minArgs;
@@ -375,6 +496,13 @@ const Command kCommands[] = {
     {"pixel", 3, CmdPixel},
     {"reg", 3, CmdReg},
     {"show", 2, CmdShow},
+    {"settext", 3, CmdSetText},
+    {"select", 3, CmdSelect},
+    {"cursel", 2, CmdCurSel},
+    {"checked", 2, CmdChecked},
+    {"rect", 1, CmdRect},
+    {"move", 3, CmdMove},
+    {"keys", 2, CmdKeys},
 };
 
 } // namespace
@@ -391,6 +519,6 @@ int main(int argc, char** argv)
         }
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                         "close|capture|pixel|reg|show ARGS (see the source's header)\n");
+                         "close|capture|pixel|reg|show|settext|select|cursel|checked|rect|move|keys ARGS (see the source's header)\n");
     return 2;
 }
