@@ -233,13 +233,32 @@ HBITMAP CaptureWindow(HWND hwnd, int& width, int& height, bool clientOnly)
     return bmp;
 }
 
+// The window as it stands on the screen. Wine's PrintWindow leaves dialogs
+// black, so whole windows are copied from the screen instead.
+HBITMAP CaptureScreenArea(HWND hwnd, int& width, int& height)
+{
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    width = rc.right - rc.left;
+    height = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return bmp;
+}
+
 int CmdCapture(int, char** argv)
 {
     HWND hwnd = RequireWindow(argv[2]);
     if (!hwnd)
         return 1;
     int w, h;
-    HBITMAP bmp = CaptureWindow(hwnd, w, h, false);
+    HBITMAP bmp = CaptureScreenArea(hwnd, w, h);
     BITMAPINFOHEADER bih = {};
     bih.biSize = sizeof bih;
     bih.biWidth = w;
