@@ -43,6 +43,17 @@ int LogoHeight(int logoWidth, int bitmapWidth, int bitmapHeight)
     return static_cast<int>(static_cast<float>(std::abs(bitmapHeight)) * ratio);
 }
 
+LogoSize FitLogo(const PageLayout& page, int bitmapWidth, int bitmapHeight)
+{
+    const int height = LogoHeight(page.logoWidth, bitmapWidth, bitmapHeight);
+    const int headerHeight = page.headerBox.bottom;
+    if (height <= headerHeight)
+        return {page.logoWidth, height};
+    const long long width =
+        static_cast<long long>(std::abs(bitmapWidth)) * headerHeight / std::abs(bitmapHeight);
+    return {static_cast<int>(width), headerHeight};
+}
+
 void ReplaceTabsBySpaces(char* text)
 {
     for (; *text; ++text)

@@ -54,6 +54,16 @@ PageLayout ComputePageLayout(int width, int height, int footerLineHeight, int te
 // (negative height) gives the same height.
 int LogoHeight(int logoWidth, int bitmapWidth, int bitmapHeight);
 
+// The logo's size on a page: the whole width right of the header box
+// (LogoHeight), unless that would reach below the header, where it would
+// cover the first band's value text; such a logo is scaled down, in its
+// proportions, to the header's height.
+struct LogoSize {
+    int width;
+    int height;
+};
+LogoSize FitLogo(const PageLayout& page, int bitmapWidth, int bitmapHeight);
+
 // Every tab in text becomes one space: value texts are aligned with tabs on
 // screen, which the word-wrapped print rectangle cannot expand.
 void ReplaceTabsBySpaces(char* text);

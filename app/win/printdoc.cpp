@@ -158,8 +158,8 @@ void DrawHeader(HDC dc, const PageLayout& page, const PageFonts& fonts, const Pa
     DrawTextA(dc, description, -1, &rect, DT_WORDBREAK | DT_NOPREFIX);
 }
 
-// The logo exactly as the document shows it, stretched to the right part of
-// the header; a document without a logo leaves the area empty.
+// The logo as the document shows it, in the right part of the header; a
+// document without a logo leaves the area empty.
 void DrawLogo(HDC dc, const PageLayout& page, HWND tab)
 {
     const auto* info = static_cast<const BITMAPINFO*>(GetPropA(tab, "DIBInfo"));
@@ -168,11 +168,11 @@ void DrawLogo(HDC dc, const PageLayout& page, HWND tab)
         return;
     const LONG width = info->bmiHeader.biWidth;
     const LONG height = info->bmiHeader.biHeight;
-    const int logoHeight = LogoHeight(page.logoWidth, width, height);
-    if (logoHeight <= 0)
+    const LogoSize logo = FitLogo(page, width, height);
+    if (logo.width <= 0 || logo.height <= 0)
         return;
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, page.logoLeft, 0, page.logoWidth, logoHeight, 0, 0, width,
+    StretchDIBits(dc, page.logoLeft, 0, logo.width, logo.height, 0, 0, width,
                   height < 0 ? -height : height, bits, info, DIB_RGB_COLORS, SRCCOPY);
 }
 
@@ -290,6 +290,10 @@ int PrintDocument(HWND owner, HDC dc)
     }
 
     ShowWindow(g_abortDialog, SW_NORMAL);
+    // Painted at once: the queue is next served by the abort procedure,
+    // after the page has been drawn.
+    RedrawWindow(g_abortDialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EnableWindow(owner, FALSE);
     SetCursor(previousCursor);
     PrintDocumentPage(dc);

@@ -19,6 +19,8 @@
 //   klvdriver checked TITLE ID                   1 when a check or radio button is ticked
 //   klvdriver rect TITLE                         window rectangle and screen size
 //   klvdriver move TITLE X Y                     move a window (size kept)
+//   klvdriver press TITLE ID                     a real button click (BM_CLICK, posted),
+//                                                which also ticks radio and check boxes
 //   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
 //                                                (RETURN, ESCAPE, or one letter) as input
 //
@@ -472,6 +474,14 @@ int CmdMove(int, char** argv)
                : 1;
 }
 
+int CmdPress(int, char** argv)
+{
+    HWND button = RequireChild(argv[2], argv[3]);
+    if (!button)
+        return 1;
+    return PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
 // Typed keys land in the program's input queue and are read by whichever of
 // its windows has the focus when it next reads input, as a user typing ahead.
 int CmdKeys(int argc, char** argv)
@@ -521,6 +531,7 @@ const Command kCommands[] = {
     {"checked", 2, CmdChecked},
     {"rect", 1, CmdRect},
     {"move", 3, CmdMove},
+    {"press", 2, CmdPress},
     {"keys", 2, CmdKeys},
 };
 
@@ -538,6 +549,6 @@ int main(int argc, char** argv)
         }
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                         "close|capture|pixel|reg|show|settext|select|cursel|checked|rect|move|keys ARGS (see the source's header)\n");
+                         "close|capture|pixel|reg|show|settext|select|cursel|checked|rect|move|press|keys ARGS (see the source's header)\n");
     return 2;
 }

@@ -85,6 +85,27 @@ TEST(PrintLayout, LogoKeepsTheBitmapProportions)
     }
 }
 
+// The reference page's logo area is 1944 pixels wide and the header 1304 high.
+TEST(PrintLayout, LogoStaysInTheHeader)
+{
+    const PageLayout page = ReferencePage();
+    struct Case {
+        int bitmapWidth, bitmapHeight, width, height;
+    } cases[] = {
+        {400, 100, 1944, 486},    // a banner: the whole width
+        {1944, 1304, 1944, 1304}, // exactly the header
+        {28, 26, 1404, 1304},     // nearly square: scaled down to the header
+        {100, -300, 434, 1304},   // tall and top-down
+        {0, 100, 1944, 0},        // no width: nothing drawn
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bitmapWidth);
+        const LogoSize logo = FitLogo(page, c.bitmapWidth, c.bitmapHeight);
+        EXPECT_EQ(logo.width, c.width);
+        EXPECT_EQ(logo.height, c.height);
+    }
+}
+
 TEST(PrintLayout, ValueTextTabsPrintAsSingleSpaces)
 {
     std::string text = "Forza effettiva:\t\t*12.5 N\r\nK-fattore:\t1.20\t";
