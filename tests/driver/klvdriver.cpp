@@ -21,6 +21,8 @@
 //   klvdriver move TITLE X Y                     move a window (size kept)
 //   klvdriver press TITLE ID                     a real button click (BM_CLICK, posted),
 //                                                which also ticks radio and check boxes
+//   klvdriver watch TITLE MS [FILE.bmp]          wait closely (1 ms) for a short-lived window,
+//                                                print "seen", optionally capture it
 //   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
 //                                                (RETURN, ESCAPE, or one letter) as input
 //
@@ -482,6 +484,27 @@ int CmdPress(int, char** argv)
     return PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
 }
 
+int CmdWatch(int argc, char** argv)
+{
+    const DWORD timeout = std::strtoul(argv[3], nullptr, 10);
+    const DWORD start = GetTickCount();
+    while (!FindTopWindow(argv[2])) {
+        if (GetTickCount() - start >= timeout) {
+            std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2],
+                         timeout);
+            return 1;
+        }
+        Sleep(1);
+    }
+    std::printf("seen\n");
+    std::fflush(stdout);
+    if (argc > 4) {
+        char* captureArgs[] = {argv[0], argv[1], argv[2], argv[4]};
+        CmdCapture(4, captureArgs);
+    }
+    return 0;
+}
+
 // Typed keys land in the program's input queue and are read by whichever of
 // its windows has the focus when it next reads input, as a user typing ahead.
 int CmdKeys(int argc, char** argv)
@@ -532,6 +555,7 @@ const Command kCommands[] = {
     {"rect", 1, CmdRect},
     {"move", 3, CmdMove},
     {"press", 2, CmdPress},
+    {"watch", 2, CmdWatch},
     {"keys", 2, CmdKeys},
 };
 
@@ -549,6 +573,6 @@ int main(int argc, char** argv)
         }
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                         "close|capture|pixel|reg|show|settext|select|cursel|checked|rect|move|press|keys ARGS (see the source's header)\n");
+                         "close|capture|pixel|reg|show|settext|select|cursel|checked|rect|move|press|watch|keys ARGS (see the source's header)\n");
     return 2;
 }
