@@ -13,7 +13,8 @@
 //   klvdriver pixel TITLE X Y                    client pixel as RRGGBB
 //   klvdriver reg HKCU|HKLM KEY VALUE [32|64]    print a DWORD or string value
 //   klvdriver show TITLE MS                      show a test window for MS ms
-//   klvdriver settext TITLE ID TEXT              set a control's text (\r \n \t \\ escapes)
+//   klvdriver settext TITLE ID TEXT              set a control's text (a combo box: its edit box)
+//   klvdriver setlines TITLE ID LINE...          set a multi-line text: the lines joined by CR LF
 //   klvdriver select TITLE ID INDEX              select a combo box entry (-1: none)
 //   klvdriver cursel TITLE ID                    selected combo box entry, -1 for none
 //   klvdriver checked TITLE ID                   1 when a check or radio button is ticked
@@ -23,6 +24,7 @@
 //                                                which also ticks radio and check boxes
 //   klvdriver watch TITLE MS [FILE.bmp]          wait closely (1 ms) for a short-lived window,
 //                                                print "seen", optionally capture it
+//   klvdriver regsize HKCU|HKLM KEY VALUE        the stored size of a value in bytes
 //   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
 //                                                (RETURN, ESCAPE, or one letter) as input
 //
@@ -390,20 +392,6 @@ int CmdShow(int, char** argv)
 
 // ---- Dialog controls, placement and typed keys -------------------------
 
-std::string Unescape(const char* text)
-{
-    std::string out;
-    for (const char* p = text; *p; ++p) {
-        if (*p != '\\' || !p[1]) {
-            out += *p;
-            continue;
-        }
-        ++p;
-        out += *p == 'r' ? '\r' : *p == 'n' ? '\n' : *p == 't' ? '\t' : *p;
-    }
-    return out;
-}
-
 HWND RequireChild(const char* title, const char* id)
 {
     HWND hwnd = RequireWindow(title);
@@ -417,13 +405,42 @@ LRESULT SendToControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam)
     return static_cast<LRESULT>(result);
 }
 
+// A combo box (or a file dialog's name box) takes its text in the edit box
+// inside it.
+HWND EditInside(HWND control)
+{
+    char cls[64];
+    GetClassNameA(control, cls, sizeof cls);
+    if (std::strstr(cls, "ComboBox"))
+        for (HWND child : Children(control)) {
+            GetClassNameA(child, cls, sizeof cls);
+            if (std::strcmp(cls, "Edit") == 0)
+                return child;
+        }
+    return control;
+}
+
+bool SetControlText(const char* title, const char* id, const std::string& text)
+{
+    HWND control = RequireChild(title, id);
+    if (!control)
+        return false;
+    return SendToControl(EditInside(control), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(text.c_str())) != 0;
+}
+
 int CmdSetText(int, char** argv)
 {
-    HWND control = RequireChild(argv[2], argv[3]);
-    if (!control)
-        return 1;
-    std::string text = Unescape(argv[4]);
-    return SendToControl(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) ? 0 : 1;
+    return SetControlText(argv[2], argv[3], argv[4]) ? 0 : 1;
+}
+
+// The lines joined with CR LF, as a multi-line edit box holds them.
+int CmdSetLines(int argc, char** argv)
+{
+    std::string text;
+    for (int i = 4; i < argc; ++i)
+        text += (i > 4 ? "\r\n" : "") + std::string(argv[i]);
+    return SetControlText(argv[2], argv[3], text) ? 0 : 1;
 }
 
 int CmdSelect(int, char** argv)
@@ -505,6 +522,25 @@ int CmdWatch(int argc, char** argv)
     return 0;
 }
 
+int CmdRegSize(int, char** argv)
+{
+    HKEY root = std::strcmp(argv[2], "HKLM") == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    HKEY key;
+    if (RegOpenKeyExA(root, argv[3], 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "klvdriver: no key %s\n", argv[3]);
+        return 1;
+    }
+    DWORD size = 0;
+    const LONG rc = RegQueryValueExA(key, argv[4], nullptr, nullptr, nullptr, &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        std::fprintf(stderr, "klvdriver: no value %s\n", argv[4]);
+        return 1;
+    }
+    std::printf("%lu\n", size);
+    return 0;
+}
+
 // Typed keys land in the program's input queue and are read by whichever of
 // its windows has the focus when it next reads input, as a user typing ahead.
 int CmdKeys(int argc, char** argv)
@@ -549,6 +585,7 @@ const Command kCommands[] = {
     {"reg", 3, CmdReg},
     {"show", 2, CmdShow},
     {"settext", 3, CmdSetText},
+    {"setlines", 3, CmdSetLines},
     {"select", 3, CmdSelect},
     {"cursel", 2, CmdCurSel},
     {"checked", 2, CmdChecked},
@@ -556,6 +593,7 @@ const Command kCommands[] = {
     {"move", 3, CmdMove},
     {"press", 2, CmdPress},
     {"watch", 2, CmdWatch},
+    {"regsize", 3, CmdRegSize},
     {"keys", 2, CmdKeys},
 };
 
@@ -573,6 +611,6 @@ int main(int argc, char** argv)
         }
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                         "close|capture|pixel|reg|show|settext|select|cursel|checked|rect|move|press|watch|keys ARGS (see the source's header)\n");
+                         "close|capture|pixel|reg|show|settext|setlines|select|cursel|checked|rect|move|press|watch|regsize|keys ARGS (see the source's header)\n");
     return 2;
 }
