@@ -19,6 +19,15 @@ close_with() { # 1 = OK, 2 = Annulla
   drv click $dlg "$1"
   drv wait-gone $dlg 10000 || fail "the options dialog did not close"
 }
+# A real click on a list's radio button; the click is handled, list switch
+# included, by the time the button reads as ticked.
+switch_list() {
+  drv press $dlg "$1"
+  for _ in $(seq 1 50); do
+    [ "$(drv checked $dlg "$1" | tr -d '\r')" == 1 ] && return 0
+  done
+  fail "radio button $1 did not take the click"
+}
 list_text() { drv text $dlg 111 | tr -d '\r'; }
 expect_list() {
   local got
@@ -44,7 +53,7 @@ expect_list "Rossi"
 
 echo "--- the tenth port, a vehicle list with its last entry deleted, OK"
 drv select $dlg 101 9
-drv click $dlg 107
+switch_list 107
 expect_list $'Fiat Tipo\nLancia Ypsilon\nAlfa 156'
 drv setlines $dlg 111 "Fiat Tipo" "Lancia Ypsilon" ""
 shot $dlg list
@@ -62,7 +71,7 @@ expect_reg $vehicles 2 "Alfa 156"
 echo "--- the deleted entry is still there; Annulla after an edit stores nothing"
 open_options
 [ "$(drv cursel $dlg 101 | tr -d '\r')" == 9 ] || fail "COM10 not selected after storing 9"
-drv click $dlg 107
+switch_list 107
 expect_list $'Fiat Tipo\nLancia Ypsilon\nAlfa 156'
 drv setlines $dlg 111 Panda ""
 close_with 2
@@ -70,9 +79,9 @@ expect_reg $vehicles 0 "Fiat Tipo"
 
 echo "--- Annulla after a list switch keeps the switched-from list"
 open_options
-drv click $dlg 107
+switch_list 107
 drv setlines $dlg 111 Primo "" Secondo
-drv click $dlg 108
+switch_list 108
 close_with 2
 expect_reg $vehicles 0 "Primo"
 expect_reg $vehicles 1 "Lancia Ypsilon"
@@ -81,9 +90,9 @@ expect_reg $vehicles 2 "Secondo"
 echo "--- two characters store nothing; long lines are cut at 79"
 long=$(printf 'x%.0s' $(seq 1 85))
 open_options
-drv click $dlg 108
+switch_list 108
 drv setlines $dlg 111 AB
-drv click $dlg 110
+switch_list 110
 drv setlines $dlg 111 "$long"
 close_with 1
 expect_reg "Türe" 0 "<absent>"
@@ -100,7 +109,7 @@ echo "--- a list grown past one edit's length shows and keeps every entry"
 entry=$(printf 'y%.0s' $(seq 1 79))
 for i in $(seq 0 19); do reg_set Methode "$i" REG_SZ "$entry"; done
 open_options
-drv click $dlg 112
+switch_list 112
 [ "$(list_text | grep -c "^$entry\$")" -eq 20 ] || fail "not all twenty entries shown"
 close_with 1
 for i in 12 19; do expect_reg Methode $i "$entry"; done
