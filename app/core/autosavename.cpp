@@ -6,7 +6,10 @@
 
 void AutoSaveDateText(char out[kAutoSaveDateSize], int year, int month, int day)
 {
-    std::snprintf(out, kAutoSaveDateSize, "%02d%02d%04d", day % 100, month % 100, year % 10000);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d%02d%04d", day % 100, month % 100, year % 10000);
+    std::memcpy(out, text, kAutoSaveDateSize - 1);
+    out[kAutoSaveDateSize - 1] = '\0';
 }
 
 int AutoSaveNumber(const char* lastDate, const char* todayText, int storedNumber)

@@ -74,6 +74,7 @@ BmpStatus ReadBmp(const std::uint8_t* data, std::size_t size, BmpImage& image)
     PutLe32(image.info.data() + kImageSizeOffset, imageSize);
     image.colours = colours;
     image.imageSize = imageSize;
+    image.sectionSize = static_cast<std::uint32_t>(stride * rows);
     image.pixelOffset = pixelOffset;
     image.width = width;
     image.height = height;

@@ -29,9 +29,10 @@ struct BmpImage {
     // at most 8 bits is replaced by 2^bits and an image size of 0 by the
     // computed size.
     std::vector<std::uint8_t> info;
-    std::uint32_t colours = 0;   // entries in the colour table
-    std::uint32_t imageSize = 0; // pixel bytes
-    std::size_t pixelOffset = 0; // where the pixels start in the file
+    std::uint32_t colours = 0;     // entries in the colour table
+    std::uint32_t imageSize = 0;   // pixel bytes
+    std::uint32_t sectionSize = 0; // pixel bytes of an uncompressed image of this size
+    std::size_t pixelOffset = 0;   // where the pixels start in the file
     std::int32_t width = 0;
     std::int32_t height = 0; // negative for top-down images
     int bitCount = 0;

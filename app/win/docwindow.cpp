@@ -498,7 +498,11 @@ HBITMAP LoadLogoBitmap(HWND window, const char* path)
                 ReleaseDC(window, dc);
             }
             if (bitmap && bits) {
-                std::memcpy(bits, bytes.data() + image.pixelOffset, image.imageSize);
+                // The section holds the uncompressed size; a header stating
+                // more must not write past it.
+                std::memcpy(bits, bytes.data() + image.pixelOffset,
+                            image.imageSize < image.sectionSize ? image.imageSize
+                                                                : image.sectionSize);
                 SetPropA(window, kPropDibInfo, info);
                 SetPropA(window, kPropBits, bits);
             } else {

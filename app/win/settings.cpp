@@ -2,10 +2,22 @@
 #include "settings.h"
 
 #include <cstring>
+#include <vector>
 
 const char kProductKey[] = "SOFTWARE\\VARNOK\\Klemva";
 const char kVersionKey[] = "SOFTWARE\\VARNOK\\Klemva\\2.0";
 const char kSettingsKey[] = "Einstellungen";
+
+bool WriteStringBytes(HKEY key, const char* name, const char* text, DWORD size)
+{
+    // The system counts a NUL that follows the given bytes into a string
+    // value ("a forgotten terminator"); a non-NUL byte after the copy keeps
+    // the value at exactly size bytes.
+    std::vector<char> bytes(size + 1, '\x01');
+    std::memcpy(bytes.data(), text, size);
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes.data()),
+                          size) == ERROR_SUCCESS;
+}
 
 HKEY OpenVersionSubkey(const char* subkey, bool create)
 {
@@ -56,12 +68,6 @@ bool WriteDwordValue(HKEY key, const char* name, DWORD value)
 {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof value) == ERROR_SUCCESS;
-}
-
-bool WriteStringBytes(HKEY key, const char* name, const char* text, DWORD size)
-{
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) ==
-           ERROR_SUCCESS;
 }
 
 DWORD ReadSettingDword(const char* name, DWORD fallback)

@@ -34,7 +34,8 @@ DWORD ReadDwordValue(HKEY key, const char* name, DWORD fallback);
 // cannot be read.
 bool ReadStringValue(HKEY key, const char* name, char* buf, DWORD size);
 bool WriteDwordValue(HKEY key, const char* name, DWORD value);
-// Writes size bytes of text (its NUL and filler included when size covers them).
+// Writes exactly size bytes of text as a REG_SZ (its NUL and filler only
+// when size covers them): text may be read up to size bytes.
 bool WriteStringBytes(HKEY key, const char* name, const char* text, DWORD size);
 
 // One value of Einstellungen, opened and closed around the access.

@@ -64,7 +64,7 @@ void SetClassesRootDefault(const char* path, const char* text, DWORD size)
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
+    WriteStringBytes(key, nullptr, text, size);
     RegCloseKey(key);
 }
 
