@@ -41,7 +41,7 @@ extern "C" VARNOK_API int _ASCIIExport(HWND hGraphWnd, HANDLE hFile)
     WriteText(hFile, klv::AsciiExportHeader(columns));
     if (columns.empty())
         return 1;
-    double timeBase = d->pGraphs[0]->dTimeBase;
+    double timeBase = GraphAt(d, 0)->dTimeBase;
     std::string row;
     for (int32_t i = 0; i < columns[0].nSize; ++i) {
         klv::FormatAsciiExportRow(i, timeBase, columns, row);

@@ -85,15 +85,18 @@ bool DrawGraphWindow(HWND hWnd, HDC dc, GraphData* d)
     return true;
 }
 
-void ReplaceCachedImage(HWND hWnd, HBITMAP image)
+// The image a full redraw draws into: the previous one when it has the
+// client's size (it is replaced anyway), else a new one.
+HBITMAP TakeImageForRedraw(HWND hWnd, HDC dc, int width, int height)
 {
-    HBITMAP old = static_cast<HBITMAP>(GetPropA(hWnd, kPropBitmap));
+    HBITMAP old = static_cast<HBITMAP>(RemovePropA(hWnd, kPropBitmap));
+    BITMAP info;
+    if (old && GetObjectA(old, sizeof info, &info) && info.bmWidth == width &&
+        info.bmHeight == height)
+        return old;
     if (old)
         DeleteObject(old);
-    if (image)
-        SetPropA(hWnd, kPropBitmap, image);
-    else
-        RemovePropA(hWnd, kPropBitmap);
+    return CreateCompatibleBitmap(dc, width, height);
 }
 
 // The full redraw: drawn off screen, copied to the window, and kept as the
@@ -107,7 +110,7 @@ void RedrawGraphWindow(HWND hWnd, HDC dc, GraphData* d)
     RECT client;
     GetClientRect(hWnd, &client);
     HDC imageDc = CreateCompatibleDC(dc);
-    HBITMAP image = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HBITMAP image = TakeImageForRedraw(hWnd, dc, client.right, client.bottom);
     HGDIOBJ oldImage = SelectObject(imageDc, image);
     FillRect(imageDc, &client, GetSysColorBrush(COLOR_WINDOW));
     bool visible = DrawGraphWindow(hWnd, imageDc, d);
@@ -118,9 +121,9 @@ void RedrawGraphWindow(HWND hWnd, HDC dc, GraphData* d)
         DeleteObject(image);
         return;
     }
-    bool focused = GetFocus() == hWnd;
-    ReplaceCachedImage(hWnd, focused ? image : nullptr);
-    if (!focused)
+    if (GetFocus() == hWnd)
+        SetPropA(hWnd, kPropBitmap, image);
+    else
         DeleteObject(image);
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     DrawCursorLine(dc, d);
