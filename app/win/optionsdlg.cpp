@@ -26,7 +26,6 @@ namespace {
 constexpr int kPortCount = 32;        // COM1 .. COM32
 constexpr int kBitmapPathBytes = 256; // BMP is always written as 256 bytes
 constexpr int kListEntryBytes = 80;   // a list entry is written as 80 bytes
-constexpr int kFilterStringId = 4;    // "Windows bitmap|*.bmp|"
 
 const char kPortValue[] = "Port";
 const char kAutoSaveValue[] = "AutoSave";
@@ -206,7 +205,7 @@ void SwitchList(HWND dialog, int list)
 // occurrence becomes a NUL.
 void LoadBitmapFilter(char* filter, int size)
 {
-    LoadAppText(kFilterStringId, filter, size - 1);
+    LoadAppText(IDS_BMP_FILTER, filter, size - 1);
     const int length = lstrlenA(filter);
     if (length == 0)
         return;

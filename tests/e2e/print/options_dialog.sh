@@ -60,12 +60,12 @@ shot $dlg list
 close_with 1
 expect_reg $settings Port 9
 expect_reg $settings BMP "Selezionare bitmap"
-[ "$(drv regsize HKCU 'SOFTWARE\VARNOK\Klemva\2.0\Einstellungen' BMP | tr -d '\r')" == 256 ] \
+[ "$(drv regsize HKCU 'SOFTWARE\VARNOK\Klemva\2.0\Einstellungen' BMP | awk '{print $2}')" == 256 ] \
   || fail "BMP is not stored as 256 bytes"
 expect_reg $settings Logo 0
 expect_reg $settings AutoSave 0
 expect_reg $vehicles 2 "Alfa 156"
-[ "$(drv regsize HKCU 'SOFTWARE\VARNOK\Klemva\2.0\Fahrzeug' 0 | tr -d '\r')" == 80 ] \
+[ "$(drv regsize HKCU 'SOFTWARE\VARNOK\Klemva\2.0\Fahrzeug' 0 | awk '{print $2}')" == 80 ] \
   || fail "a list entry is not stored as 80 bytes"
 
 echo "--- the deleted entry is still there; Annulla after an edit stores nothing"
