@@ -29,8 +29,8 @@
 //   klvdriver move TITLE X Y                     move a window (size kept)
 //   klvdriver press TITLE ID                     a real button click (BM_CLICK, posted),
 //                                                which also ticks radio and check boxes
-//   klvdriver watch TITLE MS [FILE.bmp]          wait closely (1 ms) for a short-lived window,
-//                                                print "seen", optionally capture it
+//   klvdriver watch TITLE MS [FILE.bmp]          print "watching", wait closely (1 ms) for a
+//                                                short-lived window, print "seen", capture it
 //   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
 //                                                (RETURN, ESCAPE, or one letter) as input
 //
@@ -647,6 +647,8 @@ int CmdWatch(int argc, char** argv)
 {
     const DWORD timeout = std::strtoul(argv[3], nullptr, 10);
     const DWORD start = GetTickCount();
+    std::printf("watching\n");
+    std::fflush(stdout);
     while (!FindTopWindow(argv[2])) {
         if (GetTickCount() - start >= timeout) {
             std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2],

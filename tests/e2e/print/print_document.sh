@@ -68,6 +68,11 @@ echo "--- cancelled in the abort dialog"
 # the page is drawn, and takes its picture.
 drv watch Stampare 30000 "$(winpath "$KLV_TEST_TMP/abort.bmp")" > "$KLV_TEST_TMP/watch.txt" &
 watcher=$!
+for _ in $(seq 1 300); do
+  grep -q watching "$KLV_TEST_TMP/watch.txt" && break
+  sleep 0.1
+done
+grep -q watching "$KLV_TEST_TMP/watch.txt" || fail "the abort dialog watcher did not start"
 drv command class:Klemva 1006
 drv wait-window "Print" 10000 >/dev/null || fail "no print dialog"
 drv keys Print RETURN ESCAPE || fail "cannot type into the print dialog"

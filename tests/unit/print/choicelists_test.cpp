@@ -73,13 +73,4 @@ TEST(JoinChoiceListEntries, EveryEntryEndsWithABreakAndNothingIsCut)
     EXPECT_EQ(JoinChoiceListEntries(longList).size(), 20u * 101u);
 }
 
-TEST(ChoiceListKeys, AreTheRegistryNamesInWindows1252)
-{
-    EXPECT_STREQ(kChoiceListKeys[0], "Pr\xFC"
-                                     "fer");
-    EXPECT_STREQ(kChoiceListKeys[2], "T\xFC"
-                                     "re");
-    EXPECT_STREQ(kChoiceListKeys[4], "Methode");
-}
-
 } // namespace
