@@ -24,9 +24,9 @@ HWND CreateBenchWindow(const char* title)
                            kWindowHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-// A door closing: a rise to a peak, a decay and some sensor noise, with a
-// different shape per graph.
-void FillForceCurve(HWND w, int index, int samples)
+// A door closing: a rise to a peak, a decay and sensor noise of up to
+// noiseCounts raw counts, with a different shape per graph.
+void FillForceCurve(HWND w, int index, int samples, unsigned noiseCounts = 40)
 {
     int16_t* p = _GetGraphDataPtr(w, index);
     unsigned noise = 12345u + index;
@@ -34,7 +34,8 @@ void FillForceCurve(HWND w, int index, int samples)
         double t = static_cast<double>(i) / samples;
         double pulse = std::exp(-std::pow((t - 0.3 - 0.1 * index) * 12.0, 2.0));
         noise = noise * 1103515245u + 12345u;
-        p[i] = static_cast<int16_t>(200 + 3000 * pulse + (noise >> 16) % 40);
+        p[i] = static_cast<int16_t>(200 + 3000 * pulse +
+                                    (noiseCounts ? (noise >> 16) % noiseCounts : 0));
     }
     _SetGraphBuffEnd(w, samples, index);
 }
@@ -135,5 +136,15 @@ int main(int argc, char** argv)
     Pump();
     Report("4 x 200000 samples", four, 4, rounds);
     DestroyWindow(four);
+
+    // The same curve without noise: what the column reduction leaves of a
+    // smooth signal.
+    HWND quiet = CreateBenchWindow("200000 samples, no noise");
+    _SetGraphStyle(quiet, 8, 6, 10, 0.0, kLong * kTimeBase);
+    _AddGraph(quiet, "Kraft", "N", 0.0, 300.0, 0, 4095, kTimeBase, kLong);
+    FillForceCurve(quiet, 0, kLong, 0);
+    Pump();
+    Report("1 x 200000, no noise", quiet, 1, rounds);
+    DestroyWindow(quiet);
     return 0;
 }

@@ -173,7 +173,12 @@ int SaveDocument(HWND document)
     GetWindowTextA(document, path, sizeof path);
     char temp[MAX_PATH] = {};
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (DocumentTabControl(document) && MakeSiblingTempPath(path, temp)) {
+    // A write-protected document stays as it is, as when it is written in
+    // place; the new file would otherwise replace it.
+    const DWORD attributes = GetFileAttributesA(path);
+    const bool writeProtected =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (DocumentTabControl(document) && !writeProtected && MakeSiblingTempPath(path, temp)) {
         file = CreateFileA(temp, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     }

@@ -69,13 +69,25 @@ double RawToPhysical(int raw, int nMaxBit, double dMinValue, double dMaxValue)
     return static_cast<double>(raw) / nMaxBit * (dMaxValue - dMinValue) + dMinValue;
 }
 
+namespace {
+
+// Each value is rounded to double precision before it is truncated, also
+// where the compiler would keep it in a wider register (x87 in the 32-bit
+// build), so that both builds split a time alike.
+double TruncDouble(double v)
+{
+    volatile double rounded = v;
+    return std::trunc(rounded);
+}
+
+} // namespace
+
 TimeParts SplitTime(double t)
 {
-    // Multiplying by the reciprocals, each step in double precision.
-    volatile double h = std::trunc(t * (1.0 / 3600.0));
-    volatile double m = std::trunc((t - 3600.0 * h) * (1.0 / 60.0));
-    volatile double s = std::trunc(t - 3600.0 * h - 60.0 * m);
-    volatile double ms = std::trunc((t - 3600.0 * h - 60.0 * m - s) * 1000.0);
+    double h = TruncDouble(t * (1.0 / 3600.0));
+    double m = TruncDouble((t - 3600.0 * h) * (1.0 / 60.0));
+    double s = TruncDouble(t - 3600.0 * h - 60.0 * m);
+    double ms = TruncDouble((t - 3600.0 * h - 60.0 * m - s) * 1000.0);
     return {static_cast<int>(h), static_cast<int>(m), static_cast<int>(s), static_cast<int>(ms)};
 }
 

@@ -20,12 +20,13 @@
 //   klvdriver type TITLE TEXT                    type TEXT into the first edit control
 //   klvdriver file-dialog TITLE PATH             fill in a file dialog's name and press OK
 //   klvdriver mdi-children TITLE                 titles of the MDI children, active first
+//   klvdriver rect TITLE                         screen rectangle: WIDTHxHEIGHT+LEFT+TOP
 //   klvdriver settext TITLE ID TEXT              set a control's text (a combo box: its edit box)
 //   klvdriver setlines TITLE ID LINE...          set a multi-line text: the lines joined by CR LF
 //   klvdriver select TITLE ID INDEX              select a combo box entry (-1: none)
 //   klvdriver cursel TITLE ID                    selected combo box entry, -1 for none
 //   klvdriver checked TITLE ID                   1 when a check or radio button is ticked
-//   klvdriver rect TITLE                         window rectangle and screen size
+//   klvdriver placement TITLE                    left top right bottom, screen width height
 //   klvdriver move TITLE X Y                     move a window (size kept)
 //   klvdriver press TITLE ID                     a real button click (BM_CLICK, posted),
 //                                                which also ticks radio and check boxes
@@ -493,6 +494,9 @@ int CmdType(int, char** argv)
     HWND edit = hwnd ? FindChildOfClass(hwnd, "Edit") : nullptr;
     if (!edit)
         return 1;
+    // The caret goes to the end first, as after a click below the text.
+    const LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(edit, EM_SETSEL, length, length);
     for (const char* c = argv[3]; *c; ++c)
         SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 1);
     return 0;
@@ -529,6 +533,16 @@ int CmdMdiChildren(int, char** argv)
         if (child != active && !GetWindow(child, GW_OWNER))
             std::printf("%s\n", WindowText(child).c_str());
     }
+    return 0;
+}
+
+int CmdRect(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    RECT rc;
+    if (!hwnd || !GetWindowRect(hwnd, &rc))
+        return 1;
+    std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
     return 0;
 }
 
@@ -612,7 +626,7 @@ int CmdChecked(int, char** argv)
     return 0;
 }
 
-int CmdRect(int, char** argv)
+int CmdPlacement(int, char** argv)
 {
     HWND hwnd = RequireWindow(argv[2]);
     if (!hwnd)
@@ -709,16 +723,6 @@ const Command kCommands[] = {
     {"pixel", 3, CmdPixel},
     {"reg", 3, CmdReg},
     {"show", 2, CmdShow},
-    {"settext", 3, CmdSetText},
-    {"setlines", 3, CmdSetLines},
-    {"select", 3, CmdSelect},
-    {"cursel", 2, CmdCurSel},
-    {"checked", 2, CmdChecked},
-    {"rect", 1, CmdRect},
-    {"move", 3, CmdMove},
-    {"press", 2, CmdPress},
-    {"watch", 2, CmdWatch},
-    {"keys", 2, CmdKeys},
     {"regsize", 3, CmdRegSize},
     {"menu-state", 2, CmdMenuState},
     {"toolbar-state", 2, CmdToolbarState},
@@ -726,6 +730,17 @@ const Command kCommands[] = {
     {"type", 2, CmdType},
     {"file-dialog", 2, CmdFileDialog},
     {"mdi-children", 1, CmdMdiChildren},
+    {"rect", 1, CmdRect},
+    {"settext", 3, CmdSetText},
+    {"setlines", 3, CmdSetLines},
+    {"select", 3, CmdSelect},
+    {"cursel", 2, CmdCurSel},
+    {"checked", 2, CmdChecked},
+    {"placement", 1, CmdPlacement},
+    {"move", 3, CmdMove},
+    {"press", 2, CmdPress},
+    {"watch", 2, CmdWatch},
+    {"keys", 2, CmdKeys},
 };
 
 } // namespace
@@ -742,8 +757,8 @@ int main(int argc, char** argv)
         }
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                         "close|capture|pixel|reg|show|settext|setlines|select|cursel|checked|"
-                         "rect|move|press|watch|keys|regsize|menu-state|toolbar-state|tab|type|"
-                         "file-dialog|mdi-children ARGS (see the source's header)\n");
+                         "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
+                         "file-dialog|mdi-children|rect|settext|setlines|select|cursel|checked|"
+                         "placement|move|press|watch|keys ARGS (see the source's header)\n");
     return 2;
 }

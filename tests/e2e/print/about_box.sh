@@ -31,11 +31,11 @@ drv keys "$box" ESCAPE
 drv wait-gone "$box" 10000 || fail "Escape did not close the about box"
 
 echo "--- opened near the screen's edge"
-read -r _ _ _ _ screen_w screen_h < <(drv rect class:Klemva | tr -d "\r")
+read -r _ _ _ _ screen_w screen_h < <(drv placement class:Klemva | tr -d "\r")
 drv move class:Klemva $((screen_w - 150)) $((screen_h - 100)) || fail "cannot move the frame"
 drv command class:Klemva 1401
 drv wait-window "$box" 10000 >/dev/null || fail "the about box did not open again"
-read -r left top right bottom _ _ < <(drv rect "$box" | tr -d "\r")
+read -r left top right bottom _ _ < <(drv placement "$box" | tr -d "\r")
 echo "about box at $left,$top-$right,$bottom on a ${screen_w}x$screen_h screen"
 [ "$right" -eq "$screen_w" ] || fail "the box does not end at the right screen edge ($right)"
 [ "$bottom" -eq "$screen_h" ] || fail "the box does not end at the bottom screen edge ($bottom)"

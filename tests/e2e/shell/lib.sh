@@ -42,15 +42,45 @@ expect_app_ends() {
 # Waits for a message box of the program and prints its text.
 box_text() {
   drv wait-window "$BOX" 10000 >/dev/null || { echo "(no message box)"; return; }
-  drv children "$BOX" | sed -n 's/^[0-9]* Static "\(..*\)"$/\1/p' | head -1
+  # The first line of the first static with text (the icon's is empty).
+  drv children "$BOX" | sed -n '/ Static ""$/d; s/^[0-9]* Static "\(.*\)$/\1/p' | head -1 | sed 's/"$//'
 }
 
-# Answers the message box with button id (6 Yes, 7 No, 2 Cancel, 1 OK).
+# Answers the message box with button id (6 Yes, 7 No, 2 Cancel, 1 OK) and
+# waits until that box has gone (the next question may follow at once).
 answer() {
-  drv click "$BOX" "$1" >/dev/null && drv wait-gone "$BOX" 10000 || fail "message box not answered with $1"
+  local box current
+  box=$(drv wait-window "$BOX" 10000) || { fail "no message box to answer with $1"; return; }
+  drv click "$BOX" "$1" >/dev/null
+  for _ in $(seq 1 100); do
+    current=$(drv wait-window "$BOX" 0 2>/dev/null)
+    [ "$current" != "$box" ] && return 0
+    sleep 0.1
+  done
+  fail "message box not answered with $1"
+}
+
+# Polls until toolbar button $1 is in state $2 (the program updates the
+# buttons whenever its message queue runs empty).
+wait_button() {
+  for _ in $(seq 1 50); do
+    [ "$(drv toolbar-state "$FRAME" "$1")" == "$2" ] && { echo "ok: button $1 $2"; return 0; }
+    sleep 0.1
+  done
+  fail "button $1 not $2"
 }
 
 shot() { bash "$KLV_SCRIPTS/screenshot.sh" "$1" >/dev/null; }
+# The message box alone, from its own X window (over the program's other
+# windows the root window's picture of it stays black under Xvfb).
+shot_box() {
+  local rect id
+  rect=$(drv rect "$BOX") || { fail "no message box to picture"; return; }
+  id=$(xwininfo -root -tree -display "$DISPLAY" | grep -F "\"Klemva\": (\"klemva99_it.exe\"" |
+    grep -F " $rect " | awk '{print $1}' | head -1)
+  [ -n "$id" ] || { fail "no X window for the message box at $rect"; return; }
+  xwd -id "$id" -silent -display "$DISPLAY" | convert xwd:- "$KLV_SCREENSHOTS/$1.png"
+}
 
 finish() {
   [ -n "$app" ] && kill "$app" 2>/dev/null

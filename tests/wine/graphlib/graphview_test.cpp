@@ -107,6 +107,16 @@ BOOL WINAPI CountBeep(UINT type)
     return TRUE;
 }
 
+// The library's SetCursor import is redirected as well: wait cursors counted.
+int g_waitCursors = 0;
+
+HCURSOR WINAPI CountSetCursor(HCURSOR cursor)
+{
+    if (cursor == LoadCursorA(nullptr, IDC_WAIT))
+        ++g_waitCursors;
+    return SetCursor(cursor);
+}
+
 bool RedirectImport(HMODULE module, const char* dll, const char* function, void* replacement)
 {
     BYTE* base = reinterpret_cast<BYTE*>(module);
@@ -242,6 +252,57 @@ void PaintShowsCurveGridLabelsAndTitle()
     Pixels plainPixels(plain);
     CHECK_EQ(plainPixels.at(1, 250), plainPixels.at(10, 250));
     DestroyWindow(plain);
+    DestroyWindow(w);
+}
+
+// A full redraw shows the wait cursor, unless live values came in since
+// the last one.
+void WaitCursorOnlyWithoutLiveValues()
+{
+    HWND w = CreateGraphWindow(0);
+    AddFlatGraph(w, "Kraft", 2048);
+    CHECK(WaitForFullRedraw(w));
+    g_waitCursors = 0;
+    CHECK(WaitForFullRedraw(w));
+    CHECK_EQ(g_waitCursors, 1);
+    _AddValue(w, 0, 100); // the full buffer starts again: a redraw follows
+    CHECK(PumpUntil([w] { return _GetDataPtr(w)->bRedraw == 0; }, 3000));
+    CHECK_EQ(g_waitCursors, 1);
+    CHECK(WaitForFullRedraw(w));
+    CHECK_EQ(g_waitCursors, 2);
+    DestroyWindow(w);
+}
+
+// The image strip that cannot be loaded: the library's LoadBitmapA fails and
+// its MessageBoxA is captured instead of shown.
+std::string g_boxCaption, g_boxText;
+
+HBITMAP WINAPI FailLoadBitmap(HINSTANCE, LPCSTR)
+{
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+}
+
+int WINAPI CaptureMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT)
+{
+    g_boxText = text;
+    g_boxCaption = caption;
+    return IDOK;
+}
+
+void MissingImagesAreReported()
+{
+    HMODULE lib = GetModuleHandleA("varnok.dll");
+    RedirectImport(lib, "user32.dll", "LoadBitmapA", reinterpret_cast<void*>(FailLoadBitmap));
+    RedirectImport(lib, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(CaptureMessageBox));
+    HWND w = CreateGraphWindow(kListStyle);
+    RedirectImport(lib, "user32.dll", "LoadBitmapA", reinterpret_cast<void*>(LoadBitmapA));
+    RedirectImport(lib, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(MessageBoxA));
+    CHECK_STR(g_boxCaption, "varnok.dll - GetLastError()");
+    CHECK_STR(g_boxText.substr(0, 34), "Windows-Errorcode\t\t1814\nhInst\t\t\t0x");
+    CHECK(g_boxText.find("\nhwnd\t\t\t0x0") != std::string::npos);
+    // The window is built all the same, readouts included.
+    CHECK_EQ(SendMessageA(_GetDataPtr(w)->hGraphList, TVM_GETCOUNT, 0, 0), 6);
     DestroyWindow(w);
 }
 
@@ -804,7 +865,11 @@ int main(int argc, char** argv)
     LoadLibraryA("varnok.dll");
     CHECK(RedirectImport(GetModuleHandleA("varnok.dll"), "user32.dll", "MessageBeep",
                          reinterpret_cast<void*>(CountBeep)));
+    CHECK(RedirectImport(GetModuleHandleA("varnok.dll"), "user32.dll", "SetCursor",
+                         reinterpret_cast<void*>(CountSetCursor)));
     RunCase("PaintShowsCurveGridLabelsAndTitle", PaintShowsCurveGridLabelsAndTitle);
+    RunCase("WaitCursorOnlyWithoutLiveValues", WaitCursorOnlyWithoutLiveValues);
+    RunCase("MissingImagesAreReported", MissingImagesAreReported);
     RunCase("CollapsedRangeDrawsNothingInThePlot", CollapsedRangeDrawsNothingInThePlot);
     RunCase("MarkersWhenZoomedIn", MarkersWhenZoomedIn);
     RunCase("ZoomDragsClampAndReset", ZoomDragsClampAndReset);
