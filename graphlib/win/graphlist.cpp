@@ -37,6 +37,19 @@ void ReportBitmapFailure(HINSTANCE hInstance)
     MessageBoxA(nullptr, text, "varnok.dll - GetLastError()", MB_OK | MB_ICONERROR);
 }
 
+void CreateReadouts(HWND hList)
+{
+    HTREEITEM cursor = InsertItem(hList, TVI_ROOT, TVI_LAST, "0:00:00", kImageCursor, 0);
+    SetPropA(hList, kReadoutProps[0], cursor);
+    HTREEITEM dist = InsertItem(hList, cursor, TVI_LAST, "0:00:00", kImageDistance, 0);
+    SetPropA(hList, kReadoutProps[1], dist);
+    for (int slot = 0; slot < 4; ++slot) {
+        HTREEITEM item = InsertItem(hList, cursor, TVI_LAST, "-", kImageReadout0 + slot, 0);
+        SetPropA(hList, kReadoutProps[2 + slot], item);
+    }
+    SendMessageA(hList, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(cursor));
+}
+
 } // namespace
 
 // The empty list of 19 x 15 pictures, filled from the strip when it loads.
@@ -54,23 +67,6 @@ HIMAGELIST CreateGraphListImages(HINSTANCE hInstance)
     DeleteObject(strip);
     return images;
 }
-
-namespace {
-
-void CreateReadouts(HWND hList)
-{
-    HTREEITEM cursor = InsertItem(hList, TVI_ROOT, TVI_LAST, "0:00:00", kImageCursor, 0);
-    SetPropA(hList, kReadoutProps[0], cursor);
-    HTREEITEM dist = InsertItem(hList, cursor, TVI_LAST, "0:00:00", kImageDistance, 0);
-    SetPropA(hList, kReadoutProps[1], dist);
-    for (int slot = 0; slot < 4; ++slot) {
-        HTREEITEM item = InsertItem(hList, cursor, TVI_LAST, "-", kImageReadout0 + slot, 0);
-        SetPropA(hList, kReadoutProps[2 + slot], item);
-    }
-    SendMessageA(hList, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(cursor));
-}
-
-} // namespace
 
 HWND CreateGraphList(HWND hGraphWnd, HINSTANCE hInstance)
 {
