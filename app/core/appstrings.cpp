@@ -30,6 +30,10 @@ const AppStringEntry kAppStrings[] = {
     {IDS_WAIT_THRESHOLD, "Aspetti il superamento della soglia per la misuratione %d..."},
     {IDS_MEASURING, "Misurazione %d \xE8 in corso..."},
     {IDS_UNTITLED, "Innominato%d"},
+    {IDS_PRINT_NOT_STARTED, "Non ha potuto effettuare l'ordine de stampa.\r\nErrorcode %dL"},
+    {IDS_PRINT_FOOTER, "Klemva Version 2.4 - VARNOK Messtechnik GmbH, Industriestra\xDF"
+                       "e 14, D-73760 Ostfildern - Tel. +49 711 4480-0 - Fax +49 711 4480-99 - "
+                       "service@varnok.example"},
     {IDS_PRINT_DESCRIPTION,
      "\r\n\r\n\r\nEsaminatore: %s\r\nVeicolo: %s\r\nPorta: %s\r\nPosizione: %s\r\n"
      "Tipo di misurazione: %s\r\n\r\nAnnotazione:\r\n%s\r\n\r\nFile: %s"},

@@ -32,7 +32,8 @@ enum AppStringId {
     IDS_WAIT_THRESHOLD = 30016,        // %d
     IDS_MEASURING = 30017,             // %d
     IDS_UNTITLED = 30018,              // "Innominato%d"
-    // 30020: the printed page's footer banner (added with printing)
+    IDS_PRINT_NOT_STARTED = 30019,     // %d: the system's error number
+    IDS_PRINT_FOOTER = 30020,          // the maker's banner line of the printed page
     IDS_PRINT_DESCRIPTION = 30021,     // examiner ... remarks, path
     IDS_LABEL_EXAMINER = 30022,        // description page labels
     IDS_LABEL_VEHICLE = 30023,

@@ -3,12 +3,15 @@
 
 #include <commctrl.h>
 
+#include "aboutbox.h"
 #include "appui.h"
 #include "centering.h"
 #include "docfile.h"
 #include "docwindow.h"
 #include "messdescr.h"
 #include "newmeas.h"
+#include "optionsdlg.h"
+#include "printdoc.h"
 #include "resource.h"
 #include "startup.h"
 
@@ -290,20 +293,20 @@ LRESULT OnCmdCloseAll(HWND frame, WORD, WORD, HWND)
 }
 
 const CommandEntry kFrameCommands[] = {
-    // New measurement (IDM_NEW): its row comes with the new-measurement command.
     {IDM_NEW, OnCmdNewMeasurement},
     {IDM_OPEN, OnCmdOpen},
     {IDM_SAVE, OnCmdSave},
     {IDM_SAVEAS, OnCmdSaveAs},
     {IDM_CLOSE, OnCmdClose},
-    // Options dialog (IDM_OPTIONS): its row comes with the options dialog.
-    // Printing (IDM_PRINT, IDM_PRINTSETUP): their rows come with printing.
+    {IDM_OPTIONS, OptionsCommand},
+    {IDM_PRINT, PrintCommand},
+    {IDM_PRINTSETUP, PrinterSetupCommand},
     {IDM_EXIT, OnCmdExit},
     {IDM_TILE, OnCmdTile},
     {IDM_CASCADE, OnCmdCascade},
     {IDM_ARRANGE, OnCmdArrangeIcons},
     {IDM_CLOSEALL, OnCmdCloseAll},
-    // About box (IDM_ABOUT): its row comes with the about box.
+    {IDM_ABOUT, AboutCommand},
 };
 // The MDI client's document list commands (1310 on) reach DefFrameProcA.
 const CommandTable kFrameCommandTable = MakeCommandTable(kFrameCommands, kDefaultFrameProc);

@@ -40,6 +40,19 @@
 //   klvdriver expect-reg HKCU KEY VALUE DATA     the value equals DATA ("-": absent)
 //   klvdriver clear-key HKCU KEY                 delete KEY with everything below it
 //   klvdriver snap TITLE FILE.bmp                the window as it is on the screen
+//   klvdriver settext TITLE ID TEXT              set a control's text (a combo box: its edit box)
+//   klvdriver setlines TITLE ID LINE...          set a multi-line text: the lines joined by CR LF
+//   klvdriver select TITLE ID INDEX              select a combo box entry (-1: none)
+//   klvdriver cursel TITLE ID                    selected combo box entry, -1 for none
+//   klvdriver checked TITLE ID                   1 when a check or radio button is ticked
+//   klvdriver placement TITLE                    left top right bottom, screen width height
+//   klvdriver move TITLE X Y                     move a window (size kept)
+//   klvdriver press TITLE ID                     a real button click (BM_CLICK, posted),
+//                                                which also ticks radio and check boxes
+//   klvdriver watch TITLE MS [FILE.bmp]          print "watching", wait closely (1 ms) for a
+//                                                short-lived window, print "seen", capture it
+//   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
+//                                                (RETURN, ESCAPE, or one letter) as input
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
 // matches by window class instead; "dialog:CAPTION" a dialog box whose
@@ -261,13 +274,32 @@ HBITMAP CaptureWindow(HWND hwnd, int& width, int& height, bool clientOnly)
     return bmp;
 }
 
+// The window as it stands on the screen. Wine's PrintWindow leaves dialogs
+// black, so whole windows are copied from the screen instead.
+HBITMAP CaptureScreenArea(HWND hwnd, int& width, int& height)
+{
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    width = rc.right - rc.left;
+    height = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return bmp;
+}
+
 int CmdCapture(int, char** argv)
 {
     HWND hwnd = RequireWindow(argv[2]);
     if (!hwnd)
         return 1;
     int w, h;
-    HBITMAP bmp = CaptureWindow(hwnd, w, h, false);
+    HBITMAP bmp = CaptureScreenArea(hwnd, w, h);
     BITMAPINFOHEADER bih = {};
     bih.biSize = sizeof bih;
     bih.biWidth = w;
@@ -533,6 +565,165 @@ int CmdRect(int, char** argv)
     return 0;
 }
 
+// ---- Dialog controls, placement and typed keys -------------------------
+
+HWND RequireChild(const char* title, const char* id)
+{
+    HWND hwnd = RequireWindow(title);
+    return hwnd ? FindChild(hwnd, id) : nullptr;
+}
+
+LRESULT SendToControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// A combo box (or a file dialog's name box) takes its text in the edit box
+// inside it.
+HWND EditInside(HWND control)
+{
+    char cls[64];
+    GetClassNameA(control, cls, sizeof cls);
+    if (std::strstr(cls, "ComboBox"))
+        for (HWND child : Children(control)) {
+            GetClassNameA(child, cls, sizeof cls);
+            if (std::strcmp(cls, "Edit") == 0)
+                return child;
+        }
+    return control;
+}
+
+bool SetControlText(const char* title, const char* id, const std::string& text)
+{
+    HWND control = RequireChild(title, id);
+    if (!control)
+        return false;
+    return SendToControl(EditInside(control), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(text.c_str())) != 0;
+}
+
+int CmdSetText(int, char** argv)
+{
+    return SetControlText(argv[2], argv[3], argv[4]) ? 0 : 1;
+}
+
+// The lines joined with CR LF, as a multi-line edit box holds them.
+int CmdSetLines(int argc, char** argv)
+{
+    std::string text;
+    for (int i = 4; i < argc; ++i)
+        text += (i > 4 ? "\r\n" : "") + std::string(argv[i]);
+    return SetControlText(argv[2], argv[3], text) ? 0 : 1;
+}
+
+int CmdSelect(int, char** argv)
+{
+    HWND combo = RequireChild(argv[2], argv[3]);
+    if (!combo)
+        return 1;
+    SendToControl(combo, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(argv[4])), 0);
+    return 0;
+}
+
+int CmdCurSel(int, char** argv)
+{
+    HWND combo = RequireChild(argv[2], argv[3]);
+    if (!combo)
+        return 1;
+    std::printf("%d\n", static_cast<int>(SendToControl(combo, CB_GETCURSEL, 0, 0)));
+    return 0;
+}
+
+int CmdChecked(int, char** argv)
+{
+    HWND button = RequireChild(argv[2], argv[3]);
+    if (!button)
+        return 1;
+    std::printf("%d\n", SendToControl(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    return 0;
+}
+
+int CmdPlacement(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    std::printf("%ld %ld %ld %ld %d %d\n", rc.left, rc.top, rc.right, rc.bottom,
+                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+}
+
+int CmdMove(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    return SetWindowPos(hwnd, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+               ? 0
+               : 1;
+}
+
+int CmdPress(int, char** argv)
+{
+    HWND button = RequireChild(argv[2], argv[3]);
+    if (!button)
+        return 1;
+    return PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
+}
+
+int CmdWatch(int argc, char** argv)
+{
+    const DWORD timeout = std::strtoul(argv[3], nullptr, 10);
+    const DWORD start = GetTickCount();
+    std::printf("watching\n");
+    std::fflush(stdout);
+    while (!FindTopWindow(argv[2])) {
+        if (GetTickCount() - start >= timeout) {
+            std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2],
+                         timeout);
+            return 1;
+        }
+        Sleep(1);
+    }
+    std::printf("seen\n");
+    std::fflush(stdout);
+    if (argc > 4) {
+        char* captureArgs[] = {argv[0], argv[1], argv[2], argv[4]};
+        CmdCapture(4, captureArgs);
+    }
+    return 0;
+}
+
+// Typed keys land in the program's input queue and are read by whichever of
+// its windows has the focus when it next reads input, as a user typing ahead.
+int CmdKeys(int argc, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    SetForegroundWindow(hwnd);
+    std::vector<INPUT> inputs;
+    for (int i = 3; i < argc; ++i) {
+        WORD key = std::strcmp(argv[i], "RETURN") == 0   ? VK_RETURN
+                   : std::strcmp(argv[i], "ESCAPE") == 0 ? VK_ESCAPE
+                                                         : static_cast<WORD>(argv[i][0]);
+        INPUT down = {};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = key;
+        INPUT up = down;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(down);
+        inputs.push_back(up);
+    }
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size() ? 0 : 1;
+}
+
 struct Command {
     const char* name;
     int minArgs;
@@ -559,6 +750,16 @@ const Command kCommands[] = {
     {"file-dialog", 2, CmdFileDialog},
     {"mdi-children", 1, CmdMdiChildren},
     {"rect", 1, CmdRect},
+    {"settext", 3, CmdSetText},
+    {"setlines", 3, CmdSetLines},
+    {"select", 3, CmdSelect},
+    {"cursel", 2, CmdCurSel},
+    {"checked", 2, CmdChecked},
+    {"placement", 1, CmdPlacement},
+    {"move", 3, CmdMove},
+    {"press", 2, CmdPress},
+    {"watch", 2, CmdWatch},
+    {"keys", 2, CmdKeys},
 };
 
 } // namespace
@@ -1031,6 +1232,7 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
                          "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
-                         "file-dialog|mdi-children|rect ARGS (see the source's header)\n");
+                         "file-dialog|mdi-children|rect|settext|setlines|select|cursel|checked|"
+                         "placement|move|press|watch|keys ARGS (see the source's header)\n");
     return 2;
 }

@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""Checks a printed inspection report (one PDF page) the way a reader would:
+the header box with the title and the description at the top left, the logo
+top right, four graphs one below the other each with its curve and its value
+text in the last quarter of the width, and the maker's footer line at the
+bottom, centred.
+
+  check_page.py FILE.pdf TOKEN [--landscape]
+
+TOKEN is a word of the document's remarks that must stand in the header.
+Prints what it found; exit code 1 with the failed checks."""
+import re
+import subprocess
+import sys
+import tempfile
+
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def words(pdf):
+    out = subprocess.run(["pdftotext", "-bbox", pdf, "-"], capture_output=True, text=True,
+                         check=True).stdout
+    page = re.search(r'<page width="([\d.]+)" height="([\d.]+)"', out)
+    found = [(float(a), float(b), float(c), float(d), w) for a, b, c, d, w in re.findall(
+        r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>', out)]
+    width, height = float(page.group(1)), float(page.group(2))
+    # A landscape job may come as a portrait sheet turned by the viewer; the
+    # words are then placed on the turned page.
+    info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True, check=True).stdout
+    rotation = re.search(r"Page rot:\s+(\d+)", info)
+    if rotation and int(rotation.group(1)) % 180 == 90:
+        width, height = height, width
+    return width, height, found
+
+
+def raster(pdf, dpi):
+    """The page as grey levels: (width, height, bytes)."""
+    with tempfile.TemporaryDirectory() as tmp:
+        subprocess.run(["pdftoppm", "-r", str(dpi), "-gray", "-singlefile", pdf, tmp + "/p"],
+                       check=True)
+        data = open(tmp + "/p.pgm", "rb").read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    width, height = int(fields[1]), int(fields[2])
+    return width, height, data[pos + 1:pos + 1 + width * height]
+
+
+def longest_dark_run(pixels, width, x, top, bottom):
+    best = run = 0
+    for y in range(top, bottom):
+        run = run + 1 if pixels[y * width + x] < 128 else 0
+        best = max(best, run)
+    return best
+
+
+def main():
+    pdf, token = sys.argv[1], sys.argv[2]
+    landscape = "--landscape" in sys.argv
+    W, H, found = words(pdf)
+    print(f"page {W:.0f} x {H:.0f} pt, {len(found)} words")
+    check((W > H) == landscape, "landscape page" if landscape else "portrait page")
+
+    def where(text):
+        return [w for w in found if w[4] == text]
+
+    # Proportions of the layout: margin a tenth of the width, header a fifth
+    # of the usable height (the page less about two footer lines).
+    margin, header = W / 10, H * 0.98 / 5
+    bands = [(header + k * (H * 0.98 - header) / 4, header + (k + 1) * (H * 0.98 - header) / 4)
+             for k in range(4)]
+
+    footer = where("Ostfildern")
+    check(len(footer) == 1 and footer[0][1] > H * 0.96, "footer banner on the last line")
+    line = [w for w in found if footer and abs(w[1] - footer[0][1]) < 1]
+    if line:
+        centre = (min(w[0] for w in line) + max(w[2] for w in line)) / 2
+        check(abs(centre - W / 2) < W * 0.03, f"footer centred (centre {centre:.0f} of {W:.0f})")
+        check(min(w[0] for w in line) > 0 and max(w[2] for w in line) < W, "footer fits the page")
+
+    title = where("Misurazione")
+    check(any(margin <= w[0] < W / 2 and w[3] < header for w in title),
+          "title in the header box, right of the margin")
+    labels = ["Esaminatore:", "Veicolo:", "Porta:", "Posizione:", "Annotazione:"]
+    if not landscape:
+        labels.append("File:")  # on a landscape sheet the header clips the last line
+    for label in labels:
+        check(any(margin <= w[0] < W / 2 and w[3] < header for w in where(label)),
+              f"'{label}' in the header box")
+    check(any(w[3] < header for w in where(token)), f"remarks '{token}' in the header box")
+
+    values = sorted(where("effettiva:"), key=lambda w: w[1])
+    check(len(values) == 4, f"four value texts ({len(values)})")
+    for k, w in enumerate(values[:4]):
+        check(w[0] >= W * 0.74 and bands[k][0] <= w[1] < bands[k][1],
+              f"value text {k + 1} in the last quarter of band {k + 1} (x {w[0]:.0f}, y {w[1]:.0f})")
+    graph_titles = sorted([w for w in found if w[4] in ("(misurazione", "corso")],
+                          key=lambda w: w[1])
+    check(len(graph_titles) == 4, f"four graph titles ({len(graph_titles)})")
+    for k, w in enumerate(graph_titles[:4]):
+        check(margin <= w[0] < W * 0.75 and bands[k][0] <= w[1] < bands[k][1],
+              f"graph {k + 1} title in band {k + 1}")
+
+    dpi = 100
+    width, height, pixels = raster(pdf, dpi)
+    scale = width / W
+
+    def px(v):
+        return int(v * scale)
+
+    # The header box's bottom edge: a dark row across the left half.
+    row = [px(header) + d for d in range(-3, 4)]
+    span = range(px(margin) + 2, px(margin + (W - margin) / 2) - 2)
+    edge = max(sum(pixels[y * width + x] < 128 for x in span) / len(span) for y in row)
+    check(edge > 0.9, f"header box bottom edge ({edge:.0%} of its width)")
+
+    logo_area = [pixels[y * width + x] for y in range(0, px(header))
+                 for x in range(px(margin + (W - margin) * 0.55), width)]
+    inked = sum(p < 200 for p in logo_area) / len(logo_area)
+    check(inked > 0.05, f"logo in the header's right part ({inked:.0%} inked)")
+
+    # A curve rises steeply at the closing: a long vertical stroke inside the
+    # plot, longer than any dash of the grid. Columns of the plot frame are
+    # left out (they are the longest runs of all).
+    for k, (top, bottom) in enumerate(bands):
+        runs = [(longest_dark_run(pixels, width, x, px(top), px(bottom)), x)
+                for x in range(px(margin), px(W * 0.75))]
+        frame = max(r for r, _ in runs)
+        frame_columns = [x for r, x in runs if r >= frame * 0.9]
+        inner = [r for r, x in runs if all(abs(x - f) > 2 for f in frame_columns)]
+        stroke = max(inner) if inner else 0
+        check(stroke >= 15, f"curve {k + 1} drawn in band {k + 1} (stroke {stroke} px)")
+
+    if failures:
+        print(f"{len(failures)} check(s) failed")
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
