@@ -1,12 +1,9 @@
-// The readers' promises on the seeds, on every input kept in fuzz/corpus
-// (inputs a fuzzing session found are added there) and on a fixed, seeded
-// series of mutations, so every test run exercises what the fuzzer does.
+// The graph record and document readers' promises on their seeds and on a
+// fixed, seeded series of mutations, so every test run exercises what the
+// fuzzer does. The kept inputs of every target: fuzz_replay_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "graphrecord.h"
@@ -106,20 +103,6 @@ TEST(FuzzSeeds, EverySeedReadsAndKeepsThePromises)
         EXPECT_TRUE(isDocument ? DocumentReads(seed) : RecordReads(seed));
     }
     EXPECT_EQ(seeds.back().size(), 53372u);
-}
-
-TEST(FuzzCorpus, EveryKeptInputKeepsThePromises)
-{
-    int inputs = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(KLV_FUZZ_CORPUS_DIR)) {
-        if (!entry.is_regular_file() || entry.path().extension() == ".md")
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        EXPECT_EQ(CheckKlvReaders(bytes.data(), bytes.size()), "") << entry.path();
-        ++inputs;
-    }
-    EXPECT_GT(inputs, 0) << "no inputs in " << KLV_FUZZ_CORPUS_DIR;
 }
 
 TEST(FuzzMutations, SeededMutationsOfEverySeedKeepThePromises)
