@@ -38,7 +38,7 @@ TwiddleStep StageStep(uint32_t half)
     return {-2.0 * s * s, std::sin(theta)};
 }
 
-}  // namespace
+} // namespace
 
 #if KLV_FFT_SIMD
 
@@ -87,7 +87,7 @@ private:
     double* values_;
 };
 
-}  // namespace
+} // namespace
 
 const double* FftStageTwiddles(uint32_t half)
 {
@@ -104,7 +104,7 @@ bool AvxAvailable()
     return available;
 }
 
-#endif  // KLV_FFT_SIMD
+#endif // KLV_FFT_SIMD
 
 namespace {
 
@@ -187,9 +187,9 @@ bool FastFft(float* data, uint32_t nComplex)
     return true;
 }
 
-#endif  // KLV_FFT_SIMD
+#endif // KLV_FFT_SIMD
 
-}  // namespace
+} // namespace
 
 void ComplexFftInPlacePlain(float* data, uint32_t nComplex)
 {
@@ -209,4 +209,4 @@ void ComplexFftInPlace(float* data, uint32_t nComplex)
     PlainFft(data, nComplex);
 }
 
-}  // namespace sigproc
+} // namespace sigproc

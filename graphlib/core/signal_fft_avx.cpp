@@ -34,13 +34,13 @@ struct AvxKernel {
     }
 };
 
-}  // namespace
+} // namespace
 
 void FftAvx(float* data, uint32_t nComplex)
 {
     Transform<AvxKernel>(data, nComplex);
 }
 
-}  // namespace sigproc
+} // namespace sigproc
 
-#endif  // KLV_FFT_SIMD
+#endif // KLV_FFT_SIMD

@@ -34,6 +34,6 @@ bool AvxAvailable();
 void FftSse2(float* data, uint32_t nComplex);
 void FftAvx(float* data, uint32_t nComplex);
 
-}  // namespace sigproc
+} // namespace sigproc
 
-#endif  // KLV_FFT_SIMD
+#endif // KLV_FFT_SIMD

@@ -19,8 +19,8 @@ struct Sse2Kernel {
     static void Pair(float* a, float* b, const double* group)
     {
         const __m128 bv = _mm_loadu_ps(b);
-        const __m128 t0 = TwiddleProduct(_mm_cvtps_pd(bv), _mm_loadu_pd(group),
-                                         _mm_loadu_pd(group + 4));
+        const __m128 t0 =
+            TwiddleProduct(_mm_cvtps_pd(bv), _mm_loadu_pd(group), _mm_loadu_pd(group + 4));
         const __m128 t1 = TwiddleProduct(_mm_cvtps_pd(_mm_movehl_ps(bv, bv)),
                                          _mm_loadu_pd(group + 2), _mm_loadu_pd(group + 6));
         const __m128 t = _mm_movelh_ps(t0, t1);
@@ -30,13 +30,13 @@ struct Sse2Kernel {
     }
 };
 
-}  // namespace
+} // namespace
 
 void FftSse2(float* data, uint32_t nComplex)
 {
     Transform<Sse2Kernel>(data, nComplex);
 }
 
-}  // namespace sigproc
+} // namespace sigproc
 
-#endif  // KLV_FFT_SIMD
+#endif // KLV_FFT_SIMD

@@ -83,20 +83,19 @@ void FirstTwoStages(float* data, uint32_t nComplex, const double* stage2)
     const __m128d wiSigned = _mm_loadu_pd(stage2 + 6);
     for (uint32_t i = 0; i < nComplex; i += 4) {
         float* p = data + 2 * i;
-        const __m128 v0 = _mm_loadu_ps(p);       // x0, x1
-        const __m128 v1 = _mm_loadu_ps(p + 4);   // x2, x3
+        const __m128 v0 = _mm_loadu_ps(p);     // x0, x1
+        const __m128 v1 = _mm_loadu_ps(p + 4); // x2, x3
         // Stage 1: (x0, x1) and (x2, x3).
-        const __m128 a = _mm_movelh_ps(v0, v1);   // x0, x2
-        const __m128 b = _mm_movehl_ps(v1, v0);   // x1, x3
+        const __m128 a = _mm_movelh_ps(v0, v1); // x0, x2
+        const __m128 b = _mm_movehl_ps(v1, v0); // x1, x3
         const __m128 t = UnitTwiddleProduct(b);
-        const __m128 sum = _mm_add_ps(a, t);   // x0', x2'
-        const __m128 dif = _mm_sub_ps(a, t);   // x1', x3'
+        const __m128 sum = _mm_add_ps(a, t); // x0', x2'
+        const __m128 dif = _mm_sub_ps(a, t); // x1', x3'
         // Stage 2: (x0', x2') with w = (1, 0), (x1', x3') with the twiddle.
-        const __m128 lo = _mm_movelh_ps(sum, dif);   // x0', x1'
-        const __m128 hi = _mm_movehl_ps(dif, sum);   // x2', x3'
+        const __m128 lo = _mm_movelh_ps(sum, dif); // x0', x1'
+        const __m128 hi = _mm_movehl_ps(dif, sum); // x2', x3'
         const __m128 tUnit = UnitTwiddleProduct(hi);
-        const __m128 tTwiddle =
-            TwiddleProduct(_mm_cvtps_pd(_mm_movehl_ps(hi, hi)), wrwr, wiSigned);
+        const __m128 tTwiddle = TwiddleProduct(_mm_cvtps_pd(_mm_movehl_ps(hi, hi)), wrwr, wiSigned);
         const __m128 t2 = _mm_movelh_ps(tUnit, tTwiddle);
         _mm_storeu_ps(p, _mm_add_ps(lo, t2));
         _mm_storeu_ps(p + 4, _mm_sub_ps(lo, t2));
@@ -104,8 +103,7 @@ void FirstTwoStages(float* data, uint32_t nComplex, const double* stage2)
 }
 
 // One stage (half >= 4) over nComplex points.
-template <class Kernel>
-void OneStage(float* data, uint32_t nComplex, uint32_t half)
+template <class Kernel> void OneStage(float* data, uint32_t nComplex, uint32_t half)
 {
     const double* w = FftStageTwiddles(half);
     for (uint32_t block = 0; block < nComplex; block += 2 * half) {
@@ -119,8 +117,7 @@ void OneStage(float* data, uint32_t nComplex, uint32_t half)
 // The stages `half` and 2 `half` in one pass: per four points p0 .. p3,
 // `half` apart, stage half's butterflies (p0, p1) and (p2, p3) with twiddle
 // t, then stage 2 half's (p0, p2) with twiddle t and (p1, p3) with t + half.
-template <class Kernel>
-void TwoStages(float* data, uint32_t nComplex, uint32_t half)
+template <class Kernel> void TwoStages(float* data, uint32_t nComplex, uint32_t half)
 {
     const double* w1 = FftStageTwiddles(half);
     const double* w2 = FftStageTwiddles(2 * half);
@@ -153,8 +150,7 @@ void Stages(float* data, uint32_t nComplex, uint32_t halfFrom, uint32_t halfTo)
 // data, which stays in the first-level cache.
 constexpr uint32_t kCacheBlockPoints = 2048;
 
-template <class Kernel>
-void Transform(float* data, uint32_t nComplex)
+template <class Kernel> void Transform(float* data, uint32_t nComplex)
 {
     BitReversePermute(data, nComplex);
     FirstTwoStages(data, nComplex, FftStageTwiddles(2));
@@ -164,5 +160,5 @@ void Transform(float* data, uint32_t nComplex)
     Stages<Kernel>(data, nComplex, block, nComplex);
 }
 
-}  // namespace
-}  // namespace sigproc
+} // namespace
+} // namespace sigproc
