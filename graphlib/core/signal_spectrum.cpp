@@ -2,6 +2,7 @@
 #include "signalproc.h"
 #include "signal_fft_simd.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -237,51 +238,121 @@ bool ExactRaw(float power, float S, int16_t* raw)
     return true;
 }
 
-// log10 of a positive, normal, finite float, in double to about 1e-13:
-// p = 2^e x (1+s)/(1-s) with |s| <= 0.172, ln((1+s)/(1-s)) = 2 (s + s^3/3 +
-// ... + s^13/13).
-double QuickLog10(float p)
+// Most bins' raw values are had without log10f: an approximate decibel value
+// v = 10 S log10(P) + 2047 in double, widened by a bound on everything the
+// exact float steps may differ by (log10f within 4 units in the last place,
+// three float roundings, the approximation). When the whole interval
+// truncates to one raw value, that is the exact steps' value too; otherwise
+// (near a whole number, or a power outside the normal range) the bin goes the
+// exact way.
+
+// Bins whose bounds are worked out together, on the stack.
+constexpr uint32_t kDecibelChunk = 64;
+
+constexpr double kSqrt2 = 1.4142135623730951;
+constexpr double kLn2 = 0.69314718055994531;
+constexpr double kLog10E = 0.43429448190325182;
+
+// ln(x) for 0.7 < x < 1.42: x = (1+s)/(1-s), |s| <= 0.172, ln x = 2 (s + s^3/3
+// + s^5/5 + s^7/7) to within 3e-8 (the next term, 2 s^9/9).
+inline double LogNearOne(double x)
+{
+    const double s = (x - 1.0) / (x + 1.0);
+    const double s2 = s * s;
+    return 2.0 * s * (1.0 + s2 * (1.0 / 3 + s2 * (1.0 / 5 + s2 * (1.0 / 7))));
+}
+
+// Bound on the approximation's error in v per raw unit per decibel (S): 10 x
+// 3e-8 / ln(10), rounded up.
+constexpr double kApproximationError = 2e-7;
+
+// Interval [v - margin, v + margin] of the approximate decibel value.
+inline void DecibelInterval(double lg, double S, float* low, float* high)
+{
+    const double scaled = 10.0 * S * lg;
+    const double v = scaled + 2047.0;
+    const double margin =
+        std::fabs(scaled) * 0x1p-20 + std::fabs(v) * 0x1p-22 + kApproximationError * (S + 1.0);
+    *low = static_cast<float>(v - margin);
+    *high = static_cast<float>(v + margin);
+}
+
+// Bounds of one bin (a positive, normal, finite power; anything else gives
+// bounds that are never used).
+void DecibelBoundsOne(float power, double S, float* low, float* high)
 {
     uint32_t bits;
-    std::memcpy(&bits, &p, sizeof bits);
+    std::memcpy(&bits, &power, sizeof bits);
     int32_t e = static_cast<int32_t>((bits >> 23) & 0xFF) - 127;
-    uint32_t mantissaBits = (bits & 0x7FFFFF) | 0x3F800000;
+    const uint32_t mantissaBits = (bits & 0x7FFFFF) | 0x3F800000;
     float mantissa;
     std::memcpy(&mantissa, &mantissaBits, sizeof mantissa);
     double x = mantissa; // 1 <= x < 2
-    if (x > 1.4142135623730951) {
+    if (x > kSqrt2) {
         x *= 0.5;
         ++e;
     }
-    const double s = (x - 1.0) / (x + 1.0);
-    const double s2 = s * s;
-    const double series =
-        1.0 + s2 * (1.0 / 3 +
-                    s2 * (1.0 / 5 + s2 * (1.0 / 7 + s2 * (1.0 / 9 + s2 * (1.0 / 11 + s2 / 13)))));
-    const double ln = e * 0.69314718055994531 + 2.0 * s * series;
-    return ln * 0.43429448190325182;
+    DecibelInterval((e * kLn2 + LogNearOne(x)) * kLog10E, S, low, high);
 }
 
-// Most bins' raw values without log10f: the decibel value from QuickLog10,
-// widened by a bound on everything the exact float steps may differ by (log10f
-// within 4 units in the last place, three float roundings, the series). When
-// the whole interval truncates to one raw value, that is the exact step's
-// value too; otherwise (near a boundary, or a power outside the normal range)
-// false, and the bin goes the exact way.
-bool QuickRaw(float power, float S, int16_t* raw)
+#if KLV_FFT_SIMD
+
+// The same for count bins, two at a time.
+void DecibelBounds(const float* power, uint32_t count, double S, float* low, float* high)
 {
-    if (!(power >= std::numeric_limits<float>::min() && power <= std::numeric_limits<float>::max()))
-        return false;
-    const double lg = QuickLog10(power);
-    const double scaled = 10.0 * S * lg;
-    const double v = scaled + 2047.0;
-    const double margin = std::fabs(scaled) * 0x1p-20 + std::fabs(v) * 0x1p-22 + 1e-9 * (S + 1.0);
-    const int16_t low = TruncateToRaw(static_cast<float>(v - margin));
-    const int16_t high = TruncateToRaw(static_cast<float>(v + margin));
-    if (low != high)
-        return false;
-    *raw = low;
-    return true;
+    const __m128d sqrt2 = _mm_set1_pd(kSqrt2);
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128d scale = _mm_set1_pd(10.0 * S);
+    const __m128d floor = _mm_set1_pd(kApproximationError * (S + 1.0));
+    uint32_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        int64_t packed;
+        std::memcpy(&packed, power + i, sizeof packed);
+        const __m128i bits = _mm_cvtsi64_si128(packed);
+        const __m128i exponent = _mm_sub_epi32(
+            _mm_and_si128(_mm_srli_epi32(bits, 23), _mm_set1_epi32(0xFF)), _mm_set1_epi32(127));
+        const __m128i mantissa =
+            _mm_or_si128(_mm_and_si128(bits, _mm_set1_epi32(0x7FFFFF)), _mm_set1_epi32(0x3F800000));
+        __m128d x = _mm_cvtps_pd(_mm_castsi128_ps(mantissa));
+        __m128d e = _mm_cvtepi32_pd(exponent);
+        const __m128d above = _mm_cmpgt_pd(x, sqrt2);
+        x = _mm_or_pd(_mm_and_pd(above, _mm_mul_pd(x, half)), _mm_andnot_pd(above, x));
+        e = _mm_add_pd(e, _mm_and_pd(above, one));
+        const __m128d s = _mm_div_pd(_mm_sub_pd(x, one), _mm_add_pd(x, one));
+        const __m128d s2 = _mm_mul_pd(s, s);
+        __m128d series = _mm_set1_pd(1.0 / 7);
+        for (double c : {1.0 / 5, 1.0 / 3, 1.0})
+            series = _mm_add_pd(_mm_set1_pd(c), _mm_mul_pd(s2, series));
+        const __m128d ln =
+            _mm_add_pd(_mm_mul_pd(e, _mm_set1_pd(kLn2)), _mm_mul_pd(_mm_add_pd(s, s), series));
+        const __m128d scaled = _mm_mul_pd(scale, _mm_mul_pd(ln, _mm_set1_pd(kLog10E)));
+        const __m128d v = _mm_add_pd(scaled, _mm_set1_pd(2047.0));
+        const __m128d margin =
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_and_pd(scaled, absMask), _mm_set1_pd(0x1p-20)),
+                                  _mm_mul_pd(_mm_and_pd(v, absMask), _mm_set1_pd(0x1p-22))),
+                       floor);
+        _mm_storel_pi(reinterpret_cast<__m64*>(low + i), _mm_cvtpd_ps(_mm_sub_pd(v, margin)));
+        _mm_storel_pi(reinterpret_cast<__m64*>(high + i), _mm_cvtpd_ps(_mm_add_pd(v, margin)));
+    }
+    for (; i < count; ++i)
+        DecibelBoundsOne(power[i], S, low + i, high + i);
+}
+
+#else // KLV_FFT_SIMD
+
+void DecibelBounds(const float* power, uint32_t count, double S, float* low, float* high)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        DecibelBoundsOne(power[i], S, low + i, high + i);
+}
+
+#endif // KLV_FFT_SIMD
+
+bool IsNormalPower(float power)
+{
+    return power >= std::numeric_limits<float>::min() && power <= std::numeric_limits<float>::max();
 }
 
 } // namespace
@@ -290,10 +361,22 @@ void PowerToDecibelRaw(const float* power, uint32_t m, int32_t span, int16_t* ou
 {
     const float S = static_cast<float>(DecibelFactor(span));
     int16_t previous = kNoPowerRaw;
-    for (uint32_t i = 0; i < m; ++i) {
-        if (power[i] > 0.0f && !QuickRaw(power[i], S, &previous))
-            ExactRaw(power[i], S, &previous);
-        out[i] = previous;
+    float low[kDecibelChunk];
+    float high[kDecibelChunk];
+    for (uint32_t first = 0; first < m; first += kDecibelChunk) {
+        const uint32_t count = std::min(kDecibelChunk, m - first);
+        DecibelBounds(power + first, count, S, low, high);
+        for (uint32_t c = 0; c < count; ++c) {
+            const float p = power[first + c];
+            if (p > 0.0f) {
+                const int16_t quick = TruncateToRaw(low[c]);
+                if (IsNormalPower(p) && quick == TruncateToRaw(high[c]))
+                    previous = quick;
+                else
+                    ExactRaw(p, S, &previous);
+            }
+            out[first + c] = previous;
+        }
     }
 }
 
