@@ -32,24 +32,63 @@ struct ByteReversal {
 };
 constexpr ByteReversal kByteReversal;
 
-// Swaps each point with the one at its bit-reversed index; a point (two
-// floats) moves as one 8-byte word. Indices have at most 16 bits.
+// The bits of a 16-bit index in reverse order, shifted down to `bits` bits.
+inline uint32_t ReverseBits(uint32_t i, uint32_t bits)
+{
+    const uint32_t reversed = (static_cast<uint32_t>(kByteReversal.value[i & 0xFF]) << 8) |
+                              kByteReversal.value[(i >> 8) & 0xFF];
+    return reversed >> (16 - bits);
+}
+
+// Swaps the points i and j; a point (two floats) moves as one 8-byte word.
+inline void SwapPoints(float* data, uint32_t i, uint32_t j)
+{
+    uint64_t a, b;
+    std::memcpy(&a, data + 2 * i, 8);
+    std::memcpy(&b, data + 2 * j, 8);
+    std::memcpy(data + 2 * i, &b, 8);
+    std::memcpy(data + 2 * j, &a, 8);
+}
+
+// Bits of the index at either end of a tile: eight points, one cache line.
+constexpr uint32_t kTileBits = 3;
+constexpr uint32_t kTilePoints = 1u << kTileBits;
+
+// Swaps each point with the one at its bit-reversed index. Beyond the
+// first-level cache the points go tile by tile: with i = (high, middle, low),
+// high and low of kTileBits bits, the reversed index is (rev low, rev middle,
+// rev high), so the eight lines of the tile of `middle` trade places only
+// with the eight lines of the tile of rev middle, and both stay in the cache
+// while they do.
 void BitReversePermute(float* data, uint32_t nComplex)
 {
-    uint32_t log2n = 0;
-    while ((1u << log2n) < nComplex)
-        ++log2n;
-    const uint32_t shift = 16 - log2n;
-    for (uint32_t i = 1; i + 1 < nComplex; ++i) {
-        const uint32_t reversed = (static_cast<uint32_t>(kByteReversal.value[i & 0xFF]) << 8) |
-                                  kByteReversal.value[(i >> 8) & 0xFF];
-        const uint32_t j = reversed >> shift;
-        if (j > i) {
-            uint64_t a, b;
-            std::memcpy(&a, data + 2 * i, 8);
-            std::memcpy(&b, data + 2 * j, 8);
-            std::memcpy(data + 2 * i, &b, 8);
-            std::memcpy(data + 2 * j, &a, 8);
+    uint32_t bits = 0;
+    while ((1u << bits) < nComplex)
+        ++bits;
+    if (nComplex <= 2048) {
+        for (uint32_t i = 1; i + 1 < nComplex; ++i) {
+            const uint32_t j = ReverseBits(i, bits);
+            if (j > i)
+                SwapPoints(data, i, j);
+        }
+        return;
+    }
+    const uint32_t middleBits = bits - 2 * kTileBits;
+    const uint32_t highShift = bits - kTileBits;
+    for (uint32_t middle = 0; middle < (1u << middleBits); ++middle) {
+        const uint32_t partner = ReverseBits(middle, middleBits);
+        if (partner < middle)
+            continue;
+        for (uint32_t high = 0; high < kTilePoints; ++high) {
+            for (uint32_t low = 0; low < kTilePoints; ++low) {
+                const uint32_t i = (high << highShift) | (middle << kTileBits) | low;
+                const uint32_t j = (ReverseBits(low, kTileBits) << highShift) |
+                                   (partner << kTileBits) | ReverseBits(high, kTileBits);
+                // Between two tiles every pair comes up once, from the first
+                // tile; within a tile of its own partner, once from each side.
+                if (partner != middle || j > i)
+                    SwapPoints(data, i, j);
+            }
         }
     }
 }
@@ -146,9 +185,10 @@ void Stages(float* data, uint32_t nComplex, uint32_t halfFrom, uint32_t halfTo)
         OneStage<Kernel>(data, nComplex, half);
 }
 
-// Points per block whose stages run together before the next block: 16 KB of
-// data, which stays in the first-level cache.
-constexpr uint32_t kCacheBlockPoints = 2048;
+// Points per block whose stages run together before the next block: 32 KB of
+// data, which stays in the first-level cache, and an even number of stages
+// after the first two, so that they go two at a time.
+constexpr uint32_t kCacheBlockPoints = 4096;
 
 template <class Kernel> void Transform(float* data, uint32_t nComplex)
 {
