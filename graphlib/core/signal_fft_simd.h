@@ -1,14 +1,28 @@
-// The vectorised transform of the x86_64 build (signal_fft_sse2.cpp,
-// signal_fft_avx.cpp): what the plain sweep and the fast paths share.
+// The vectorised spectrum of the x86_64 build (signal_fft_sse2.cpp,
+// signal_avx.cpp): what the plain steps and the fast paths share.
 #pragma once
 
 #include <cstdint>
+
+#include "signalproc.h"
 
 #if defined(__x86_64__) && defined(__SSE2__)
 #define KLV_FFT_SIMD 1
 #else
 #define KLV_FFT_SIMD 0
 #endif
+
+namespace sigproc {
+
+// Constants of the approximate decibel values (signal_spectrum.cpp).
+constexpr double kSqrt2 = 1.4142135623730951;
+constexpr double kLn2 = 0.69314718055994531;
+constexpr double kLog10E = 0.43429448190325182;
+// Bound on the approximation's error in raw units per raw unit per decibel:
+// 10 x 3e-8 / ln(10), rounded up (see LogNearOne).
+constexpr double kApproximationError = 2e-7;
+
+} // namespace sigproc
 
 #if KLV_FFT_SIMD
 
@@ -33,6 +47,16 @@ bool AvxAvailable();
 // AVX butterflies; the twiddles must be available.
 void FftSse2(float* data, uint32_t nComplex);
 void FftAvx(float* data, uint32_t nComplex);
+
+// With AVX: the physical values of `count` samples (a multiple of 4) of two
+// segments, as RawSignal::At converts them, interleaved into z as (real,
+// imaginary) points.
+void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
+                     const PhysicalScale& scale, float* z);
+
+// With AVX: the bounds of the approximate decibel values of `count` powers
+// (a multiple of 4), as DecibelBounds in signal_spectrum.cpp.
+void DecibelBoundsAvx(const float* power, uint32_t count, double S, float* low, float* high);
 
 } // namespace sigproc
 

@@ -3,7 +3,7 @@
 // within blocks that stay in the cache, and the remaining stages two at a
 // time. Every butterfly is the plain sweep's (signal_fft.cpp); only the order
 // of independent butterflies changes. Included by signal_fft_sse2.cpp and
-// signal_fft_avx.cpp, each compiled for its instruction set, so everything
+// signal_avx.cpp, each compiled for its instruction set, so everything
 // here has internal linkage.
 #pragma once
 

@@ -92,6 +92,10 @@ void LoadPass(const RawSignal& signal, uint32_t m, uint32_t realStart, uint32_t 
     const __m128d minValue = _mm_set1_pd(signal.scale.dMinValue);
     const int16_t* real = signal.samples + realStart;
     const int16_t* imag = signal.samples + imagStart;
+    if (AvxAvailable()) {
+        LoadSegmentsAvx(real, imag, 2 * m, signal.scale, z);
+        return;
+    }
     for (uint32_t t = 0; t < 2 * m; t += 4) {
         const __m128 re = ConvertFour(real + t, maxBit, range, minValue);
         const __m128 im = ConvertFour(imag + t, maxBit, range, minValue);
@@ -249,10 +253,6 @@ bool ExactRaw(float power, float S, int16_t* raw)
 // Bins whose bounds are worked out together, on the stack.
 constexpr uint32_t kDecibelChunk = 64;
 
-constexpr double kSqrt2 = 1.4142135623730951;
-constexpr double kLn2 = 0.69314718055994531;
-constexpr double kLog10E = 0.43429448190325182;
-
 // ln(x) for 0.7 < x < 1.42: x = (1+s)/(1-s), |s| <= 0.172, ln x = 2 (s + s^3/3
 // + s^5/5 + s^7/7) to within 3e-8 (the next term, 2 s^9/9).
 inline double LogNearOne(double x)
@@ -261,10 +261,6 @@ inline double LogNearOne(double x)
     const double s2 = s * s;
     return 2.0 * s * (1.0 + s2 * (1.0 / 3 + s2 * (1.0 / 5 + s2 * (1.0 / 7))));
 }
-
-// Bound on the approximation's error in v per raw unit per decibel (S): 10 x
-// 3e-8 / ln(10), rounded up.
-constexpr double kApproximationError = 2e-7;
 
 // Interval [v - margin, v + margin] of the approximate decibel value.
 inline void DecibelInterval(double lg, double S, float* low, float* high)
@@ -307,6 +303,10 @@ void DecibelBounds(const float* power, uint32_t count, double S, float* low, flo
     const __m128d scale = _mm_set1_pd(10.0 * S);
     const __m128d floor = _mm_set1_pd(kApproximationError * (S + 1.0));
     uint32_t i = 0;
+    if (AvxAvailable()) {
+        i = count / 4 * 4;
+        DecibelBoundsAvx(power, i, S, low, high);
+    }
     for (; i + 2 <= count; i += 2) {
         int64_t packed;
         std::memcpy(&packed, power + i, sizeof packed);
