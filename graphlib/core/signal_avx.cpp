@@ -14,17 +14,20 @@ namespace sigproc {
 namespace {
 
 struct AvxKernel {
-    // Butterflies t .. t+3 of a stage: points a[0..3] and b[0..3] with the
-    // twiddle groups of t, t+2 at w.
-    static void Butterflies4(float* a, float* b, const double* w)
+    using Points = __m256;
+
+    static Points Load(const float* p) { return _mm256_loadu_ps(p); }
+    static void Store(float* p, Points v) { _mm256_storeu_ps(p, v); }
+
+    // Butterflies t .. t+3 of a stage: points a and b with the twiddle groups
+    // of t, t+2 at w.
+    static void Butterflies(Points& a, Points& b, const double* w)
     {
-        const __m256 bv = _mm256_loadu_ps(b);
-        const __m128 t01 = Products(_mm256_cvtps_pd(_mm256_castps256_ps128(bv)), w);
-        const __m128 t23 = Products(_mm256_cvtps_pd(_mm256_extractf128_ps(bv, 1)), w + 8);
+        const __m128 t01 = Products(_mm256_cvtps_pd(_mm256_castps256_ps128(b)), w);
+        const __m128 t23 = Products(_mm256_cvtps_pd(_mm256_extractf128_ps(b, 1)), w + 8);
         const __m256 t = _mm256_insertf128_ps(_mm256_castps128_ps256(t01), t23, 1);
-        const __m256 av = _mm256_loadu_ps(a);
-        _mm256_storeu_ps(b, _mm256_sub_ps(av, t));
-        _mm256_storeu_ps(a, _mm256_add_ps(av, t));
+        b = _mm256_sub_ps(a, t);
+        a = _mm256_add_ps(a, t);
     }
 
     // t of two points b = (br0, bi0, br1, bi1) with one twiddle group.

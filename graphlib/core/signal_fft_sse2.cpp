@@ -8,25 +8,36 @@ namespace sigproc {
 namespace {
 
 struct Sse2Kernel {
-    // Butterflies t .. t+3 of a stage: points a[0..3] and b[0..3] with the
-    // twiddle groups of t, t+2 at w.
-    static void Butterflies4(float* a, float* b, const double* w)
+    struct Points {
+        __m128 lo; // points 0, 1
+        __m128 hi; // points 2, 3
+    };
+
+    static Points Load(const float* p) { return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)}; }
+    static void Store(float* p, const Points& v)
     {
-        Pair(a, b, w);
-        Pair(a + 4, b + 4, w + 8);
+        _mm_storeu_ps(p, v.lo);
+        _mm_storeu_ps(p + 4, v.hi);
     }
 
-    static void Pair(float* a, float* b, const double* group)
+    // Butterflies t .. t+3 of a stage: points a and b with the twiddle groups
+    // of t, t+2 at w.
+    static void Butterflies(Points& a, Points& b, const double* w)
     {
-        const __m128 bv = _mm_loadu_ps(b);
+        Pair(a.lo, b.lo, w);
+        Pair(a.hi, b.hi, w + 8);
+    }
+
+    // Two butterflies with one twiddle group.
+    static void Pair(__m128& a, __m128& b, const double* group)
+    {
         const __m128 t0 =
-            TwiddleProduct(_mm_cvtps_pd(bv), _mm_loadu_pd(group), _mm_loadu_pd(group + 4));
-        const __m128 t1 = TwiddleProduct(_mm_cvtps_pd(_mm_movehl_ps(bv, bv)),
-                                         _mm_loadu_pd(group + 2), _mm_loadu_pd(group + 6));
+            TwiddleProduct(_mm_cvtps_pd(b), _mm_loadu_pd(group), _mm_loadu_pd(group + 4));
+        const __m128 t1 = TwiddleProduct(_mm_cvtps_pd(_mm_movehl_ps(b, b)), _mm_loadu_pd(group + 2),
+                                         _mm_loadu_pd(group + 6));
         const __m128 t = _mm_movelh_ps(t0, t1);
-        const __m128 av = _mm_loadu_ps(a);
-        _mm_storeu_ps(b, _mm_sub_ps(av, t));
-        _mm_storeu_ps(a, _mm_add_ps(av, t));
+        b = _mm_sub_ps(a, t);
+        a = _mm_add_ps(a, t);
     }
 };
 

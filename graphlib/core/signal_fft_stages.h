@@ -141,6 +141,10 @@ void FirstTwoStages(float* data, uint32_t nComplex, const double* stage2)
     }
 }
 
+// A kernel supplies Points (four neighbouring points in registers), Load and
+// Store of them, and Butterflies(a, b, w): the butterflies of the points a
+// with the points b, with the twiddle groups at w.
+
 // One stage (half >= 4) over nComplex points.
 template <class Kernel> void OneStage(float* data, uint32_t nComplex, uint32_t half)
 {
@@ -148,14 +152,20 @@ template <class Kernel> void OneStage(float* data, uint32_t nComplex, uint32_t h
     for (uint32_t block = 0; block < nComplex; block += 2 * half) {
         float* a = data + 2 * block;
         float* b = a + 2 * half;
-        for (uint32_t t = 0; t < half; t += 4)
-            Kernel::Butterflies4(a + 2 * t, b + 2 * t, w + 4 * t);
+        for (uint32_t t = 0; t < half; t += 4) {
+            typename Kernel::Points pa = Kernel::Load(a + 2 * t);
+            typename Kernel::Points pb = Kernel::Load(b + 2 * t);
+            Kernel::Butterflies(pa, pb, w + 4 * t);
+            Kernel::Store(a + 2 * t, pa);
+            Kernel::Store(b + 2 * t, pb);
+        }
     }
 }
 
 // The stages `half` and 2 `half` in one pass: per four points p0 .. p3,
 // `half` apart, stage half's butterflies (p0, p1) and (p2, p3) with twiddle
-// t, then stage 2 half's (p0, p2) with twiddle t and (p1, p3) with t + half.
+// t, then stage 2 half's (p0, p2) with twiddle t and (p1, p3) with t + half;
+// the points stay in registers between the two stages.
 template <class Kernel> void TwoStages(float* data, uint32_t nComplex, uint32_t half)
 {
     const double* w1 = FftStageTwiddles(half);
@@ -166,10 +176,18 @@ template <class Kernel> void TwoStages(float* data, uint32_t nComplex, uint32_t 
         float* p2 = p1 + 2 * half;
         float* p3 = p2 + 2 * half;
         for (uint32_t t = 0; t < half; t += 4) {
-            Kernel::Butterflies4(p0 + 2 * t, p1 + 2 * t, w1 + 4 * t);
-            Kernel::Butterflies4(p2 + 2 * t, p3 + 2 * t, w1 + 4 * t);
-            Kernel::Butterflies4(p0 + 2 * t, p2 + 2 * t, w2 + 4 * t);
-            Kernel::Butterflies4(p1 + 2 * t, p3 + 2 * t, w2 + 4 * (t + half));
+            typename Kernel::Points a = Kernel::Load(p0 + 2 * t);
+            typename Kernel::Points b = Kernel::Load(p1 + 2 * t);
+            typename Kernel::Points c = Kernel::Load(p2 + 2 * t);
+            typename Kernel::Points d = Kernel::Load(p3 + 2 * t);
+            Kernel::Butterflies(a, b, w1 + 4 * t);
+            Kernel::Butterflies(c, d, w1 + 4 * t);
+            Kernel::Butterflies(a, c, w2 + 4 * t);
+            Kernel::Butterflies(b, d, w2 + 4 * (t + half));
+            Kernel::Store(p0 + 2 * t, a);
+            Kernel::Store(p1 + 2 * t, b);
+            Kernel::Store(p2 + 2 * t, c);
+            Kernel::Store(p3 + 2 * t, d);
         }
     }
 }
