@@ -66,10 +66,13 @@ void BitReversePermute(float* data, uint32_t nComplex)
     while ((1u << bits) < nComplex)
         ++bits;
     if (nComplex <= 2048) {
-        for (uint32_t i = 1; i + 1 < nComplex; ++i) {
-            const uint32_t j = ReverseBits(i, bits);
+        // Going from i to i + 1 flips the bits up to the lowest zero of i,
+        // so the reversed index flips as many bits from the top.
+        uint32_t j = 0;
+        for (uint32_t i = 0; i + 1 < nComplex; ++i) {
             if (j > i)
                 SwapPoints(data, i, j);
+            j ^= nComplex - (nComplex >> (__builtin_ctz(i + 1) + 1));
         }
         return;
     }
