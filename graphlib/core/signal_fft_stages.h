@@ -9,6 +9,8 @@
 
 #include "signal_fft_simd.h"
 
+#if KLV_FFT_SIMD
+
 #include <emmintrin.h>
 
 #include <algorithm>
@@ -223,3 +225,5 @@ template <class Kernel> void Transform(float* data, uint32_t nComplex)
 
 } // namespace
 } // namespace sigproc
+
+#endif // KLV_FFT_SIMD

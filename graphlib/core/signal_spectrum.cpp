@@ -350,6 +350,46 @@ void DecibelBounds(const float* power, uint32_t count, double S, float* low, flo
 
 #endif // KLV_FFT_SIMD
 
+// Raw value of bins whose interval truncates to one value; kUnsettled where
+// the interval spans two.
+constexpr int32_t kUnsettled = std::numeric_limits<int32_t>::min();
+
+#if KLV_FFT_SIMD
+
+// TruncateToRaw of both ends, four bins at a time.
+void SettleRaw(const float* low, const float* high, uint32_t count, int32_t* raw)
+{
+    const __m128 top = _mm_set1_ps(32767.0f);
+    const __m128 bottom = _mm_set1_ps(-32768.0f);
+    const __m128i unsettled = _mm_set1_epi32(kUnsettled);
+    uint32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i lo =
+            _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(_mm_loadu_ps(low + i), top), bottom));
+        const __m128i hi =
+            _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(_mm_loadu_ps(high + i), top), bottom));
+        const __m128i same = _mm_cmpeq_epi32(lo, hi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(raw + i),
+                         _mm_or_si128(_mm_and_si128(same, lo), _mm_andnot_si128(same, unsettled)));
+    }
+    for (; i < count; ++i) {
+        const int16_t lo = TruncateToRaw(low[i]);
+        raw[i] = lo == TruncateToRaw(high[i]) ? lo : kUnsettled;
+    }
+}
+
+#else // KLV_FFT_SIMD
+
+void SettleRaw(const float* low, const float* high, uint32_t count, int32_t* raw)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        const int16_t lo = TruncateToRaw(low[i]);
+        raw[i] = lo == TruncateToRaw(high[i]) ? lo : kUnsettled;
+    }
+}
+
+#endif // KLV_FFT_SIMD
+
 bool IsNormalPower(float power)
 {
     return power >= std::numeric_limits<float>::min() && power <= std::numeric_limits<float>::max();
@@ -363,15 +403,16 @@ void PowerToDecibelRaw(const float* power, uint32_t m, int32_t span, int16_t* ou
     int16_t previous = kNoPowerRaw;
     float low[kDecibelChunk];
     float high[kDecibelChunk];
+    int32_t raw[kDecibelChunk];
     for (uint32_t first = 0; first < m; first += kDecibelChunk) {
         const uint32_t count = std::min(kDecibelChunk, m - first);
         DecibelBounds(power + first, count, S, low, high);
+        SettleRaw(low, high, count, raw);
         for (uint32_t c = 0; c < count; ++c) {
             const float p = power[first + c];
             if (p > 0.0f) {
-                const int16_t quick = TruncateToRaw(low[c]);
-                if (IsNormalPower(p) && quick == TruncateToRaw(high[c]))
-                    previous = quick;
+                if (raw[c] != kUnsettled && IsNormalPower(p))
+                    previous = static_cast<int16_t>(raw[c]);
                 else
                     ExactRaw(p, S, &previous);
             }
