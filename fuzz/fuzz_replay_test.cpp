@@ -45,4 +45,4 @@ TEST(FuzzTargets, EveryKeptInputKeepsThePromises)
     }
 }
 
-}  // namespace
+} // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bmp_fuzz_check.h"
 #include "klv_fuzz_check.h"
 #include "klvtool_args_fuzz_check.h"
 #include "scenario_fuzz_check.h"
@@ -13,6 +14,7 @@ const FuzzTarget kFuzzTargets[] = {
     {"klv-documents", CheckKlvDocument, KlvFuzzSeeds},
     {"scenario", CheckScenarioText, ScenarioFuzzSeeds},
     {"klvtool-args", CheckKlvtoolArguments, KlvtoolArgumentSeeds},
+    {"bmp-logo", CheckBmpLogo, BmpLogoSeeds},
 };
 const std::size_t kFuzzTargetCount = sizeof kFuzzTargets / sizeof kFuzzTargets[0];
 

@@ -12,8 +12,8 @@
 using FuzzBytes = std::vector<std::uint8_t>;
 
 struct FuzzTarget {
-    const char* name;   // also the folder of its kept inputs under fuzz/corpus
-    std::string (*check)(const std::uint8_t* data, std::size_t size);   // empty: all held
+    const char* name; // also the folder of its kept inputs under fuzz/corpus
+    std::string (*check)(const std::uint8_t* data, std::size_t size); // empty: all held
     std::vector<FuzzBytes> (*seeds)();
 };
 

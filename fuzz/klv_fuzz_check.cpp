@@ -81,7 +81,8 @@ std::string CheckDocument(const std::uint8_t* data, std::size_t size)
         return "a document written twice differs";
     for (int item = 0; item < kKlvTextItems; ++item) {
         if (second.texts[item] != first.texts[item].substr(0, kKlvTextSlots[item].width - 1))
-            return std::string("text of ") + kKlvTextSlots[item].name + " not kept up to its slot width - 1";
+            return std::string("text of ") + kKlvTextSlots[item].name +
+                   " not kept up to its slot width - 1";
     }
     return {};
 }
@@ -122,7 +123,7 @@ Bytes SeedDocument(std::int32_t graphSize)
     return EncodeKlvDocument(doc);
 }
 
-}  // namespace
+} // namespace
 
 std::string CheckGraphRecordStream(const std::uint8_t* data, std::size_t size)
 {
@@ -159,6 +160,6 @@ std::vector<Bytes> KlvFuzzSeeds()
     junk.insert(junk.end(), record.begin(), record.end());
     seeds.push_back(junk);
     seeds.push_back(SeedDocument(8));
-    seeds.push_back(SeedDocument(3750));   // the shape of a new measurement
+    seeds.push_back(SeedDocument(3750)); // the shape of a new measurement
     return seeds;
 }

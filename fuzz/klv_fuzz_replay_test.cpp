@@ -15,7 +15,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Count and size fields whose extreme values have broken readers before.
-const std::uint32_t kBoundaryWords[] = {0, 1, 2, 1023, 1024, 1025, 3750, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+const std::uint32_t kBoundaryWords[] = {0,    1,    2,          1023,       1024,
+                                        1025, 3750, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
 
 void PutWord(Bytes& b, std::size_t at, std::uint32_t v)
 {
@@ -27,9 +28,9 @@ void PutWord(Bytes& b, std::size_t at, std::uint32_t v)
 std::vector<std::size_t> FieldOffsets(const Bytes& seed)
 {
     const std::size_t record = seed.size() >= 4 && std::memcmp(seed.data(), "KLV2", 4) == 0 ? 4 : 0;
-    std::vector<std::size_t> at = {record + 4 + 80 + 148};       // nGraphs
-    at.push_back(record + kGraphRecordFixedSize);                // nSize of graph 1
-    at.push_back(record + kGraphRecordFixedSize + 4);            // nBuffEnd of graph 1
+    std::vector<std::size_t> at = {record + 4 + 80 + 148}; // nGraphs
+    at.push_back(record + kGraphRecordFixedSize);          // nSize of graph 1
+    at.push_back(record + kGraphRecordFixedSize + 4);      // nBuffEnd of graph 1
     return at;
 }
 
@@ -40,37 +41,44 @@ Bytes Mutate(const Bytes& seed, std::mt19937& rng)
     const int steps = 1 + static_cast<int>(rng() % 4);
     for (int s = 0; s < steps; ++s) {
         switch (rng() % 7) {
-        case 0:   // flip a bit
-            if (!b.empty()) b[pick(b.size())] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+        case 0: // flip a bit
+            if (!b.empty())
+                b[pick(b.size())] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
             break;
-        case 1:   // cut the input short
+        case 1: // cut the input short
             b.resize(pick(b.size() + 1));
             break;
-        case 2: {   // insert junk
+        case 2: { // insert junk
             Bytes junk(1 + pick(8));
-            for (auto& x : junk) x = "TG\r\nKLV2\0\xff"[pick(10)];
-            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), junk.begin(), junk.end());
+            for (auto& x : junk)
+                x = "TG\r\nKLV2\0\xff"[pick(10)];
+            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), junk.begin(),
+                     junk.end());
             break;
         }
-        case 3: {   // a count or size field at an extreme
+        case 3: { // a count or size field at an extreme
             const std::vector<std::size_t> at = FieldOffsets(seed);
             PutWord(b, at[pick(at.size())], kBoundaryWords[pick(std::size(kBoundaryWords))]);
             break;
         }
-        case 4:   // any word anywhere at an extreme
-            if (!b.empty()) PutWord(b, pick(b.size()), kBoundaryWords[pick(std::size(kBoundaryWords))]);
+        case 4: // any word anywhere at an extreme
+            if (!b.empty())
+                PutWord(b, pick(b.size()), kBoundaryWords[pick(std::size(kBoundaryWords))]);
             break;
-        case 5: {   // drop a stretch
+        case 5: { // drop a stretch
             const std::size_t from = pick(b.size() + 1);
             const std::size_t count = std::min(b.size() - from, pick(200) + 1);
-            b.erase(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + count));
+            b.erase(b.begin() + static_cast<std::ptrdiff_t>(from),
+                    b.begin() + static_cast<std::ptrdiff_t>(from + count));
             break;
         }
-        default: {   // repeat a stretch
+        default: { // repeat a stretch
             const std::size_t from = pick(b.size() + 1);
             const std::size_t count = std::min(b.size() - from, pick(300) + 1);
-            Bytes copy(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + count));
-            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), copy.begin(), copy.end());
+            Bytes copy(b.begin() + static_cast<std::ptrdiff_t>(from),
+                       b.begin() + static_cast<std::ptrdiff_t>(from + count));
+            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), copy.begin(),
+                     copy.end());
             break;
         }
         }
@@ -91,7 +99,7 @@ bool RecordReads(const Bytes& b)
     return static_cast<bool>(ReadGraphRecord(source, w));
 }
 
-}  // namespace
+} // namespace
 
 TEST(FuzzSeeds, EverySeedReadsAndKeepsThePromises)
 {

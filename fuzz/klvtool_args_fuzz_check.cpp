@@ -49,7 +49,7 @@ std::string CheckDate(const std::string& text)
     return {};
 }
 
-}  // namespace
+} // namespace
 
 std::string CheckKlvtoolArguments(const std::uint8_t* data, std::size_t size)
 {
@@ -90,11 +90,13 @@ std::vector<std::vector<std::uint8_t>> KlvtoolArgumentSeeds()
     using namespace std::string_literals;
     // Arguments are separated by NUL bytes, as in the fuzzer's inputs.
     const std::string lines[] = {
-        "--sim\0series\0--date\0" "2026-12-07\0--json\0-"s,
+        "--sim\0series\0--date\0"
+        "2026-12-07\0--json\0-"s,
         "--port=/dev/ttyUSB0\0--curves\0out.csv\0--date=2024-02-29"s,
         "--sim\0bed.scn\0--out\0A.klv\0--examiner\0Rossi\0--remarks=\xe8"s,
         "--help"s,
-        "--date\0" "1999-13-01\0--port"s,
+        "--date\0"
+        "1999-13-01\0--port"s,
     };
     std::vector<std::vector<std::uint8_t>> seeds;
     for (const std::string& line : lines)

@@ -97,7 +97,7 @@ std::string CheckReparse(const Scenario& scenario)
     return {};
 }
 
-}  // namespace
+} // namespace
 
 std::string CheckScenarioText(const std::uint8_t* data, std::size_t size)
 {
