@@ -4,7 +4,7 @@
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench run clean
+.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench run fuzz clean
 
 all: build
 
@@ -50,6 +50,14 @@ bench: deps host
 	else \
 	  echo "klv_bench is not configured: FFTW single precision (libfftw3-dev) was not found"; exit 1; \
 	fi
+
+# Long fuzzing run, not part of `make test`: every target for FUZZ_SECONDS
+# seconds or FUZZ_RUNS inputs, whichever comes first, one at a time.
+FUZZ_SECONDS ?= 600
+FUZZ_RUNS ?= -1
+fuzz: deps host
+	cmake --build build/host --target klv_fuzzers klv_fuzz_seeds -j$(JOBS)
+	KLV_FUZZ_SECONDS=$(FUZZ_SECONDS) KLV_FUZZ_RUNS=$(FUZZ_RUNS) bash fuzz/run-all.sh build/host
 
 clean:
 	rm -rf build

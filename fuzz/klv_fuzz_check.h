@@ -9,10 +9,17 @@
 #include <string>
 #include <vector>
 
-// Runs both readers on data and checks their promises: a record that reads
-// is exactly the bytes it was read from, counts and buffers agree, and a
-// document read, written and read again is the same document. Empty when
-// everything held, otherwise what broke.
+// The graph record reader on data as a stream of records (as _LoadGraph
+// calls on one file read them): a record that reads is exactly the bytes it
+// was read from, and its counts and buffers agree. Empty when everything
+// held, otherwise what broke.
+std::string CheckGraphRecordStream(const std::uint8_t* data, std::size_t size);
+
+// The .klv document reader on data: texts stay within their slots, and a
+// document read, written and read again is the same document.
+std::string CheckKlvDocument(const std::uint8_t* data, std::size_t size);
+
+// Both of the above.
 std::string CheckKlvReaders(const std::uint8_t* data, std::size_t size);
 
 // Well-formed inputs to start from: records and documents of the shapes the

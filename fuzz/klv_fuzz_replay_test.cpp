@@ -1,12 +1,9 @@
-// The readers' promises on the seeds, on every input kept in fuzz/corpus
-// (inputs a fuzzing session found are added there) and on a fixed, seeded
-// series of mutations, so every test run exercises what the fuzzer does.
+// The graph record and document readers' promises on their seeds and on a
+// fixed, seeded series of mutations, so every test run exercises what the
+// fuzzer does. The kept inputs of every target: fuzz_replay_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "graphrecord.h"
@@ -18,7 +15,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Count and size fields whose extreme values have broken readers before.
-const std::uint32_t kBoundaryWords[] = {0, 1, 2, 1023, 1024, 1025, 3750, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+const std::uint32_t kBoundaryWords[] = {0,    1,    2,          1023,       1024,
+                                        1025, 3750, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
 
 void PutWord(Bytes& b, std::size_t at, std::uint32_t v)
 {
@@ -30,9 +28,9 @@ void PutWord(Bytes& b, std::size_t at, std::uint32_t v)
 std::vector<std::size_t> FieldOffsets(const Bytes& seed)
 {
     const std::size_t record = seed.size() >= 4 && std::memcmp(seed.data(), "KLV2", 4) == 0 ? 4 : 0;
-    std::vector<std::size_t> at = {record + 4 + 80 + 148};       // nGraphs
-    at.push_back(record + kGraphRecordFixedSize);                // nSize of graph 1
-    at.push_back(record + kGraphRecordFixedSize + 4);            // nBuffEnd of graph 1
+    std::vector<std::size_t> at = {record + 4 + 80 + 148}; // nGraphs
+    at.push_back(record + kGraphRecordFixedSize);          // nSize of graph 1
+    at.push_back(record + kGraphRecordFixedSize + 4);      // nBuffEnd of graph 1
     return at;
 }
 
@@ -43,37 +41,44 @@ Bytes Mutate(const Bytes& seed, std::mt19937& rng)
     const int steps = 1 + static_cast<int>(rng() % 4);
     for (int s = 0; s < steps; ++s) {
         switch (rng() % 7) {
-        case 0:   // flip a bit
-            if (!b.empty()) b[pick(b.size())] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+        case 0: // flip a bit
+            if (!b.empty())
+                b[pick(b.size())] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
             break;
-        case 1:   // cut the input short
+        case 1: // cut the input short
             b.resize(pick(b.size() + 1));
             break;
-        case 2: {   // insert junk
+        case 2: { // insert junk
             Bytes junk(1 + pick(8));
-            for (auto& x : junk) x = "TG\r\nKLV2\0\xff"[pick(10)];
-            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), junk.begin(), junk.end());
+            for (auto& x : junk)
+                x = "TG\r\nKLV2\0\xff"[pick(10)];
+            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), junk.begin(),
+                     junk.end());
             break;
         }
-        case 3: {   // a count or size field at an extreme
+        case 3: { // a count or size field at an extreme
             const std::vector<std::size_t> at = FieldOffsets(seed);
             PutWord(b, at[pick(at.size())], kBoundaryWords[pick(std::size(kBoundaryWords))]);
             break;
         }
-        case 4:   // any word anywhere at an extreme
-            if (!b.empty()) PutWord(b, pick(b.size()), kBoundaryWords[pick(std::size(kBoundaryWords))]);
+        case 4: // any word anywhere at an extreme
+            if (!b.empty())
+                PutWord(b, pick(b.size()), kBoundaryWords[pick(std::size(kBoundaryWords))]);
             break;
-        case 5: {   // drop a stretch
+        case 5: { // drop a stretch
             const std::size_t from = pick(b.size() + 1);
             const std::size_t count = std::min(b.size() - from, pick(200) + 1);
-            b.erase(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + count));
+            b.erase(b.begin() + static_cast<std::ptrdiff_t>(from),
+                    b.begin() + static_cast<std::ptrdiff_t>(from + count));
             break;
         }
-        default: {   // repeat a stretch
+        default: { // repeat a stretch
             const std::size_t from = pick(b.size() + 1);
             const std::size_t count = std::min(b.size() - from, pick(300) + 1);
-            Bytes copy(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + count));
-            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), copy.begin(), copy.end());
+            Bytes copy(b.begin() + static_cast<std::ptrdiff_t>(from),
+                       b.begin() + static_cast<std::ptrdiff_t>(from + count));
+            b.insert(b.begin() + static_cast<std::ptrdiff_t>(pick(b.size() + 1)), copy.begin(),
+                     copy.end());
             break;
         }
         }
@@ -94,7 +99,7 @@ bool RecordReads(const Bytes& b)
     return static_cast<bool>(ReadGraphRecord(source, w));
 }
 
-}  // namespace
+} // namespace
 
 TEST(FuzzSeeds, EverySeedReadsAndKeepsThePromises)
 {
@@ -106,20 +111,6 @@ TEST(FuzzSeeds, EverySeedReadsAndKeepsThePromises)
         EXPECT_TRUE(isDocument ? DocumentReads(seed) : RecordReads(seed));
     }
     EXPECT_EQ(seeds.back().size(), 53372u);
-}
-
-TEST(FuzzCorpus, EveryKeptInputKeepsThePromises)
-{
-    int inputs = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(KLV_FUZZ_CORPUS_DIR)) {
-        if (!entry.is_regular_file() || entry.path().extension() == ".md")
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        EXPECT_EQ(CheckKlvReaders(bytes.data(), bytes.size()), "") << entry.path();
-        ++inputs;
-    }
-    EXPECT_GT(inputs, 0) << "no inputs in " << KLV_FUZZ_CORPUS_DIR;
 }
 
 TEST(FuzzMutations, SeededMutationsOfEverySeedKeepThePromises)

@@ -1,21 +1,27 @@
-// klv_fuzz_seeds.cpp - writes the seed inputs of the fuzzer into a directory.
-//   klv_fuzz_seeds DIR
+// klv_fuzz_seeds.cpp - writes the seed inputs of a fuzz target into a
+// directory.
+//   klv_fuzz_seeds TARGET DIR
 #include <cstdio>
 #include <string>
 
-#include "klv_fuzz_check.h"
+#include "fuzz_targets.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: klv_fuzz_seeds DIR\n");
+    const FuzzTarget* target = argc == 3 ? FindFuzzTarget(argv[1]) : nullptr;
+    if (target == nullptr) {
+        std::fprintf(stderr, "usage: klv_fuzz_seeds TARGET DIR\ntargets:");
+        for (std::size_t i = 0; i < kFuzzTargetCount; ++i)
+            std::fprintf(stderr, " %s", kFuzzTargets[i].name);
+        std::fprintf(stderr, "\n");
         return 2;
     }
     int index = 0;
-    for (const auto& seed : KlvFuzzSeeds()) {
-        const std::string path = std::string(argv[1]) + "/seed-" + std::to_string(++index);
+    for (const FuzzBytes& seed : target->seeds()) {
+        const std::string path = std::string(argv[2]) + "/seed-" + std::to_string(++index);
         std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (!file || std::fwrite(seed.data(), 1, seed.size(), file) != seed.size() || std::fclose(file) != 0) {
+        if (!file || std::fwrite(seed.data(), 1, seed.size(), file) != seed.size() ||
+            std::fclose(file) != 0) {
             std::fprintf(stderr, "klv_fuzz_seeds: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -1,23 +1,49 @@
 #!/usr/bin/env bash
-# A bounded fuzzing session of the document and graph record readers.
-#   run-fuzzer.sh FUZZER SEEDS-TOOL KEPT-CORPUS WORKDIR
-# Runs KLV_FUZZ_SECONDS seconds (default 20) from the seeds and the kept
-# inputs. An input that breaks a reader is left in WORKDIR as crash-* (or
-# leak-*, timeout-*, oom-*); copy it into fuzz/corpus/ so that the replay unit
-# test keeps checking it.
+# One fuzzing session of one target.
+#   run-fuzzer.sh TARGET FUZZER SEEDS-TOOL KEPT-INPUTS WORKDIR
+# Runs KLV_FUZZ_SECONDS seconds (default 10) or until KLV_FUZZ_RUNS inputs
+# (default: no limit), from the target's seeds and kept inputs, and ends with
+# one line: "fuzz TARGET: N inputs in S s, R inputs/s, C crashes". An input
+# that breaks a reader is left in WORKDIR as crash-* (or leak-*, timeout-*,
+# oom-*); copy it into fuzz/corpus/TARGET/ so that the replay unit test keeps
+# checking it.
 set -euo pipefail
-fuzzer=$(realpath "$1") seeds=$(realpath "$2") kept=$(realpath "$3") work=$(realpath -m "$4")
-seconds=${KLV_FUZZ_SECONDS:-20}
+target=$1
+fuzzer=$(realpath "$2") seeds=$(realpath "$3") kept=$(realpath -m "$4") work=$(realpath -m "$5")
+dict=$(dirname "$(realpath "$0")")/dict/$target.dict
+seconds=${KLV_FUZZ_SECONDS:-10}
+runs=${KLV_FUZZ_RUNS:--1}
+# Records: room for a stream of a few small records; documents: room for a
+# whole new measurement (four graphs of 3750 samples, 53372 bytes).
+case $target in
+graph-records) max_len=24000 ;;
+klv-documents) max_len=70000 ;;
+scenario | bmp-logo) max_len=4096 ;;
+*) max_len=512 ;;
+esac
 rm -rf "$work"
 mkdir -p "$work/corpus"
-"$seeds" "$work/corpus"
-find "$kept" -type f ! -name '*.md' -exec cp {} "$work/corpus/" \;
+"$seeds" "$target" "$work/corpus"
+if [ -d "$kept" ]; then
+  find "$kept" -type f ! -name '*.md' -exec cp {} "$work/corpus/" \;
+fi
+dict_option=()
+[ -f "$dict" ] && dict_option=(-dict="$dict")
 cd "$work"
-"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -max_len=70000 \
-  -artifact_prefix="$work/" -print_final_stats=1 "$work/corpus" 2>&1 | tail -n 25
-status=${PIPESTATUS[0]}
-if ls "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-* >/dev/null 2>&1; then
-  echo "fuzz: inputs that broke a reader are in $work; copy them into fuzz/corpus/" >&2
+started=$(date +%s)
+set +e
+"$fuzzer" -max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=1024 -max_len=$max_len \
+  "${dict_option[@]}" -artifact_prefix="$work/" -print_final_stats=1 "$work/corpus" > "$work/log" 2>&1
+status=$?
+set -e
+elapsed=$(($(date +%s) - started))
+tail -n 12 "$work/log"
+inputs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
+rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log" | tail -1)
+crashes=$(find "$work" -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
+echo "fuzz $target: ${inputs:-0} inputs in ${elapsed} s, ${rate:-0} inputs/s, $crashes crashes"
+if [ "$crashes" -gt 0 ]; then
+  echo "fuzz $target: inputs that broke a reader are in $work; copy them into fuzz/corpus/$target/" >&2
   exit 1
 fi
 exit "$status"

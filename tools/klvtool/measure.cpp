@@ -2,6 +2,7 @@
 // device model or a serial device, with the series written as JSON and CSV.
 #include "measure.h"
 
+#include <cctype>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
@@ -32,15 +33,6 @@ std::vector<ExtraFileOption>& ExtraFileOptions()
     static std::vector<ExtraFileOption> options;
     return options;
 }
-
-struct MeasureOptions {
-    std::string sim;
-    std::string port;
-    std::string date;
-    std::string json;
-    std::string curves;
-    bool help = false;
-};
 
 void PrintMeasureUsage(std::FILE* to)
 {
@@ -101,39 +93,6 @@ bool TakeValue(const char* arg, const char* name, int& i, int argc, char** argv,
     return true;
 }
 
-bool ParseOptions(int argc, char** argv, MeasureOptions* options, std::string* error)
-{
-    for (int i = 0; i < argc && error->empty(); ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            options->help = true;
-            return true;
-        }
-        if (TakeValue(arg, "--sim", i, argc, argv, &options->sim, error) ||
-            TakeValue(arg, "--port", i, argc, argv, &options->port, error) ||
-            TakeValue(arg, "--date", i, argc, argv, &options->date, error) ||
-            TakeValue(arg, "--json", i, argc, argv, &options->json, error) ||
-            TakeValue(arg, "--curves", i, argc, argv, &options->curves, error))
-            continue;
-        bool extra = false;
-        for (ExtraFileOption& option : ExtraFileOptions())
-            extra = extra || TakeValue(arg, option.option.c_str(), i, argc, argv, &option.path, error);
-        if (!extra)
-            *error = std::string("unknown option '") + arg + "'";
-    }
-    if (!error->empty())
-        return false;
-    if (options->sim.empty() == options->port.empty()) {
-        *error = "give exactly one of --sim and --port";
-        return false;
-    }
-    if (!options->curves.empty() && options->curves == "-" && options->json == "-") {
-        *error = "--json and --curves cannot both go to standard output";
-        return false;
-    }
-    return true;
-}
-
 MeasDate TodayUtc()
 {
     return MeasDateFromUnixTime(static_cast<std::int64_t>(std::time(nullptr)));
@@ -168,10 +127,48 @@ bool WriteOutputs(const MeasureOptions& options, const MessDescr& descr, std::st
 
 }  // namespace
 
+bool ParseMeasureOptions(int argc, char** argv, MeasureOptions* options, std::string* error)
+{
+    for (int i = 0; i < argc && error->empty(); ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            options->help = true;
+            return true;
+        }
+        if (TakeValue(arg, "--sim", i, argc, argv, &options->sim, error) ||
+            TakeValue(arg, "--port", i, argc, argv, &options->port, error) ||
+            TakeValue(arg, "--date", i, argc, argv, &options->date, error) ||
+            TakeValue(arg, "--json", i, argc, argv, &options->json, error) ||
+            TakeValue(arg, "--curves", i, argc, argv, &options->curves, error))
+            continue;
+        bool extra = false;
+        for (ExtraFileOption& option : ExtraFileOptions())
+            extra = extra || TakeValue(arg, option.option.c_str(), i, argc, argv, &option.path, error);
+        if (!extra)
+            *error = std::string("unknown option '") + arg + "'";
+    }
+    if (!error->empty())
+        return false;
+    if (options->sim.empty() == options->port.empty()) {
+        *error = "give exactly one of --sim and --port";
+        return false;
+    }
+    if (!options->curves.empty() && options->curves == "-" && options->json == "-") {
+        *error = "--json and --curves cannot both go to standard output";
+        return false;
+    }
+    return true;
+}
+
 bool ParseMeasDate(const std::string& text, MeasDate* date)
 {
     int year = 0, month = 0, day = 0;
     char tail = 0;
+    // Digits only: sscanf alone would also take blanks and signs ("+024").
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != 4 && i != 7 && !std::isdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    }
     if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
         std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3)
         return false;
@@ -241,7 +238,7 @@ int MeasureCommand(int argc, char** argv)
 {
     MeasureOptions options;
     std::string error;
-    if (!ParseOptions(argc, argv, &options, &error)) {
+    if (!ParseMeasureOptions(argc, argv, &options, &error)) {
         std::fprintf(stderr, "klvtool measure: %s\n\n", error.c_str());
         PrintMeasureUsage(stderr);
         return kExitUsage;

@@ -15,6 +15,22 @@
 bool RunMeasurementSeries(LinkTransport& link, MessDescr* descr, const MeasDate& date,
                           std::FILE* console, std::string* error);
 
+// The command line of `measure` after the command's name.
+struct MeasureOptions {
+    std::string sim;
+    std::string port;
+    std::string date;
+    std::string json;
+    std::string curves;
+    bool help = false;
+};
+
+// Takes "--name value" and "--name=value" options (the registered file
+// options too). False with the reason in error for an unknown option, a
+// missing value, or not exactly one of --sim and --port; the date is checked
+// by ParseMeasDate.
+bool ParseMeasureOptions(int argc, char** argv, MeasureOptions* options, std::string* error);
+
 // Parses "YYYY-MM-DD" (a real calendar date).
 bool ParseMeasDate(const std::string& text, MeasDate* date);
 

@@ -1,0 +1,7 @@
+// graph_records_fuzzer.cpp - libFuzzer entry of the fuzz target "graph-records".
+#include "fuzz_targets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return RunFuzzTarget("graph-records", data, size);
+}

@@ -1,0 +1,7 @@
+// scenario_fuzzer.cpp - libFuzzer entry of the fuzz target "scenario".
+#include "fuzz_targets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return RunFuzzTarget("scenario", data, size);
+}

@@ -1,0 +1,63 @@
+// The vectorised spectrum of the x86_64 build (signal_fft_sse2.cpp,
+// signal_avx.cpp): what the plain steps and the fast paths share.
+#pragma once
+
+#include <cstdint>
+
+#include "signalproc.h"
+
+#if defined(__x86_64__) && defined(__SSE2__)
+#define KLV_FFT_SIMD 1
+#else
+#define KLV_FFT_SIMD 0
+#endif
+
+namespace sigproc {
+
+// Constants of the approximate decibel values (signal_spectrum.cpp).
+constexpr double kSqrt2 = 1.4142135623730951;
+constexpr double kLn2 = 0.69314718055994531;
+constexpr double kLog10E = 0.43429448190325182;
+// Bound on the approximation's error in raw units per raw unit per decibel:
+// 10 x 3e-8 / ln(10), rounded up (see LogNearOne).
+constexpr double kApproximationError = 2e-7;
+
+} // namespace sigproc
+
+#if KLV_FFT_SIMD
+
+namespace sigproc {
+
+// Longest transform of the fast paths: 2 x the largest spectral size.
+constexpr uint32_t kFftMaxPoints = 65536;
+
+// Twiddles of the stage whose butterflies are `half` points apart
+// (2 <= half <= kFftMaxPoints/2), from the plain sweep's recurrence, made once.
+// Two twiddles t, t+1 (t even) per group of eight doubles at 4 t:
+//   wr_t, wr_t, wr_t+1, wr_t+1, -wi_t, wi_t, -wi_t+1, wi_t+1
+// so that (wr, wr) * (br, bi) + (-wi, wi) * (bi, br) is the plain sweep's
+// (wr br - wi bi, wr bi + wi br): x + (-y) is x - y exactly. Null when the
+// memory for them cannot be had.
+const double* FftStageTwiddles(uint32_t half);
+
+// Whether the processor and the system run AVX instructions.
+bool AvxAvailable();
+
+// The transform of 4 .. kFftMaxPoints points (a power of two) with SSE2 or
+// AVX butterflies; the twiddles must be available.
+void FftSse2(float* data, uint32_t nComplex);
+void FftAvx(float* data, uint32_t nComplex);
+
+// With AVX: the physical values of `count` samples (a multiple of 4) of two
+// segments, as RawSignal::At converts them, interleaved into z as (real,
+// imaginary) points.
+void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
+                     const PhysicalScale& scale, float* z);
+
+// With AVX: the bounds of the approximate decibel values of `count` powers
+// (a multiple of 4), as DecibelBounds in signal_spectrum.cpp.
+void DecibelBoundsAvx(const float* power, uint32_t count, double S, float* low, float* high);
+
+} // namespace sigproc
+
+#endif // KLV_FFT_SIMD
