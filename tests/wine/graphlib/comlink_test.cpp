@@ -112,19 +112,27 @@ bool ReceiveThreadEnded()
 }
 
 // The peer has stopped streaming: after a purge the input queue stays empty
-// for longer than the peer's pause between two writes.
+// through three checks, each longer apart than the peer's pause between two
+// writes (a peer that was held up before it read the stop command has sent
+// its last bytes by then).
 bool LineGoesQuiet(HANDLE port)
 {
+    constexpr int kQuietChecks = 3;
     DWORD start = GetTickCount();
-    do {
-        PurgeComm(port, PURGE_RXCLEAR | PURGE_RXABORT);
+    int quiet = 0;
+    PurgeComm(port, PURGE_RXCLEAR | PURGE_RXABORT);
+    while (quiet < kQuietChecks && GetTickCount() - start < kPeerQuietLimitMs) {
         Sleep(30);
         DWORD errors = 0;
         COMSTAT stat = {};
-        if (ClearCommError(port, &errors, &stat) && stat.cbInQue == 0)
-            return true;
-    } while (GetTickCount() - start < kPeerQuietLimitMs);
-    return false;
+        if (ClearCommError(port, &errors, &stat) && stat.cbInQue == 0) {
+            ++quiet;
+        } else {
+            quiet = 0;
+            PurgeComm(port, PURGE_RXCLEAR | PURGE_RXABORT);
+        }
+    }
+    return quiet == kQuietChecks;
 }
 
 // Opens COM1 and, while the thread is still suspended, silences the peer and
