@@ -5,12 +5,28 @@
 set -uo pipefail
 action=$1 host=$2 win64=$3
 state="$host/xdisplay"
+
+# Ends the Xvfb an earlier run recorded (only if that pid still is an Xvfb)
+# and waits until it has gone, so that its display is free.
+stop_recorded_xvfb() {
+  [ -f "$state.pid" ] || return 0
+  local pid
+  pid=$(cat "$state.pid")
+  rm -f "$state.pid"
+  [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ] || return 0
+  kill "$pid" 2>/dev/null || return 0
+  for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.05
+  done
+  echo "FAIL: Xvfb $pid did not end within 5 s of being stopped" >&2
+  return 1
+}
+
 case "$action" in
 start)
   command -v Xvfb >/dev/null || { echo "FAIL: Xvfb not found; run scripts/setup-deps.sh" >&2; exit 1; }
-  if [ -f "$state.pid" ] && kill -0 "$(cat "$state.pid")" 2>/dev/null; then
-    kill "$(cat "$state.pid")" 2>/dev/null; sleep 0.5
-  fi
+  stop_recorded_xvfb || exit 1
   fdfile=$(mktemp)
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$host/xvfb.log" 2>&1 &
   echo $! > "$state.pid"
@@ -31,11 +47,10 @@ stop)
   if [ -d "$win64/wineprefix" ] && command -v wineserver >/dev/null; then
     WINEPREFIX="$win64/wineprefix" wineserver -k 2>/dev/null || true
   fi
-  if [ -f "$state.pid" ]; then
-    kill "$(cat "$state.pid")" 2>/dev/null || true
-    rm -f "$state.pid"
-  fi
+  stop_recorded_xvfb
+  stop_rc=$?
   rm -f "$state"
+  exit $stop_rc
   ;;
 *) echo "usage: $0 start|stop HOST_TREE WIN64_TREE" >&2; exit 2 ;;
 esac

@@ -38,22 +38,27 @@ DescrPtr Series(const char* sensorType)
     return d;
 }
 
-std::string Text(const char* field, std::size_t size) { return FixedText(field, size); }
+std::string Text(const char* field, std::size_t size)
+{
+    return FixedText(field, size);
+}
 
-}  // namespace
+} // namespace
 
 TEST(NewMeasurementDocument, FourWindowsWithTheirTitlesAndNames)
 {
     DescrPtr d = Series("KLV1-AC3");
     MeasurementDocument doc = BuildNewMeasurementDocument(*d);
-    const char* titles[] = {"Forza di chiusura (misurazione 1)", "Forza di chiusura (misurazione 2)",
+    const char* titles[] = {"Forza di chiusura (misurazione 1)",
+                            "Forza di chiusura (misurazione 2)",
                             "Forza di chiusura (misurazione 3)", "Valore medio del corso di forza"};
     for (int k = 0; k < 4; ++k) {
         const GraphWindowImage& w = doc.graphWindows[k];
         EXPECT_EQ(Text(w.szTitle, 80), titles[k]);
         ASSERT_EQ(w.graphs.size(), 1u);
         EXPECT_EQ(w.block.nGraphs, 1u);
-        EXPECT_EQ(Text(w.graphs[0].szName, 30), k < 3 ? "Forza di chiusura" : "Valore medio della forza");
+        EXPECT_EQ(Text(w.graphs[0].szName, 30),
+                  k < 3 ? "Forza di chiusura" : "Valore medio della forza");
         EXPECT_EQ(Text(w.graphs[0].szUnit, 10), "N");
     }
 }
@@ -76,9 +81,9 @@ TEST(NewMeasurementDocument, WindowSettingsAndTheGraphOf3750Samples)
     EXPECT_EQ(g.nMinBit, 0);
     EXPECT_EQ(g.nMaxBit, 4095);
     EXPECT_EQ(g.dMinValue, 0.0);
-    EXPECT_EQ(g.samples[0], 1000);           // curve of measurement 2
+    EXPECT_EQ(g.samples[0], 1000); // curve of measurement 2
     EXPECT_EQ(g.samples[3749], 1000 + 749);
-    EXPECT_EQ(BuildNewGraphWindow(*d, 4).graphs[0].samples[3749], 3749);   // the mean curve
+    EXPECT_EQ(BuildNewGraphWindow(*d, 4).graphs[0].samples[3749], 3749); // the mean curve
 }
 
 TEST(NewMeasurementDocument, SensorVariantSetsFullScaleAndYDivisions)
@@ -88,8 +93,9 @@ TEST(NewMeasurementDocument, SensorVariantSetsFullScaleAndYDivisions)
         double fullScale;
         std::uint32_t yLines;
     };
-    for (const Case& c : {Case{"KLV1-AC5", 500.0, 10}, Case{"KLV1-AC3", 300.0, 6}, Case{"", 300.0, 6},
-                          Case{"5555555", 300.0, 6}, Case{"xxxxxxx5", 500.0, 10}}) {
+    for (const Case& c :
+         {Case{"KLV1-AC5", 500.0, 10}, Case{"KLV1-AC3", 300.0, 6}, Case{"", 300.0, 6},
+          Case{"5555555", 300.0, 6}, Case{"xxxxxxx5", 500.0, 10}}) {
         DescrPtr d = Series(c.sensor);
         const GraphWindowImage w = BuildNewGraphWindow(*d, 1);
         EXPECT_EQ(w.block.nYLines, c.yLines) << c.sensor;
@@ -98,15 +104,25 @@ TEST(NewMeasurementDocument, SensorVariantSetsFullScaleAndYDivisions)
     }
 }
 
-TEST(NewMeasurementDocument, RecordWithoutCurvesGivesEmptyGraphs)
+// A record without curves (as a document opened before its file is read):
+// four empty graphs and result texts of zeros, the clamping force marked.
+TEST(NewMeasurementDocument, RecordWithoutCurvesGivesEmptyGraphsAndTextsOfZeros)
 {
-    MessDescr* empty = AllocEmptyMessDescr();
+    DescrPtr empty(AllocEmptyMessDescr());
     ASSERT_NE(empty, nullptr);
-    const GraphWindowImage w = BuildNewGraphWindow(*empty, 1);
-    EXPECT_EQ(w.graphs[0].nBuffEnd, 0u);
-    EXPECT_EQ(w.graphs[0].samples.size(), 3750u);
-    EXPECT_EQ(w.graphs[0].dMaxValue, 300.0);
-    FreeMessDescr(empty);
+    const MeasurementDocument doc = BuildNewMeasurementDocument(*empty);
+    for (int k = 0; k < 4; ++k) {
+        const GraphImage& g = doc.graphWindows[k].graphs[0];
+        EXPECT_EQ(g.nBuffEnd, 0u) << k;
+        EXPECT_EQ(g.samples.size(), 3750u) << k;
+        EXPECT_EQ(g.dMaxValue, 300.0) << k;
+    }
+    const std::string zeros = "Forza effettiva:\t\t0.0 N\r\nForza di serraggio:\t*0.0 N\r\n"
+                              "Forza di punta:\t\t0.0 N\r\nK-fattore:\t\t0.00\r\n"
+                              "Durata d' impulsi:\t0.00 s\r\nEnerg\xEC"
+                              "a:\t\t\t0.00 J";
+    for (int slot = 0; slot < 4; ++slot)
+        EXPECT_EQ(doc.texts[kKlvDescr1 + slot], zeros) << slot;
 }
 
 TEST(NewMeasurementDocument, TextsFromTheRecordAndFormatResult)

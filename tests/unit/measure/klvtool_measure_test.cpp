@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -73,12 +75,13 @@ std::string Quote(const std::string& arg)
     return out + "'";
 }
 
-Result RunKlvtool(const std::vector<std::string>& args)
+// Runs klvtool with `args`; `environment` ("NAME=value ...") is set for it alone.
+Result RunKlvtool(const std::vector<std::string>& args, const std::string& environment = "")
 {
     static int serial = 0;
     const std::string out = TempPath("out" + std::to_string(++serial));
     const std::string err = out + ".err";
-    std::string command = Quote(KLVTOOL_PATH);
+    std::string command = environment + " " + Quote(KLVTOOL_PATH);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     command += " >" + Quote(out) + " 2>" + Quote(err);
@@ -103,12 +106,23 @@ std::string JsonStringAt(const std::string& json, std::size_t at, std::size_t* e
             continue;
         }
         switch (json[++i]) {
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        default: ADD_FAILURE() << "unexpected escape " << json[i];
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case '"':
+            out += '"';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            ADD_FAILURE() << "unexpected escape " << json[i];
         }
     }
     if (end)
@@ -157,7 +171,7 @@ std::vector<std::string> JsonResults(const std::string& json)
 // ---- The figures, computed here from the curves ----------------------------------
 
 struct Curves {
-    std::vector<int> c[4];   // curve 1..3, mean
+    std::vector<int> c[4]; // curve 1..3, mean
 };
 
 Curves ReadCsv(const std::string& text)
@@ -213,7 +227,8 @@ std::string ResultText(const Figures& f, double energy)
     std::snprintf(text, sizeof(text),
                   "Forza effettiva:\t\t%s%0.1f N\r\nForza di serraggio:\t%s%0.1f N\r\n"
                   "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
-                  "Durata d' impulsi:\t%0.2f s\r\nEnerg\xC3\xAC" "a:\t\t\t%0.2f J",
+                  "Durata d' impulsi:\t%0.2f s\r\nEnerg\xC3\xAC"
+                  "a:\t\t\t%0.2f J",
                   effMarked ? "*" : "", f.eff, effMarked ? "" : "*", f.clamp, f.peak, f.k, f.pulse,
                   energy);
     return text;
@@ -225,8 +240,9 @@ protected:
     {
         json_ = new std::string;
         csv_ = new std::string;
-        run_ = new Result(RunKlvtool({"measure", "--sim", "series", "--date", "2026-12-07", "--json",
-                                      TempPath("series.json"), "--curves", TempPath("series.csv")}));
+        run_ =
+            new Result(RunKlvtool({"measure", "--sim", "series", "--date", "2026-12-07", "--json",
+                                   TempPath("series.json"), "--curves", TempPath("series.csv")}));
         *json_ = ReadFile(TempPath("series.json"));
         *csv_ = ReadFile(TempPath("series.csv"));
     }
@@ -322,20 +338,50 @@ TEST_F(SimSeries, FiguresAgreeWithAComputationFromTheCurves)
 TEST_F(SimSeries, SecondRunGivesTheSameBytes)
 {
     ASSERT_EQ(run_->exitCode, 0) << run_->err;
-    const Result again = RunKlvtool({"measure", "--sim", "series", "--date", "2026-12-07", "--json", "-",
-                                     "--curves", TempPath("again.csv")});
+    const Result again = RunKlvtool({"measure", "--sim", "series", "--date", "2026-12-07", "--json",
+                                     "-", "--curves", TempPath("again.csv")});
     ASSERT_EQ(again.exitCode, 0) << again.err;
-    EXPECT_EQ(again.out, *json_);   // JSON on standard output, status texts elsewhere
+    EXPECT_EQ(again.out, *json_); // JSON on standard output, status texts elsewhere
     EXPECT_NE(again.err.find("Aspetti la confermazione"), std::string::npos);
     EXPECT_EQ(ReadFile(TempPath("again.csv")), *csv_);
+}
+
+// Without --date the title carries today's UTC date, also where the local
+// clock, east of Greenwich, already shows the next day.
+TEST(MeasureDate, TitleCarriesTheUtcDayJustAfterLocalMidnightEastOfGreenwich)
+{
+    const std::time_t before = std::time(nullptr);
+    // A zone whose clock shows 00:05 now: local = UTC + offset.
+    const long offset = (86400 - before % 86400 + 300) % 86400;
+    char zone[32];
+    std::snprintf(zone, sizeof zone, "TZ='<+%02ld%02ld>-%02ld:%02ld'", offset / 3600,
+                  offset % 3600 / 60, offset / 3600, offset % 3600 / 60);
+    const Result r =
+        RunKlvtool({"measure", "--sim", "series", "--json", TempPath("utc.json")}, zone);
+    const std::time_t after = std::time(nullptr);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    auto title = [](std::time_t t) {
+        std::tm utc{};
+        gmtime_r(&t, &utc);
+        char text[64];
+        std::snprintf(text, sizeof text, "Misurazione del %02d.%02d.%04d", utc.tm_mday,
+                      utc.tm_mon + 1, utc.tm_year + 1900);
+        return std::string(text);
+    };
+    const std::time_t localNow = before + offset;
+    ASSERT_NE(title(localNow), title(before)) << zone << " is not a day ahead of UTC";
+    const std::string got = JsonString(ReadFile(TempPath("utc.json")), "szTitle");
+    EXPECT_TRUE(got == title(before) || got == title(after)) << got << " with " << zone;
 }
 
 TEST(SimFaults, LostAndStrayBytesAreRealignedAndTheSeriesCompletes)
 {
     std::string scenario = "variant 300\nserial 0042\n";
     for (int m = 0; m < 3; ++m)
-        scenario += "await start-wait\nwait 0.5\ndrop 1\nwait 0.2\npress 0.2\nawait threshold-wait\n"
-                    "garbage 5\nwait 0.3\nclosing peak=250N clamp=60N\n";
+        scenario +=
+            "await start-wait\nwait 0.5\ndrop 1\nwait 0.2\npress 0.2\nawait threshold-wait\n"
+            "garbage 5\nwait 0.3\nclosing peak=250N clamp=60N\n";
     scenario += "await start-wait\nwait 0.5\npress 0.2\nawait stop\n";
     const std::string path = TempPath("faults.txt");
     std::ofstream(path) << scenario;
@@ -352,7 +398,7 @@ TEST(SimFaults, LostAndStrayBytesAreRealignedAndTheSeriesCompletes)
         EXPECT_NEAR(peak[m], f.peak, 1e-9) << m;
         EXPECT_NEAR(peak[m], 250.0, 15.0) << m;
         EXPECT_NEAR(clamp[m], 60.0, 3.0) << m;
-        EXPECT_GE(curves.c[m][624], 683) << m;   // the 300 N sensor's trigger
+        EXPECT_GE(curves.c[m][624], 683) << m; // the 300 N sensor's trigger
     }
 }
 
@@ -367,21 +413,23 @@ std::string WriteScenario(const std::string& name, const std::string& text)
 
 TEST(MeasureErrors, ScenarioThatEndsBeforeTheSeriesCompletes)
 {
-    const std::string path = WriteScenario("short.txt",
-                                           "variant 500\nawait start-wait\nwait 0.5\npress 0.2\n");
+    const std::string path =
+        WriteScenario("short.txt", "variant 500\nawait start-wait\nwait 0.5\npress 0.2\n");
     const std::string json = TempPath("short.json");
     const Result r = RunKlvtool({"measure", "--sim", path, "--json", json});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("scenario ended before the series was complete"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("scenario ended before the series was complete"), std::string::npos)
+        << r.err;
     EXPECT_NE(r.out.find("Inizzi la misurazione 1..."), std::string::npos);
     // The tool's own end is no answer to the end question.
     EXPECT_EQ(r.out.find("Vuole interrompere"), std::string::npos);
-    EXPECT_FALSE(std::ifstream(json).good());   // no record for an incomplete series
+    EXPECT_FALSE(std::ifstream(json).good()); // no record for an incomplete series
 }
 
 TEST(MeasureErrors, DeviceThatHangsUp)
 {
-    const std::string path = WriteScenario("hangup.txt", "variant 300\nawait stream\nwait 1\nhangup\n");
+    const std::string path =
+        WriteScenario("hangup.txt", "variant 300\nawait stream\nwait 1\nhangup\n");
     const Result r = RunKlvtool({"measure", "--sim", path});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("hung up"), std::string::npos) << r.err;
@@ -392,15 +440,17 @@ TEST(MeasureErrors, WrongDeviceIsNotIdentified)
     const std::string path = WriteScenario("wrong.txt", "ident KLV2-XY\n");
     const Result r = RunKlvtool({"measure", "--sim", path});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("Il sensore non \xC3\xA8 potuto essere trovato."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Il sensore non \xC3\xA8 potuto essere trovato."), std::string::npos)
+        << r.err;
 }
 
 TEST(MeasureErrors, MissingPortAndBadScenario)
 {
     Result r = RunKlvtool({"measure", "--port", "/nonexistent/ttyKLV"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("L'apparecchio \"/nonexistent/ttyKLV\" non \xC3\xA8 potuto essere aperto."),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("L'apparecchio \"/nonexistent/ttyKLV\" non \xC3\xA8 potuto essere aperto."),
+        std::string::npos)
         << r.err;
     r = RunKlvtool({"measure", "--port", "/dev/null"});
     EXPECT_EQ(r.exitCode, 1);
@@ -436,7 +486,8 @@ TEST(MeasureErrors, CommandLineMistakesExitWith2)
 
 TEST(MeasureErrors, UnwritableOutputFailsButKeepsThePrintedResults)
 {
-    const Result r = RunKlvtool({"measure", "--sim", "series", "--json", TempPath("no/such/dir/x.json")});
+    const Result r =
+        RunKlvtool({"measure", "--sim", "series", "--json", TempPath("no/such/dir/x.json")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot create"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("Valori medi:"), std::string::npos);
@@ -472,7 +523,7 @@ TEST(MeasureOutputs, ExistingFileIsReplacedWholeWithNoTemporaryLeft)
     EXPECT_EQ(files, 1);
     struct stat st {};
     ASSERT_EQ(stat(csv.c_str(), &st), 0);
-    EXPECT_NE(st.st_mode & S_IRGRP, 0u);   // not the private mode of a temporary file
+    EXPECT_NE(st.st_mode & S_IRGRP, 0u); // not the private mode of a temporary file
 }
 
 // ---- Over the simulator's pty, in real time ----------------------------------------------
@@ -495,6 +546,18 @@ pid_t Spawn(std::vector<std::string> args, const std::string& out = "/dev/null",
     return failed ? 0 : pid;
 }
 
+// Polls `done` every 50 ms for at most `seconds`; true once it holds.
+bool PollUntil(const std::function<bool()>& done, double seconds)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 // A klvsim serving `scenario` on a pty link; stopped when the object goes.
 class Simulator {
 public:
@@ -503,8 +566,7 @@ public:
     {
         pid_ = Spawn({KLVSIM_PATH, "--link", link, "--scenario", scenario, "--log", log});
         struct stat st {};
-        for (int i = 0; pid_ && i < 100 && lstat(link.c_str(), &st) != 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        serving_ = pid_ && PollUntil([&] { return lstat(link.c_str(), &st) == 0; }, 5.0);
     }
     ~Simulator()
     {
@@ -514,37 +576,53 @@ public:
             waitpid(pid_, &status, 0);
         }
     }
-    bool Running() const { return pid_ != 0; }
+    // Started and serving its link.
+    bool Running() const { return serving_; }
     std::string Log() const { return ReadFile(log); }
+    // The log once it shows the stream switched off after it was on (the
+    // closing commands of a run); what it holds after 5 s otherwise.
+    std::string LogAfterStreamOff() const
+    {
+        std::string text;
+        PollUntil(
+            [&] {
+                text = Log();
+                const std::size_t on = text.find("rx e0");
+                return on != std::string::npos && text.rfind("rx f0") > on;
+            },
+            5.0);
+        return text;
+    }
     const std::string link;
     const std::string log;
 
 private:
     pid_t pid_ = 0;
+    bool serving_ = false;
 };
 
 TEST(PortSeries, InterruptEndsTheRunWithItsClosingCommands)
 {
     Simulator sim("interrupt");
-    ASSERT_TRUE(sim.Running());
+    ASSERT_TRUE(sim.Running()) << "klvsim did not serve " << sim.link << " within 5 s";
     const std::string out = TempPath("interrupt.out"), err = TempPath("interrupt.err");
-    const pid_t tool = Spawn({KLVTOOL_PATH, "measure", "--port", sim.link, "--json",
-                              TempPath("interrupt.json")},
-                             out, err);
+    const pid_t tool =
+        Spawn({KLVTOOL_PATH, "measure", "--port", sim.link, "--json", TempPath("interrupt.json")},
+              out, err);
     ASSERT_NE(tool, 0);
-    for (int i = 0; i < 200 && ReadFile(out).find("Inizzi la misurazione 1") == std::string::npos; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const bool started = PollUntil(
+        [&] { return ReadFile(out).find("Inizzi la misurazione 1") != std::string::npos; }, 10.0);
     kill(tool, SIGINT);
     int status = 0;
     ASSERT_EQ(waitpid(tool, &status, 0), tool);
+    ASSERT_TRUE(started) << "measurement 1 did not start within 10 s:\n" << ReadFile(out);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_NE(ReadFile(err).find("series not completed: interrupted"), std::string::npos)
         << ReadFile(err);
     EXPECT_FALSE(std::ifstream(TempPath("interrupt.json")).good());
     // After the stream was on: green off, red off, stream off.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const std::string log = sim.Log();
+    const std::string log = sim.LogAfterStreamOff();
     const std::size_t end = log.rfind("rx 89");
     ASSERT_NE(end, std::string::npos) << log;
     EXPECT_LT(log.find("rx e0"), end) << log;
@@ -555,7 +633,7 @@ TEST(PortSeries, InterruptEndsTheRunWithItsClosingCommands)
 TEST(PortSeries, SimulatorSeriesOverThePtyInRealTime)
 {
     Simulator sim("series");
-    ASSERT_TRUE(sim.Running());
+    ASSERT_TRUE(sim.Running()) << "klvsim did not serve " << sim.link << " within 5 s";
     const std::string link = sim.link;
     const auto began = std::chrono::steady_clock::now();
     const Result r = RunKlvtool({"measure", "--port", link, "--date", "2026-12-07", "--json",
@@ -575,13 +653,13 @@ TEST(PortSeries, SimulatorSeriesOverThePtyInRealTime)
         const Figures f = Evaluate(curves.c[m], 500.0);
         EXPECT_NEAR(peak[m], f.peak, 1e-9) << m;
         EXPECT_NEAR(eff[m], f.eff, 1e-9) << m;
-        EXPECT_GT(peak[m], 250.0) << m;   // the scenario's closings peak at 280 to 345 N
+        EXPECT_GT(peak[m], 250.0) << m; // the scenario's closings peak at 280 to 345 N
         EXPECT_LT(peak[m], 360.0) << m;
         EXPECT_EQ(curves.c[m][624], curves.c[m][625]) << m;
     }
     // The simulator saw the run's closing commands.
-    const std::string simLog = sim.Log();
+    const std::string simLog = sim.LogAfterStreamOff();
     EXPECT_NE(simLog.find("rx f0"), simLog.rfind("rx f0")) << "0xF0 at the start and at the end";
 }
 
-}  // namespace
+} // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "devicestream.h"
 
 void Recorder::SendCommand(std::uint8_t command)
@@ -12,11 +14,19 @@ void Recorder::SendCommand(std::uint8_t command)
         toDevice(command);
 }
 
+void Recorder::ShiftCounter(int count)
+{
+    shifts.push_back(count);
+    if (toLink)
+        toLink(count);
+}
+
+// As _AddValue: a full graph starts again at its left end.
 void Recorder::AppendSample(std::int16_t count)
 {
-    graph[graphEnd] = count;
-    if (++graphEnd == kMeasGraphSamples)
+    if (graphEnd == kMeasGraphSamples)
         graphEnd = 0;
+    graph[graphEnd++] = count;
     ++appended;
 }
 
@@ -38,20 +48,34 @@ bool ModelPort::ReadByte(std::uint8_t* byte)
     return true;
 }
 
+Link::Link(Recorder& recorder)
+{
+    recorder.toLink = [this](int count) { loop_.SetSkipCount(count); };
+}
+
+std::uint32_t Link::Line::Read(std::uint8_t* dst, std::uint32_t count)
+{
+    const std::uint32_t got =
+        std::min<std::uint32_t>(count, static_cast<std::uint32_t>(queued.size()));
+    std::copy(queued.begin(), queued.begin() + got, dst);
+    queued.erase(queued.begin(), queued.begin() + got);
+    return got;
+}
+
+void Link::Handover::OnBlock(const klv::RxBlockInfo& info)
+{
+    link_.blocks.emplace_back(info.pBlock, info.pBlock + info.nBlockSize);
+    MeasRunBlock(run, info.pBlock, info.nBlockSize);
+}
+
 void Link::Feed(MeasRun* run, const std::uint8_t* data, std::size_t size)
 {
-    for (std::size_t i = 0; i < size; ++i) {
-        if (recorder_.pendingSkip > 0) {
-            --recorder_.pendingSkip;
-            continue;
-        }
-        pending_.push_back(data[i]);
-        if (pending_.size() == static_cast<std::size_t>(kBlockBytes)) {
-            blocks.push_back(pending_);
-            std::vector<std::uint8_t> block;
-            block.swap(pending_);
-            MeasRunBlock(run, block.data(), block.size());
-        }
+    handover_.run = run;
+    line_.queued.insert(line_.queued.end(), data, data + size);
+    // One step reads the pending skip count, then one byte.
+    while (line_.queued.size() > static_cast<std::size_t>(std::max(0, loop_.SkipCount()))) {
+        if (loop_.RunStep(line_, handover_) == klv::RxLoop::Step::Stopped)
+            break;
     }
 }
 
@@ -123,7 +147,8 @@ void SimHarness::Step()
     std::size_t got = line.readWaiting(buffer, sizeof(buffer));
     if (got == 0) {
         const std::uint64_t untilTick = nextTickUs_ - line.nowUs();
-        line.sleepUs(untilTick < klvdevice::kSamplePeriodUs ? untilTick : klvdevice::kSamplePeriodUs);
+        line.sleepUs(untilTick < klvdevice::kSamplePeriodUs ? untilTick
+                                                            : klvdevice::kSamplePeriodUs);
         got = line.readWaiting(buffer, sizeof(buffer));
     }
     link.Feed(&run, buffer, got);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "device_model.h"
 #include "measrun.h"
 #include "messdescr.h"
+#include "rxloop.h"
 
 // Everything the run does, kept for the checks.
 class Recorder : public MeasOutput {
@@ -21,17 +23,17 @@ public:
     // Every byte the run sent to the device, commands and direct writes, in order.
     std::vector<std::uint8_t> wire;
     std::vector<std::string> statusTexts;
-    std::vector<std::string> valueTexts;      // one per handled block
+    std::vector<std::string> valueTexts; // one per handled block
     std::vector<std::string> sensorLines;
-    std::vector<int> shifts;                  // _ShiftCounter arguments
-    std::vector<int> questions;               // string ids asked
+    std::vector<int> shifts;    // _ShiftCounter arguments
+    std::vector<int> questions; // string ids asked
     std::vector<std::pair<int, std::string>> errors;
-    std::vector<std::pair<int, int>> graphEnds;   // (samples, appended so far)
+    std::vector<std::pair<int, int>> graphEnds; // (samples, appended so far)
     struct Style {
         int nStyle, nXLines, nYLines;
         double dStart, dEnd;
     };
-    std::vector<Style> graphStyles;           // every _SetGraphStyle call
+    std::vector<Style> graphStyles; // every _SetGraphStyle call
     MeasGraphSetup graphSetup{};
     int graphsAdded = 0;
     int repaints = 0;
@@ -59,36 +61,64 @@ public:
     // Where _SendCommand's bytes go (the device), if anywhere.
     std::function<void(std::uint8_t)> toDevice;
 
-    // The link's skip count, set by ShiftCounter and used by Link.
-    int pendingSkip = 0;
+    // Where _ShiftCounter's count goes (the link's receive loop), if anywhere.
+    std::function<void(int)> toLink;
 
-    MeasPort* OpenLink(const char*) override { ++openLinkCalls; return port; }
+    MeasPort* OpenLink(const char*) override
+    {
+        ++openLinkCalls;
+        return port;
+    }
     void EnableLink() override { ++enableLinkCalls; }
     void CloseLink() override { ++closeLinkCalls; }
     void SendCommand(std::uint8_t command) override;
-    void ShiftCounter(int count) override { shifts.push_back(count); pendingSkip = count; }
+    void ShiftCounter(int count) override;
     void RaisePriority() override { ++priorityRaised; }
     void RestorePriority() override { ++priorityRestored; }
     void StartTimer(unsigned) override { ++timerStarts; }
     void StopTimer() override { ++timerStops; }
-    void AddGraph(const MeasGraphSetup& setup) override { graphSetup = setup; ++graphsAdded; }
+    void AddGraph(const MeasGraphSetup& setup) override
+    {
+        graphSetup = setup;
+        ++graphsAdded;
+    }
     void SetGraphStyle(int nStyle, int nXLines, int nYLines, double dStart, double dEnd) override
     {
         graphStyles.push_back({nStyle, nXLines, nYLines, dStart, dEnd});
     }
     void AppendSample(std::int16_t count) override;
-    void SetGraphEnd(int samples) override { graphEnd = samples; graphEnds.push_back({samples, static_cast<int>(appended)}); }
+    void SetGraphEnd(int samples) override
+    {
+        graphEnd = samples;
+        graphEnds.push_back({samples, static_cast<int>(appended)});
+    }
     std::int16_t* GraphSamples() override { return graph.data(); }
     void RepaintGraph() override { ++repaints; }
     void SetStatusText(const char* text) override { statusTexts.push_back(text); }
     void SetValueText(const char* text) override { valueTexts.push_back(text); }
     void SetSensorLine(const char* text) override { sensorLines.push_back(text); }
-    void ShowLamps(bool red, bool green) override { redLit = red; greenLit = green; ++lampUpdates; }
+    void ShowLamps(bool red, bool green) override
+    {
+        redLit = red;
+        greenLit = green;
+        ++lampUpdates;
+    }
     void EnableRepeatButton(bool enable) override { repeatEnabled = enable; }
     void PrepareTestMode() override { ++testModePrepared; }
-    bool AskYesNo(int stringId) override { questions.push_back(stringId); return onAsk(stringId); }
-    void ShowError(int stringId, const char* arg) override { errors.push_back({stringId, arg ? arg : ""}); }
-    void CloseDialog(bool result) override { ++closeDialogCalls; dialogResult = result; }
+    bool AskYesNo(int stringId) override
+    {
+        questions.push_back(stringId);
+        return onAsk(stringId);
+    }
+    void ShowError(int stringId, const char* arg) override
+    {
+        errors.push_back({stringId, arg ? arg : ""});
+    }
+    void CloseDialog(bool result) override
+    {
+        ++closeDialogCalls;
+        dialogResult = result;
+    }
 
     void Note(std::uint8_t byte) { wire.push_back(byte); }
 };
@@ -97,10 +127,17 @@ public:
 // recorder's wire log.
 class ModelPort : public MeasPort {
 public:
-    ModelPort(klvdevice::VirtualSerialPort& line, Recorder& recorder) : line_(line), recorder_(recorder) {}
+    ModelPort(klvdevice::VirtualSerialPort& line, Recorder& recorder)
+        : line_(line), recorder_(recorder)
+    {
+    }
     bool WriteBytes(const std::uint8_t* data, std::size_t size) override;
     bool ReadByte(std::uint8_t* byte) override;
-    void PurgeAndClear() override { ++purges; line_.purge(); }
+    void PurgeAndClear() override
+    {
+        ++purges;
+        line_.purge();
+    }
     void Sleep(unsigned ms) override { line_.sleepMs(ms); }
     int purges = 0;
     int reads = 0;
@@ -110,24 +147,48 @@ private:
     Recorder& recorder_;
 };
 
-// The receive thread's hand-over: skipped bytes after _ShiftCounter are
-// thrown away, the rest is delivered in blocks of 192.
+// The serial link's receive loop (the library's own code) between the line
+// and the run: it stores the bytes, throws away what _ShiftCounter asks for
+// and hands the buffer over in blocks of 192. Its reads wait for the bytes
+// they ask for, as the port's read does within its time-out: bytes that do
+// not yet make a whole read stay queued until the next feed.
 class Link {
 public:
-    explicit Link(Recorder& recorder) : recorder_(recorder) {}
+    explicit Link(Recorder& recorder);
     void Feed(MeasRun* run, const std::uint8_t* data, std::size_t size);
-    void Feed(MeasRun* run, const std::vector<std::uint8_t>& data) { Feed(run, data.data(), data.size()); }
-    std::vector<std::vector<std::uint8_t>> blocks;   // every block delivered
+    void Feed(MeasRun* run, const std::vector<std::uint8_t>& data)
+    {
+        Feed(run, data.data(), data.size());
+    }
+    std::vector<std::vector<std::uint8_t>> blocks; // every block delivered
 
 private:
-    Recorder& recorder_;
-    std::vector<std::uint8_t> pending_;
+    class Line : public klv::RxByteSource {
+    public:
+        std::uint32_t Read(std::uint8_t* dst, std::uint32_t count) override;
+        std::deque<std::uint8_t> queued;
+    };
+    class Handover : public klv::RxBlockSink {
+    public:
+        explicit Handover(Link& link) : link_(link) {}
+        void OnBlock(const klv::RxBlockInfo& info) override;
+        MeasRun* run = nullptr;
+
+    private:
+        Link& link_;
+    };
+
+    std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(kRxBufferBytes);
+    klv::RxLoop loop_{buffer_.data(), kRxBufferBytes, kBlockBytes};
+    Line line_;
+    Handover handover_{*this};
 };
 
 // Triplets made with the device model's encoder.
 struct StreamBuilder {
     std::vector<std::uint8_t> bytes;
-    StreamBuilder& Sample(int count, bool startRequest = false, bool redLit = false, bool greenLit = false);
+    StreamBuilder& Sample(int count, bool startRequest = false, bool redLit = false,
+                          bool greenLit = false);
     StreamBuilder& Samples(int n, int count, bool startRequest = false);
     StreamBuilder& Raw(std::initializer_list<std::uint8_t> raw);
 };

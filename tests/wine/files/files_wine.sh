@@ -33,9 +33,28 @@ grep -q '"graphs": \[' wine_doc.json
 "$KLVTOOL" info wine_measured_resaved.klv > wine_measured.json
 grep -q '"Pruefer": "Prüfer Müller"' wine_measured.json
 # What a loaded record looks like: the saved zoom, grid, notes and curve.
+rm -f shown close
 wine "$KLV_WIN64_BIN/files_wine_test.exe" "$KLV_TEST_WTMP" --show native_record.bin &
-shown=$!
-sleep 4
-bash "$KLV_SCRIPTS/screenshot.sh" files_loaded_record
-wait $shown
+shower=$!
+for _ in $(seq 1 200); do
+  [ -s shown ] && break
+  kill -0 $shower 2>/dev/null || break
+  sleep 0.1
+done
+[ -s shown ] || { echo "FAIL: the loaded record was not shown within 20 s" >&2; touch close; wait $shower; exit 1; }
+# The screenshot once the screen has the window's pixels (Wine's drawing
+# reaches the X screen a moment after the window has painted).
+read -r -a points <<< "$(tr -d '\r' < shown | awk '{printf "%s,%s ", $1, $2}')"
+expected=$(tr -d '\r' < shown | awk '{printf "%s ", $3}')
+format=""
+for p in "${points[@]}"; do format+="%[hex:p{$p}] "; done
+for _ in $(seq 1 20); do
+  shot=$(bash "$KLV_SCRIPTS/screenshot.sh" files_loaded_record)
+  seen=$(convert "$shot" -format "$format" info: | sed -E 's/([0-9A-F]{6})[0-9A-F]* /\1 /g')
+  [ "$seen" = "$expected" ] && break
+done
+touch close
+wait $shower
+[ "$seen" = "$expected" ] ||
+  { echo "FAIL: the screen shows $seen at $format where the window drew $expected" >&2; exit 1; }
 echo "files round trip: all checks held"

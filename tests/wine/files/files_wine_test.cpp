@@ -21,13 +21,13 @@ namespace {
 int g_failures = 0;
 int g_checks = 0;
 
-#define CHECK(cond)                                                                   \
-    do {                                                                              \
-        ++g_checks;                                                                   \
-        if (!(cond)) {                                                                \
-            ++g_failures;                                                             \
-            std::printf("FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond);               \
-        }                                                                             \
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        ++g_checks;                                                                                \
+        if (!(cond)) {                                                                             \
+            ++g_failures;                                                                          \
+            std::printf("FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond);                            \
+        }                                                                                          \
     } while (0)
 
 using Bytes = std::vector<std::uint8_t>;
@@ -35,15 +35,18 @@ using Bytes = std::vector<std::uint8_t>;
 std::string g_dir;
 HWND g_parent;
 
-std::string PathOf(const char *name) { return g_dir + "\\" + name; }
+std::string PathOf(const char* name)
+{
+    return g_dir + "\\" + name;
+}
 
-HWND NewGraphWindow(const char *title)
+HWND NewGraphWindow(const char* title)
 {
     return CreateWindowExA(0, "GraphWindow", title, WS_CHILD, 0, 0, 600, 400, g_parent, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-HWND NewForceGraphWindow(const char *title, int size = 3750)
+HWND NewForceGraphWindow(const char* title, int size = 3750)
 {
     HWND w = NewGraphWindow(title);
     _SetGraphStyle(w, 8, 6, 6, -1.0, 5.0);
@@ -53,24 +56,28 @@ HWND NewForceGraphWindow(const char *title, int size = 3750)
 
 void FillPattern(HWND w, int index, int seed)
 {
-    GraphData *d = _GetDataPtr(w);
-    GraphRecord *g = d->pGraphs[index];
+    GraphData* d = _GetDataPtr(w);
+    GraphRecord* g = d->pGraphs[index];
     for (int i = 0; i < g->nSize; ++i)
         g->pData[i] = static_cast<int16_t>((i * 13 + seed) % 4096);
 }
 
-HANDLE CreateFileFor(const std::string &path, bool write)
+HANDLE CreateFileFor(const std::string& path, bool write)
 {
     return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                        write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-DWORD FilePosition(HANDLE h) { return SetFilePointer(h, 0, nullptr, FILE_CURRENT); }
+DWORD FilePosition(HANDLE h)
+{
+    return SetFilePointer(h, 0, nullptr, FILE_CURRENT);
+}
 
-Bytes ReadWholeFile(const std::string &path)
+Bytes ReadWholeFile(const std::string& path)
 {
     Bytes bytes;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return bytes;
     DWORD size = GetFileSize(h, nullptr), got = 0;
@@ -82,7 +89,7 @@ Bytes ReadWholeFile(const std::string &path)
     return bytes;
 }
 
-void WriteWholeFile(const std::string &path, const Bytes &bytes)
+void WriteWholeFile(const std::string& path, const Bytes& bytes)
 {
     HANDLE h = CreateFileFor(path, true);
     DWORD written = 0;
@@ -91,7 +98,7 @@ void WriteWholeFile(const std::string &path, const Bytes &bytes)
 }
 
 // Saves windows one after the other into one file; returns its bytes.
-Bytes SaveWindows(const std::string &path, std::initializer_list<HWND> windows)
+Bytes SaveWindows(const std::string& path, std::initializer_list<HWND> windows)
 {
     HANDLE h = CreateFileFor(path, true);
     for (HWND w : windows)
@@ -108,7 +115,7 @@ std::string TitleOf(HWND w)
 }
 
 // The file decodes with the portable codec and encodes back to the same bytes.
-bool CodecRoundTripIsExact(const Bytes &bytes, GraphWindowImage &image)
+bool CodecRoundTripIsExact(const Bytes& bytes, GraphWindowImage& image)
 {
     MemoryByteSource source(bytes.data(), bytes.size());
     if (!ReadGraphRecord(source, image) || source.Remaining() != 0)
@@ -122,7 +129,7 @@ void TestEmptyWindowIs5368Bytes()
 {
     HWND w = NewGraphWindow("Leere Grafik");
     _SetGraphStyle(w, 8, 6, 10, -1.0, 5.0);
-    GraphData *d = _GetDataPtr(w);
+    GraphData* d = _GetDataPtr(w);
     std::strcpy(d->szNotes, "Notizen der Grafik");
     d->nTimeFormat = 3;
     Bytes bytes = SaveWindows(PathOf("wine_empty.bin"), {w});
@@ -135,14 +142,15 @@ void TestEmptyWindowIs5368Bytes()
     CHECK(image.block.nXLines == 6 && image.block.nYLines == 10);
     CHECK(image.block.dTimeMin == -1.0 && image.block.dZoomTimeMax == 5.0);
     CHECK(image.block.nSpare1[0] == 1 && image.block.nSpare1[1] == 1);
-    CHECK(image.block.hPopupMenu == static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(d->hPopupMenu)));
+    CHECK(image.block.hPopupMenu ==
+          static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(d->hPopupMenu)));
 
     HWND back = NewGraphWindow("");
     HANDLE h = CreateFileFor(PathOf("wine_empty.bin"), false);
     CHECK(_LoadGraph(back, h) == 1);
     CHECK(FilePosition(h) == 5368);
     CloseHandle(h);
-    GraphData *b = _GetDataPtr(back);
+    GraphData* b = _GetDataPtr(back);
     CHECK(TitleOf(back) == "Leere Grafik");
     CHECK(std::strcmp(b->szNotes, "Notizen der Grafik") == 0);
     CHECK(b->nGraphs == 0 && b->nTimeFormat == 3 && b->nStyle == 8);
@@ -162,7 +170,8 @@ void TestAllSamplesSavedAndFillLevelRestored()
     GraphWindowImage image;
     CHECK(CodecRoundTripIsExact(bytes, image));
     CHECK(image.graphs.size() == 1 && image.graphs[0].nBuffEnd == 1200);
-    CHECK(image.graphs[0].samples.size() == 3750 && image.graphs[0].samples[3749] == (3749 * 13 + 7) % 4096);
+    CHECK(image.graphs[0].samples.size() == 3750 &&
+          image.graphs[0].samples[3749] == (3749 * 13 + 7) % 4096);
     CHECK(FixedText(image.graphs[0].szName, 30) == "Forza di chiusura");
     CHECK(image.graphs[0].dTimeBase == 0.0016 && image.graphs[0].dMaxValue == 300.0);
 
@@ -171,7 +180,7 @@ void TestAllSamplesSavedAndFillLevelRestored()
     CHECK(_LoadGraph(back, h) == 1);
     CHECK(FilePosition(h) == bytes.size());
     CloseHandle(h);
-    GraphData *b = _GetDataPtr(back);
+    GraphData* b = _GetDataPtr(back);
     CHECK(b->nGraphs == 1);
     CHECK(b->pGraphs[0]->nBuffEnd == 1200 && b->pGraphs[0]->nSize == 3750);
     CHECK(std::memcmp(b->pGraphs[0]->pData, _GetDataPtr(w)->pGraphs[0]->pData, 7500) == 0);
@@ -191,9 +200,9 @@ void TestTwoRecordsReadInOrderWithJunkBefore()
     std::string path = PathOf("wine_two.bin");
     HANDLE h = CreateFileFor(path, true);
     DWORD n = 0;
-    WriteFile(h, "xT", 2, &n, nullptr);          // T T G CR LF: junk T, then the marker
+    WriteFile(h, "xT", 2, &n, nullptr); // T T G CR LF: junk T, then the marker
     _SaveGraph(a, h);
-    WriteFile(h, "TTG\rTG\n", 7, &n, nullptr);   // partial markers between the records
+    WriteFile(h, "TTG\rTG\n", 7, &n, nullptr); // partial markers between the records
     _SaveGraph(c, h);
     CloseHandle(h);
 
@@ -208,9 +217,9 @@ void TestTwoRecordsReadInOrderWithJunkBefore()
     CHECK(_GetDataPtr(rc)->pGraphs[0]->nBuffEnd == 20);
     CHECK(_GetDataPtr(rc)->pGraphs[0]->pData[19] == (19 * 13 + 2) % 4096);
     // nothing more: end of file before a marker
-    GraphData *d = _GetDataPtr(rc);
+    GraphData* d = _GetDataPtr(rc);
     CHECK(_LoadGraph(rc, h) == 0);
-    CHECK(d->bPaintEnabled == 0);   // stays off after a missing marker
+    CHECK(d->bPaintEnabled == 0); // stays off after a missing marker
     CHECK(TitleOf(rc) == "second" && d->nGraphs == 1);
     CloseHandle(h);
     // a later successful load turns painting on again
@@ -230,11 +239,11 @@ void TestLoadIntoWindowThatHoldsAGraph()
     std::string path = PathOf("wine_round1.bin");
     SaveWindows(path, {src});
 
-    HWND w = NewForceGraphWindow("");   // as the document window builds it
+    HWND w = NewForceGraphWindow(""); // as the document window builds it
     HANDLE h = CreateFileFor(path, false);
     CHECK(_LoadGraph(w, h) == 1);
     CloseHandle(h);
-    GraphData *d = _GetDataPtr(w);
+    GraphData* d = _GetDataPtr(w);
     CHECK(d->nGraphs == 2);
     CHECK(d->pGraphs[0]->nBuffEnd == 3750);
     CHECK(std::memcmp(d->pGraphs[0]->pData, _GetDataPtr(src)->pGraphs[0]->pData, 7500) == 0);
@@ -249,9 +258,10 @@ void TestLoadIntoWindowThatHoldsAGraph()
     h = CreateFileFor(PathOf("wine_round2.bin"), false);
     CHECK(_LoadGraph(w3, h) == 1);
     CloseHandle(h);
-    GraphData *d3 = _GetDataPtr(w3);
+    GraphData* d3 = _GetDataPtr(w3);
     CHECK(d3->nGraphs == 3);
-    CHECK(d3->pGraphs[0]->nBuffEnd == 3750 && d3->pGraphs[1]->nBuffEnd == 0 && d3->pGraphs[2]->nBuffEnd == 0);
+    CHECK(d3->pGraphs[0]->nBuffEnd == 3750 && d3->pGraphs[1]->nBuffEnd == 0 &&
+          d3->pGraphs[2]->nBuffEnd == 0);
     CHECK(std::memcmp(d3->pGraphs[0]->pData, _GetDataPtr(src)->pGraphs[0]->pData, 7500) == 0);
     for (HWND x : {src, w, w3})
         DestroyWindow(x);
@@ -281,9 +291,9 @@ struct ErrorBoxWatch {
     char text[64] = "unread";
 };
 
-DWORD WINAPI WatchErrorBox(void *arg)
+DWORD WINAPI WatchErrorBox(void* arg)
 {
-    auto *watch = static_cast<ErrorBoxWatch *>(arg);
+    auto* watch = static_cast<ErrorBoxWatch*>(arg);
     for (int i = 0; i < 500; ++i) {
         HWND box = FindWindowA("#32770", "ERROR");
         if (box) {
@@ -305,14 +315,14 @@ void TestWindowWithoutBlock()
     HANDLE thread = CreateThread(nullptr, 0, WatchErrorBox, &watch, 0, nullptr);
     HANDLE h = CreateFileFor(PathOf("wine_1200.bin"), false);
     CHECK(_LoadGraph(plain, h) == 0);
-    CHECK(FilePosition(h) == 0);   // nothing read
+    CHECK(FilePosition(h) == 0); // nothing read
     CloseHandle(h);
     WaitForSingleObject(thread, 15000);
     CloseHandle(thread);
     CHECK(watch.seen == 1);
     CHECK(std::strcmp(watch.text, "") == 0);
     h = CreateFileFor(PathOf("wine_plain.bin"), true);
-    CHECK(_SaveGraph(plain, h) == 0);   // nothing to save
+    CHECK(_SaveGraph(plain, h) == 0); // nothing to save
     CHECK(FilePosition(h) == 0);
     CloseHandle(h);
     DestroyWindow(plain);
@@ -322,12 +332,12 @@ void TestWindowWithoutBlock()
 // the saved samples still go to the graphs in table order.
 void TestLoadIntoWindowWithGraphList()
 {
-    HWND w = CreateWindowExA(0, "GraphWindow", "", WS_CHILD | 0x0010, 0, 0, 600, 400, g_parent, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
-    HANDLE h = CreateFileFor(PathOf("wine_mismatch.bin"), false);   // big (3750) then small (50)
+    HWND w = CreateWindowExA(0, "GraphWindow", "", WS_CHILD | 0x0010, 0, 0, 600, 400, g_parent,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    HANDLE h = CreateFileFor(PathOf("wine_mismatch.bin"), false); // big (3750) then small (50)
     CHECK(_LoadGraph(w, h) == 1);
     CloseHandle(h);
-    GraphData *d = _GetDataPtr(w);
+    GraphData* d = _GetDataPtr(w);
     CHECK(d->nGraphs == 1);
     CHECK(d->pGraphs[0]->hItem != nullptr);
     CHECK(d->pGraphs[0]->nBuffEnd == 3750 && d->pGraphs[0]->pData[1] == (13 + 5) % 4096);
@@ -351,7 +361,7 @@ void TestSaveReportsAFailedWrite()
 }
 
 // Loads bytes into a fresh window that holds one graph of the given capacity.
-int LoadBytes(const Bytes &bytes, HWND w, DWORD *position = nullptr)
+int LoadBytes(const Bytes& bytes, HWND w, DWORD* position = nullptr)
 {
     WriteWholeFile(PathOf("wine_unsafe.bin"), bytes);
     HANDLE h = CreateFileFor(PathOf("wine_unsafe.bin"), false);
@@ -362,7 +372,10 @@ int LoadBytes(const Bytes &bytes, HWND w, DWORD *position = nullptr)
     return result;
 }
 
-void SetU32(Bytes &b, size_t at, std::uint32_t v) { std::memcpy(&b[at], &v, 4); }
+void SetU32(Bytes& b, size_t at, std::uint32_t v)
+{
+    std::memcpy(&b[at], &v, 4);
+}
 
 void TestUnsafeRecordsAreRefused()
 {
@@ -372,18 +385,29 @@ void TestUnsafeRecordsAreRefused()
     const Bytes good = SaveWindows(PathOf("wine_src.bin"), {src});
     const size_t header = 5368;
 
-    struct Case { const char *name; Bytes bytes; };
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
     std::vector<Case> cases;
     cases.push_back({"cut in the block", Bytes(good.begin(), good.begin() + 3000)});
     cases.push_back({"cut in the samples", Bytes(good.begin(), good.end() - 1)});
-    Bytes many = good; SetU32(many, 4 + 80 + 148, 1025); cases.push_back({"1025 graphs", many});
-    Bytes huge = good; SetU32(huge, 4 + 80 + 148, 0xFFFFFFFFu); cases.push_back({"nGraphs -1", huge});
-    Bytes negative = good; SetU32(negative, header, 0xFFFFFFFFu); cases.push_back({"nSize -1", negative});
-    Bytes absurd = good; SetU32(absurd, header, 0x7FFFFFFFu); cases.push_back({"nSize 2^31-1", absurd});
+    Bytes many = good;
+    SetU32(many, 4 + 80 + 148, 1025);
+    cases.push_back({"1025 graphs", many});
+    Bytes huge = good;
+    SetU32(huge, 4 + 80 + 148, 0xFFFFFFFFu);
+    cases.push_back({"nGraphs -1", huge});
+    Bytes negative = good;
+    SetU32(negative, header, 0xFFFFFFFFu);
+    cases.push_back({"nSize -1", negative});
+    Bytes absurd = good;
+    SetU32(absurd, header, 0x7FFFFFFFu);
+    cases.push_back({"nSize 2^31-1", absurd});
 
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         HWND w = NewForceGraphWindow("unchanged", 100);
-        GraphData *d = _GetDataPtr(w);
+        GraphData* d = _GetDataPtr(w);
         int result = LoadBytes(c.bytes, w);
         std::printf("unsafe case '%s': result %d\n", c.name, result);
         CHECK(result == 0);
@@ -407,17 +431,17 @@ void TestCapacityMismatchKeepsTheStreamAligned()
     std::string path = PathOf("wine_mismatch.bin");
     SaveWindows(path, {big, small});
 
-    HWND narrow = NewForceGraphWindow("", 100);   // smaller than the saved 3750
-    HWND wide = NewForceGraphWindow("", 200);     // larger than the saved 50
-    GraphData *dw = _GetDataPtr(wide);
+    HWND narrow = NewForceGraphWindow("", 100); // smaller than the saved 3750
+    HWND wide = NewForceGraphWindow("", 200);   // larger than the saved 50
+    GraphData* dw = _GetDataPtr(wide);
     for (int i = 0; i < 200; ++i)
         dw->pGraphs[0]->pData[i] = 77;
     HANDLE h = CreateFileFor(path, false);
     CHECK(_LoadGraph(narrow, h) == 1);
-    CHECK(FilePosition(h) == 5368 + 84 + 7500);   // the whole saved record was consumed
+    CHECK(FilePosition(h) == 5368 + 84 + 7500); // the whole saved record was consumed
     CHECK(_LoadGraph(wide, h) == 1);
     CloseHandle(h);
-    GraphData *dn = _GetDataPtr(narrow);
+    GraphData* dn = _GetDataPtr(narrow);
     CHECK(dn->pGraphs[0]->nBuffEnd == 100);
     CHECK(std::memcmp(dn->pGraphs[0]->pData, _GetDataPtr(big)->pGraphs[0]->pData, 200) == 0);
     CHECK(dn->pGraphs[1]->nSize == 3750);
@@ -431,7 +455,7 @@ void TestCapacityMismatchKeepsTheStreamAligned()
 
 // Byte ranges of a record that hold runtime handles and pointers: they are
 // written by every writer as it likes and never read back.
-bool SameApartFromRuntimeWords(const Bytes &a, const Bytes &b, size_t start = 0, int records = 1)
+bool SameApartFromRuntimeWords(const Bytes& a, const Bytes& b, size_t start = 0, int records = 1)
 {
     if (a.size() != b.size() || a.size() < start + kGraphRecordFixedSize)
         return false;
@@ -447,17 +471,18 @@ bool SameApartFromRuntimeWords(const Bytes &a, const Bytes &b, size_t start = 0,
         if (!ReadGraphRecord(source, image))
             return false;
         const size_t block = at + 4 + 80;
-        mask(block + 136, 8);      // hPopupMenu, hGraphList
-        mask(block + 1188, 4096);  // pGraphs
+        mask(block + 136, 8);     // hPopupMenu, hGraphList
+        mask(block + 1188, 4096); // pGraphs
         at += kGraphRecordFixedSize;
-        for (const GraphImage &g : image.graphs) {
-            mask(at + 76, 8);      // pData, hItem
+        for (const GraphImage& g : image.graphs) {
+            mask(at + 76, 8); // pData, hItem
             at += kGraphHeaderSize + 2 * static_cast<size_t>(g.nSize);
         }
     }
     for (size_t i = 0; i < a.size(); ++i) {
         if (!skip[i] && a[i] != b[i]) {
-            std::printf("first difference at byte %u: %02x %02x\n", static_cast<unsigned>(i), a[i], b[i]);
+            std::printf("first difference at byte %u: %02x %02x\n", static_cast<unsigned>(i), a[i],
+                        b[i]);
             return false;
         }
     }
@@ -476,8 +501,9 @@ void TestNewMeasurementAsTheProgramBuildsIt()
         CHECK(!"native_doc.klv reads");
         return;
     }
-    const bool sensor500 = doc.texts[kKlvSensorTyp].size() > 7 && doc.texts[kKlvSensorTyp][7] == '5';
-    CHECK(sensor500);   // the Linux side writes a 500 N series
+    const bool sensor500 =
+        doc.texts[kKlvSensorTyp].size() > 7 && doc.texts[kKlvSensorTyp][7] == '5';
+    CHECK(sensor500); // the Linux side writes a 500 N series
     const double fullScale = sensor500 ? 500.0 : 300.0;
     const int yDivisions = sensor500 ? 10 : 6;
     std::string path = PathOf("wine_new_measurement.klv");
@@ -493,9 +519,9 @@ void TestNewMeasurementAsTheProgramBuildsIt()
             std::snprintf(title, sizeof title, "Valore medio del corso di forza");
         HWND w = windows[k - 1] = NewGraphWindow(title);
         _SetGraphStyle(w, 8, 6, yDivisions, -1.0, 5.0);
-        CHECK(_AddGraph(w, k <= 3 ? "Forza di chiusura" : "Valore medio della forza", "N", 0.0, fullScale, 0,
-                        4095, 0.0016, 3750) == 1);
-        GraphRecord *g = _GetDataPtr(w)->pGraphs[0];
+        CHECK(_AddGraph(w, k <= 3 ? "Forza di chiusura" : "Valore medio della forza", "N", 0.0,
+                        fullScale, 0, 4095, 0.0016, 3750) == 1);
+        GraphRecord* g = _GetDataPtr(w)->pGraphs[0];
         std::memcpy(g->pData, doc.graphWindows[k - 1].graphs[0].samples.data(), 7500);
         g->nBuffEnd = 3750;
         _SaveGraph(w, h);
@@ -526,7 +552,7 @@ void TestCodecRecordThroughAWindow()
     HANDLE h = CreateFileFor(PathOf("native_record.bin"), false);
     CHECK(_LoadGraph(w, h) == 1);
     CloseHandle(h);
-    GraphData *d = _GetDataPtr(w);
+    GraphData* d = _GetDataPtr(w);
     CHECK(TitleOf(w) == TerminatedText(image.szTitle, 80));
     CHECK(d->nGraphs == static_cast<int>(image.graphs.size()));
     CHECK(std::strcmp(d->szNotes, image.block.szNotes) == 0);
@@ -543,12 +569,13 @@ void TestDocumentThroughWindows()
     MeasurementDocument texts;
     for (int item = 0; item < kKlvTextItems; ++item)
         texts.texts[item] = kKlvTextSlots[item].name;
-    texts.texts[kKlvPruefer] = "Prüfer Müller";   // Windows-1252 bytes
+    texts.texts[kKlvPruefer] = "Prüfer Müller"; // Windows-1252 bytes
     texts.texts[kKlvKalib].clear();
 
     HWND windows[4];
     for (int k = 0; k < 4; ++k) {
-        windows[k] = NewForceGraphWindow(k < 3 ? "Forza di chiusura (misurazione)" : "Valore medio del corso di forza");
+        windows[k] = NewForceGraphWindow(k < 3 ? "Forza di chiusura (misurazione)"
+                                               : "Valore medio del corso di forza");
         FillPattern(windows[k], 0, 100 * k);
         _SetGraphBuffEnd(windows[k], 3750, 0);
     }
@@ -579,7 +606,7 @@ void TestDocumentThroughWindows()
 // A document written on Linux, opened the way the program opens it (four
 // windows built with one graph each, the file read into them) and saved
 // again the way the program saves it.
-void ReopenAndResaveDocument(const char *source, const char *resaved)
+void ReopenAndResaveDocument(const char* source, const char* resaved)
 {
     Bytes native = ReadWholeFile(PathOf(source));
     std::printf("%s: %u bytes\n", source, static_cast<unsigned>(native.size()));
@@ -602,8 +629,8 @@ void ReopenAndResaveDocument(const char *source, const char *resaved)
     CHECK(ReadFile(h, text, sizeof text, &got, nullptr) && got == sizeof text);
     CloseHandle(h);
     for (int k = 0; k < 4; ++k) {
-        GraphData *d = _GetDataPtr(loaded[k]);
-        const GraphImage &saved = nativeDoc.graphWindows[k].graphs[0];
+        GraphData* d = _GetDataPtr(loaded[k]);
+        const GraphImage& saved = nativeDoc.graphWindows[k].graphs[0];
         CHECK(TitleOf(loaded[k]) == TerminatedText(nativeDoc.graphWindows[k].szTitle, 80));
         CHECK(d->nGraphs == 2 && d->pGraphs[0]->nBuffEnd == saved.nBuffEnd);
         CHECK(std::memcmp(d->pGraphs[0]->pData, saved.samples.data(), 7500) == 0);
@@ -619,37 +646,71 @@ void ReopenAndResaveDocument(const char *source, const char *resaved)
         DestroyWindow(w);
 }
 
-}  // namespace
+} // namespace
 
-// Shows a record loaded from a file in a visible window for a few seconds,
-// for a screenshot taken from outside.
-int ShowLoadedRecord(const char *file)
+// Where a painted window's pixels are, for the script that takes the
+// screenshot: "x y RRGGBB" in screen coordinates at five points of its client
+// area, as the window has drawn them. The screen shows the window once the
+// screenshot has these colours there.
+bool WriteShownMarker(HWND w, const std::string& path)
 {
-    HWND frame = CreateWindowExA(0, "STATIC", "files test: loaded record", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
-                                 720, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND w = CreateWindowExA(WS_EX_CLIENTEDGE, "GraphWindow", "", WS_CHILD | WS_VISIBLE | 0x0010, 10, 10, 680, 420,
-                             frame, nullptr, GetModuleHandleA(nullptr), nullptr);
+    RECT rc;
+    GetClientRect(w, &rc);
+    const POINT points[] = {{rc.right / 2, rc.bottom / 2},
+                            {rc.right / 4, rc.bottom / 4},
+                            {rc.right * 3 / 4, rc.bottom / 4},
+                            {rc.right / 4, rc.bottom * 3 / 4},
+                            {rc.right * 3 / 4, rc.bottom * 3 / 4}};
+    FILE* f = std::fopen(path.c_str(), "w");
+    if (!f)
+        return false;
+    HDC dc = GetDC(w);
+    for (POINT p : points) {
+        COLORREF c = GetPixel(dc, p.x, p.y);
+        POINT screen = p;
+        ClientToScreen(w, &screen);
+        std::fprintf(f, "%ld %ld %02X%02X%02X\n", screen.x, screen.y, GetRValue(c), GetGValue(c),
+                     GetBValue(c));
+    }
+    ReleaseDC(w, dc);
+    std::fclose(f);
+    return true;
+}
+
+// Shows a record loaded from a file in a visible window for a screenshot
+// taken from outside: once painted it writes DIR\shown (WriteShownMarker);
+// it closes when DIR\close appears, or after 20 s.
+int ShowLoadedRecord(const char* file)
+{
+    HWND frame =
+        CreateWindowExA(0, "STATIC", "files test: loaded record", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        20, 20, 720, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND w = CreateWindowExA(WS_EX_CLIENTEDGE, "GraphWindow", "", WS_CHILD | WS_VISIBLE | 0x0010,
+                             10, 10, 680, 420, frame, nullptr, GetModuleHandleA(nullptr), nullptr);
     HANDLE h = CreateFileFor(PathOf(file), false);
     const int loaded = _LoadGraph(w, h);
     CloseHandle(h);
     char title[100];
     GetWindowTextA(w, title, sizeof title);
     SetWindowTextA(frame, title);
-    InvalidateRect(w, nullptr, TRUE);
-    const DWORD end = GetTickCount() + 6000;
-    while (GetTickCount() < end) {
+    RedrawWindow(frame, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const bool marked = WriteShownMarker(w, PathOf("shown"));
+    const DWORD end = GetTickCount() + 20000;
+    while (marked && GetTickCount() < end &&
+           GetFileAttributesA(PathOf("close").c_str()) == INVALID_FILE_ATTRIBUTES) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        Sleep(20);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
     DestroyWindow(frame);
-    return loaded == 1 ? 0 : 1;
+    return loaded == 1 && marked ? 0 : 1;
 }
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::printf("usage: files_wine_test.exe DIR [--show FILE]\n");
@@ -658,8 +719,8 @@ int main(int argc, char **argv)
     g_dir = argv[1];
     if (argc == 4 && std::strcmp(argv[2], "--show") == 0)
         return ShowLoadedRecord(argv[3]);
-    g_parent = CreateWindowExA(0, "STATIC", "files test", WS_OVERLAPPEDWINDOW, 0, 0, 700, 500, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    g_parent = CreateWindowExA(0, "STATIC", "files test", WS_OVERLAPPEDWINDOW, 0, 0, 700, 500,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 
     TestEmptyWindowIs5368Bytes();
     TestAllSamplesSavedAndFillLevelRestored();
