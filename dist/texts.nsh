@@ -1,0 +1,33 @@
+; Texts of the setup program: Italian like the program, English second.
+
+LangString SecProgram ${LANG_ITALIAN} "Klemva (programma di misurazione)"
+LangString SecProgram ${LANG_ENGLISH} "Klemva (measurement program)"
+LangString SecProgramInfo ${LANG_ITALIAN} "Il programma di misurazione con la libreria varnok.dll e l'associazione dei file .klv."
+LangString SecProgramInfo ${LANG_ENGLISH} "The measurement program with the varnok.dll library and the .klv file association."
+LangString SecPortFinder ${LANG_ITALIAN} "FindKLV (ricerca della porta seriale)"
+LangString SecPortFinder ${LANG_ENGLISH} "FindKLV (serial port finder)"
+LangString SecPortFinderInfo ${LANG_ITALIAN} "Cerca la porta seriale a cui è collegato il dispositivo e la memorizza per Klemva. Solo per Windows a 64 bit."
+LangString SecPortFinderInfo ${LANG_ENGLISH} "Finds the serial port of the device and stores it for Klemva. 64-bit Windows only."
+
+LangString MeasureHeader ${LANG_ITALIAN} "Cartella delle misurazioni"
+LangString MeasureHeader ${LANG_ENGLISH} "Measurements folder"
+LangString MeasureSubheader ${LANG_ITALIAN} "Dove Klemva salva automaticamente le nuove misurazioni."
+LangString MeasureSubheader ${LANG_ENGLISH} "Where Klemva saves new measurements automatically."
+LangString MeasureText ${LANG_ITALIAN} "Se il salvataggio automatico è attivo, Klemva salva ogni nuova misurazione in questa cartella. La cartella viene creata se non esiste e resta anche dopo la disinstallazione. Al massimo ${MAX_MEASURE_DIR} caratteri."
+LangString MeasureText ${LANG_ENGLISH} "When automatic saving is on, Klemva saves every new measurement in this folder. It is created if missing and stays after uninstalling. At most ${MAX_MEASURE_DIR} characters."
+LangString MeasureFrame ${LANG_ITALIAN} "Cartella delle misurazioni"
+LangString MeasureFrame ${LANG_ENGLISH} "Measurements folder"
+LangString MeasureDirTooLong ${LANG_ITALIAN} "Il percorso della cartella delle misurazioni è troppo lungo: al massimo ${MAX_MEASURE_DIR} caratteri."
+LangString MeasureDirTooLong ${LANG_ENGLISH} "The path of the measurements folder is too long: at most ${MAX_MEASURE_DIR} characters."
+LangString ProgramDirTooLong ${LANG_ITALIAN} "Il percorso della cartella di installazione è troppo lungo: al massimo ${MAX_PROGRAM_DIR} caratteri."
+LangString ProgramDirTooLong ${LANG_ENGLISH} "The path of the installation folder is too long: at most ${MAX_PROGRAM_DIR} characters."
+
+LangString DocTypeName ${LANG_ITALIAN} "Misurazione Klemva"
+LangString DocTypeName ${LANG_ENGLISH} "Klemva measurement"
+LangString PortFinderLink ${LANG_ITALIAN} "Ricerca porta (FindKLV)"
+LangString PortFinderLink ${LANG_ENGLISH} "Find port (FindKLV)"
+LangString UninstallLink ${LANG_ITALIAN} "Disinstalla Klemva"
+LangString UninstallLink ${LANG_ENGLISH} "Uninstall Klemva"
+
+LangString KeptData ${LANG_ITALIAN} "Le misurazioni nella cartella $MeasureDir e le impostazioni di Klemva (porta, opzioni, elenchi) non vengono cancellate: sono dati dell'utente."
+LangString KeptData ${LANG_ENGLISH} "The measurements in the folder $MeasureDir and the settings of Klemva (port, options, lists) are not deleted: they are the user's data."
