@@ -1,10 +1,11 @@
 # Thin wrapper over the three CMake configurations.
 #   make demo   - install what is missing, build, run against the simulator
 #   make test   - install what is missing, build all three, run every test tier
+#   make dist   - the setup program and the zip of the release
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench clean
+.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench dist clean
 
 all: build
 
@@ -45,6 +46,10 @@ bench: deps host
 	else \
 	  echo "klv_bench is not configured: FFTW single precision (libfftw3-dev) was not found"; exit 1; \
 	fi
+
+# The setup program and the zip of the release in build/dist/.
+dist: deps win64 win32
+	bash scripts/dist.sh
 
 clean:
 	rm -rf build

@@ -1,11 +1,11 @@
 ; Texts of the setup program: Italian like the program, English second.
 
-LangString SecProgram ${LANG_ITALIAN} "Klemva (programma di misurazione)"
-LangString SecProgram ${LANG_ENGLISH} "Klemva (measurement program)"
-LangString SecProgramInfo ${LANG_ITALIAN} "Il programma di misurazione con la libreria varnok.dll e l'associazione dei file .klv."
-LangString SecProgramInfo ${LANG_ENGLISH} "The measurement program with the varnok.dll library and the .klv file association."
-LangString SecPortFinder ${LANG_ITALIAN} "FindKLV (ricerca della porta seriale)"
-LangString SecPortFinder ${LANG_ENGLISH} "FindKLV (serial port finder)"
+LangString SecProgram ${LANG_ITALIAN} "Klemva"
+LangString SecProgram ${LANG_ENGLISH} "Klemva"
+LangString SecProgramInfo ${LANG_ITALIAN} "Il programma di misurazione KLEMVA.EXE con la libreria varnok.dll e l'associazione dei file .klv."
+LangString SecProgramInfo ${LANG_ENGLISH} "The measurement program KLEMVA.EXE with the varnok.dll library and the .klv file association."
+LangString SecPortFinder ${LANG_ITALIAN} "FindKLV"
+LangString SecPortFinder ${LANG_ENGLISH} "FindKLV"
 LangString SecPortFinderInfo ${LANG_ITALIAN} "Cerca la porta seriale a cui è collegato il dispositivo e la memorizza per Klemva. Solo per Windows a 64 bit."
 LangString SecPortFinderInfo ${LANG_ENGLISH} "Finds the serial port of the device and stores it for Klemva. 64-bit Windows only."
 
