@@ -22,8 +22,8 @@ while [ $# -gt 0 ]; do
 done
 version=2.4
 case "$arch" in
-  32) program_bin=$bin32 stub=x86-unicode ;;
-  64) program_bin=$bin64 stub=amd64-unicode ;;
+  32) program_bin=$bin32 stub=x86-unicode program_strip=i686-w64-mingw32-strip ;;
+  64) program_bin=$bin64 stub=amd64-unicode program_strip=x86_64-w64-mingw32-strip ;;
   *) echo "dist: --arch is 32 or 64" >&2; exit 2 ;;
 esac
 finder_bin=$bin64
@@ -40,7 +40,10 @@ mkdir -p "$stage"
 # The file association names the program KLEMVA.EXE.
 cp "$program_bin/klemva99_it.exe" "$stage/KLEMVA.EXE"
 cp "$program_bin/varnok.dll" "$finder_bin/FindKLV.exe" "$stage/"
-cp "$root/dist/LEGGIMI.txt" "$stage/"
+# The build trees carry debug information; the package does not.
+$program_strip --strip-debug "$stage/KLEMVA.EXE" "$stage/varnok.dll"
+x86_64-w64-mingw32-strip --strip-debug "$stage/FindKLV.exe"
+sed 's/$/\r/' "$root/dist/LEGGIMI.txt" >"$stage/LEGGIMI.txt"
 cp "$root/app/res/klemva_program.ico" "$out/stage/klemva.ico"
 
 setup="$out/Klemva-$version-setup.exe"
