@@ -71,6 +71,7 @@ Var MeasureDir
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEFINISHPAGE_BITMAP "wizard.bmp"
 !define MUI_LANGDLL_WINDOWTITLE "Lingua / Language"
 !define MUI_LANGDLL_INFO "Scegliere la lingua dell'installazione.$\r$\nChoose the language of the setup."
 !define MUI_LANGDLL_REGISTRY_ROOT HKCU
