@@ -72,8 +72,12 @@ Var MeasureDir
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEFINISHPAGE_BITMAP "wizard.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "wizard.bmp"
 !define MUI_LANGDLL_WINDOWTITLE "Lingua / Language"
 !define MUI_LANGDLL_INFO "Scegliere la lingua dell'installazione.$\r$\nChoose the language of the setup."
+; The choice is offered at every interactive run, the last one preselected;
+; the uninstaller takes it without asking.
+!define MUI_LANGDLL_ALWAYSSHOW
 !define MUI_LANGDLL_REGISTRY_ROOT HKCU
 !define MUI_LANGDLL_REGISTRY_KEY "${UNINSTALL_KEY}"
 !define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
@@ -96,6 +100,8 @@ Var MeasureDir
 !define MUI_UNCONFIRMPAGE_TEXT_TOP "$(KeptData)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "$(UninstalledKeptData)"
+!insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "Italian"
 !insertmacro MUI_LANGUAGE "English"
@@ -136,6 +142,7 @@ Section "-UninstallEntry"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER_FILE}"'
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER_FILE}" /S'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "${MUI_LANGDLL_REGISTRY_VALUENAME}" $LANGUAGE
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -251,8 +258,4 @@ SectionEnd
 Function un.onInit
     !insertmacro MUI_UNGETLANGUAGE
     ReadRegStr $MeasureDir HKCU "${PRODUCT_KEY}" "directory"
-FunctionEnd
-
-Function un.onUninstSuccess
-    MessageBox MB_ICONINFORMATION|MB_OK "$(KeptData)" /SD IDOK
 FunctionEnd

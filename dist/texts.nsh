@@ -31,3 +31,5 @@ LangString UninstallLink ${LANG_ENGLISH} "Uninstall Klemva"
 
 LangString KeptData ${LANG_ITALIAN} "Le misurazioni nella cartella $MeasureDir e le impostazioni di Klemva (porta, opzioni, elenchi) non vengono cancellate: sono dati dell'utente."
 LangString KeptData ${LANG_ENGLISH} "The measurements in the folder $MeasureDir and the settings of Klemva (port, options, lists) are not deleted: they are the user's data."
+LangString UninstalledKeptData ${LANG_ITALIAN} "Klemva è stato rimosso dal computer.$\r$\n$\r$\n$(KeptData)"
+LangString UninstalledKeptData ${LANG_ENGLISH} "Klemva has been removed from the computer.$\r$\n$\r$\n$(KeptData)"
