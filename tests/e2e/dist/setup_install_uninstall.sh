@@ -54,16 +54,30 @@ shot() { bash "$KLV_SCRIPTS/screenshot.sh" "dist_$1" >/dev/null; }
 drive_c="$WINEPREFIX/drive_c"
 prog_win='C:\Klemva Prova'
 prog_dir="$drive_c/Klemva Prova"
-meas_win='C:\Misure Klemva'
-meas_dir="$drive_c/Misure Klemva"
+# The longest measurements folder the program reads: 79 characters.
+meas_name="Misure Klemva $(printf 'm%.0s' $(seq 1 62))"
+meas_win="C:\\$meas_name"
+meas_dir="$drive_c/$meas_name"
 klemva='HKCU\Software\VARNOK\Klemva'
 classes='HKCU\Software\Classes'
 uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Klemva'
 
 # 1. Silent install, from a command file as an administrator would type it
 # (/D= must stay unquoted, which wine's own argument quoting would break).
-printf '@Klemva-2.4-setup.exe /S /MISURE="%s" /D=%s\r\n' "$meas_win" "$prog_win" >"$dist/install.cmd"
-(cd "$dist" && wine cmd /c install.cmd) || fail "silent install ended with an error"
+silent_install() { # silent_install MEASUREMENTS_FOLDER PROGRAM_FOLDER
+    printf '@Klemva-2.4-setup.exe /S /MISURE="%s" /D=%s\r\n' "$1" "$2" >"$dist/install.cmd"
+    (cd "$dist" && wine cmd /c install.cmd)
+}
+# Folders longer than the program accepts are refused with exit code 2.
+while IFS='|' read -r meas prog; do
+    silent_install "$meas" "$prog"
+    check "exit code of a silent install into $meas, $prog" $? 2
+done <<TABLE
+${meas_win}x|$prog_win
+$meas_win|C:\\$(printf 'p%.0s' $(seq 1 246))
+TABLE
+check "program folder value after refused installs" "$(reg_value "$klemva\\2.0" directory)" ""
+silent_install "$meas_win" "$prog_win" || fail "silent install ended with an error"
 for f in KLEMVA.EXE varnok.dll FindKLV.exe Disinstalla.exe; do
     check "installed file $f" "$([ -f "$prog_dir/$f" ] && echo present)" present
 done
