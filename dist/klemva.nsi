@@ -67,6 +67,19 @@ VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 1999-2026 ${PUBLISHER}"
 
 Var MeasureDir
+Var OldProgramDir
+
+; The files this setup puts into the program folder, and the folder itself
+; when nothing else is left in it (not /r: it may hold the user's own files).
+!macro RemoveProgramFiles DIR
+    Delete "${DIR}\${PROGRAM_FILE}"
+    Delete "${DIR}\varnok.dll"
+    Delete "${DIR}\${PORT_FINDER_FILE}"
+    ; The port finder's note of the port; the port itself stays in the settings.
+    Delete "${DIR}\COM_Port_hint.txt"
+    Delete "${DIR}\${UNINSTALLER_FILE}"
+    RMDir "${DIR}"
+!macroend
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -109,6 +122,13 @@ Var MeasureDir
 
 Section "!$(SecProgram)" SecProgram
     SectionIn RO
+    ; Installed before into another folder: that copy goes, so that no
+    ; program is left behind without its uninstaller.
+    ${If} $OldProgramDir != ""
+    ${AndIf} $OldProgramDir != $INSTDIR
+    ${AndIf} ${FileExists} "$OldProgramDir\${UNINSTALLER_FILE}"
+        !insertmacro RemoveProgramFiles "$OldProgramDir"
+    ${EndIf}
     SetOutPath "$INSTDIR"
     File "/oname=${PROGRAM_FILE}" "${STAGE}/${PROGRAM_FILE}"
     File "${STAGE}/varnok.dll"
@@ -170,6 +190,7 @@ Function .onInit
     ; Italian like the program, whatever the language of Windows; English on request.
     StrCpy $LANGUAGE ${LANG_ITALIAN}
     !insertmacro MUI_LANGDLL_DISPLAY
+    ReadRegStr $OldProgramDir HKCU "${VERSION_KEY}" "directory"
     ; A reinstall keeps the measurements folder chosen before.
     ReadRegStr $MeasureDir HKCU "${PRODUCT_KEY}" "directory"
     ${If} $MeasureDir == ""
@@ -214,14 +235,7 @@ Function CheckMeasureDir
 FunctionEnd
 
 Section "Uninstall"
-    Delete "$INSTDIR\${PROGRAM_FILE}"
-    Delete "$INSTDIR\varnok.dll"
-    Delete "$INSTDIR\${PORT_FINDER_FILE}"
-    ; The port finder's note of the port; the port itself stays in the settings.
-    Delete "$INSTDIR\COM_Port_hint.txt"
-    Delete "$INSTDIR\${UNINSTALLER_FILE}"
-    ; Not /r: the folder may hold the user's own files.
-    RMDir "$INSTDIR"
+    !insertmacro RemoveProgramFiles "$INSTDIR"
 
     Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
     Delete "$SMPROGRAMS\${PRODUCT}\$(PortFinderLink).lnk"
