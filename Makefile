@@ -1,10 +1,11 @@
 # Thin wrapper over the three CMake configurations.
 #   make demo   - install what is missing, build, run against the simulator
 #   make test   - install what is missing, build all three, run every test tier
+#   make dist   - the setup program and the zip of the release
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench run fuzz clean
+.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench run fuzz dist clean
 
 all: build
 
@@ -60,6 +61,10 @@ FUZZ_RUNS ?= -1
 fuzz: deps host
 	cmake --build build/host --target klv_fuzzers klv_fuzz_seeds -j$(JOBS)
 	KLV_FUZZ_SECONDS=$(FUZZ_SECONDS) KLV_FUZZ_RUNS=$(FUZZ_RUNS) bash fuzz/run-all.sh build/host
+
+# The setup program and the zip of the release in build/dist/.
+dist: deps win64 win32
+	bash scripts/dist.sh
 
 clean:
 	rm -rf build

@@ -9,6 +9,7 @@ packages=(
   xvfb xauth x11-apps imagemagick jq python3
   clang libclang-rt-14-dev libfftw3-dev
   cups printer-driver-cups-pdf ghostscript poppler-utils
+  nsis
 )
 missing=()
 for p in "${packages[@]}"; do

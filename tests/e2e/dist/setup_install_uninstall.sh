@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# Builds the 64-bit setup program (this machine cannot run the 32-bit one) and
+# runs it in a fresh Wine prefix of its own:
+#   1. silent install into a folder with a blank: files, registry values,
+#      shortcuts, the entry in the program list;
+#   2. the installed program starts and writes the association to the install
+#      folder; opening a .klv through it shows the document;
+#   3. a second install over the first, page by page with a screenshot of each:
+#      the folders chosen before are proposed, the settings stay;
+#   4. silent uninstall: program, shortcuts, association and entry gone;
+#      measurements folder and settings kept.
+set -uo pipefail
+fail() { echo "FAIL: $*"; exit 1; }
+failures=0
+check() { # check DESCRIPTION ACTUAL EXPECTED
+    if [ "$2" != "$3" ]; then
+        echo "FAIL: $1: got \"$2\", expected \"$3\""
+        failures=$((failures + 1))
+    fi
+}
+
+dist="$KLV_TEST_TMP/dist"
+bash "$KLV_SCRIPTS/dist.sh" --arch 64 --win64-bin "$KLV_WIN64_BIN" --out "$dist" ||
+    fail "scripts/dist.sh did not build the setup program"
+
+export WINEPREFIX="$KLV_TEST_TMP/prefix"
+trap 'wineserver -k 2>/dev/null' EXIT
+wine wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
+wineserver -w
+
+drv() { wine "$KLV_WIN64_BIN/klvdriver.exe" "$@"; }
+reg_value() { # reg_value KEY NAME (empty NAME: the default value)
+    local sel=(/v "$2")
+    [ -n "$2" ] || sel=(/ve)
+    wine reg query "$1" "${sel[@]}" 2>/dev/null | tr -d '\r' | awk -F '    ' '/ REG_/ {print $4}'
+}
+key_exists() { wine reg query "$1" >/dev/null 2>&1 && echo yes || echo no; }
+title="Installazione di Klemva"
+wait_text() { # wait_text ID TEXT: until the control's text contains TEXT
+    local got
+    for _ in $(seq 1 100); do
+        got=$(drv text "$title" "$1" 2>/dev/null | tr -d '\r')
+        [[ "$got" == *"$2"* ]] && return 0
+        sleep 0.1
+    done
+    echo "FAIL: control $1 of the setup shows \"$got\", not \"$2\""
+    failures=$((failures + 1))
+    return 1
+}
+shot() { bash "$KLV_SCRIPTS/screenshot.sh" "dist_$1" >/dev/null; }
+
+drive_c="$WINEPREFIX/drive_c"
+prog_win='C:\Klemva Prova'
+prog_dir="$drive_c/Klemva Prova"
+# The longest measurements folder the program reads: 79 characters.
+meas_name="Misure Klemva $(printf 'm%.0s' $(seq 1 62))"
+meas_win="C:\\$meas_name"
+meas_dir="$drive_c/$meas_name"
+klemva='HKCU\Software\VARNOK\Klemva'
+classes='HKCU\Software\Classes'
+uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Klemva'
+
+# 1. Silent install, from a command file as an administrator would type it
+# (/D= must stay unquoted, which wine's own argument quoting would break).
+silent_install() { # silent_install MEASUREMENTS_FOLDER PROGRAM_FOLDER
+    printf '@Klemva-2.4-setup.exe /S /MISURE="%s" /D=%s\r\n' "$1" "$2" >"$dist/install.cmd"
+    (cd "$dist" && wine cmd /c install.cmd)
+}
+# Folders longer than the program accepts are refused with exit code 2.
+while IFS='|' read -r meas prog; do
+    silent_install "$meas" "$prog"
+    check "exit code of a silent install into $meas, $prog" $? 2
+done <<TABLE
+${meas_win}x|$prog_win
+$meas_win|C:\\$(printf 'p%.0s' $(seq 1 246))
+TABLE
+check "program folder value after refused installs" "$(reg_value "$klemva\\2.0" directory)" ""
+silent_install "$meas_win" "$prog_win" || fail "silent install ended with an error"
+for f in KLEMVA.EXE varnok.dll FindKLV.exe Disinstalla.exe; do
+    check "installed file $f" "$([ -f "$prog_dir/$f" ] && echo present)" present
+done
+check "measurements folder" "$([ -d "$meas_dir" ] && echo present)" present
+menu=$(echo "$drive_c"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Klemva)
+for l in "Klemva" "Ricerca porta (FindKLV)" "Disinstalla Klemva"; do
+    check "start menu entry $l" "$([ -f "$menu/$l.lnk" ] && echo present)" present
+done
+while IFS='|' read -r key name expected; do
+    check "$key $name" "$(reg_value "$key" "$name")" "$expected"
+done <<TABLE
+$klemva\\2.0|directory|$prog_win
+$klemva|directory|$meas_win
+$classes\\.klv||Klemva.Document.1
+$classes\\Klemva.Document.1\\DefaultIcon||$prog_win\\KLEMVA.EXE,1
+$classes\\Klemva.Document.1\\shell\\open\\command||$prog_win\\KLEMVA.EXE %1
+$uninstall|DisplayName|Klemva 2.4
+$uninstall|DisplayVersion|2.4
+$uninstall|Publisher|VARNOK GmbH
+$uninstall|UninstallString|"$prog_win\\Disinstalla.exe"
+$uninstall|QuietUninstallString|"$prog_win\\Disinstalla.exe" /S
+TABLE
+size_kb=$(($(reg_value "$uninstall" EstimatedSize)))
+[ "$size_kb" -ge $(($(du -k -c "$prog_dir"/* | tail -1 | cut -f1) - 64)) ] ||
+    check "EstimatedSize in KB" "$size_kb" "about $(du -sk "$prog_dir" | cut -f1)"
+# DefaultIcon names the program file's icon index 1: the second icon group.
+icons=$(x86_64-w64-mingw32-objdump -p "$prog_dir/KLEMVA.EXE" |
+    awk '/^[0-9a-f]+   Entry: ID: 0x00000e,/ {g = 1; next}
+         g && /^[0-9a-f]+   Entry:/ {exit}
+         g && /^[0-9a-f]+     Entry: ID:/ {sub(",", "", $4); printf "%s ", $4}')
+check "icon groups of KLEMVA.EXE" "$icons" "0x000065 0x000066 "
+
+# 2. The installed program starts and rewrites the association.
+wine "$prog_dir/KLEMVA.EXE" &
+app=$!
+drv wait-window Klemva 20000 >/dev/null || fail "the installed program shows no window"
+shot 0_installed_program
+drv close Klemva >/dev/null
+wait $app
+
+# 3. User data, then a second install through the pages.
+wine reg add "$klemva\\2.0\\Einstellungen" /v Port /t REG_DWORD /d 3 /f >/dev/null 2>&1
+echo data >"$meas_dir/misura.klv"
+wine "$dist/Klemva-2.4-setup.exe" &
+setup=$!
+drv wait-window "Lingua / Language" 20000 >/dev/null || fail "no language choice at the start of the setup"
+shot 1_language
+drv click "Lingua / Language" 1 >/dev/null
+drv wait-window "$title" 10000 >/dev/null || fail "no setup window after the language choice"
+wait_text 1201 "Installazione di Klemva 2.4" && shot 2_welcome
+drv click "$title" 1 >/dev/null
+wait_text 1037 "Selezione componenti" && shot 3_components
+drv click "$title" 1 >/dev/null
+wait_text 1037 "Selezione cartella installazione" && shot 4_program_folder
+folder=$(drv text "$title" 1019 | tr -d '\r')
+check "proposed program folder" "${folder%\\}" "$prog_win"
+drv click "$title" 1 >/dev/null
+wait_text 1037 "Cartella delle misurazioni" && shot 5_measurements_folder
+check "proposed measurements folder" "$(drv text "$title" 1019 | tr -d '\r')" "$meas_win"
+drv click "$title" 1 >/dev/null
+wait_text 1201 "completata" && shot 6_finish
+drv click "$title" 1 >/dev/null
+drv wait-gone "$title" 10000 >/dev/null || fail "the setup did not close on Chiudi"
+wait $setup
+# "Esegui Klemva 2.4", checked by default, starts the installed program.
+drv wait-window Klemva 20000 >/dev/null || fail "the finish page did not start the program"
+drv close Klemva >/dev/null
+drv wait-gone Klemva 10000 >/dev/null || fail "the program did not end when closed"
+check "program folder after the second install" "$(reg_value "$klemva\\2.0" directory)" "$prog_win"
+check "Port after the second install" "$(reg_value "$klemva\\2.0\\Einstellungen" Port)" 0x3
+check "measurements folder after the second install" "$(reg_value "$klemva" directory)" "$meas_win"
+
+# 4. Silent uninstall; the uninstaller runs from a copy, so wait for its work.
+wine "$prog_dir/Disinstalla.exe" /S
+for _ in $(seq 1 300); do
+    [ ! -e "$prog_dir" ] && [ "$(key_exists "$uninstall")" = no ] && break
+    sleep 0.2
+done
+wineserver -w
+check "program folder after uninstall" "$([ -e "$prog_dir" ] && echo present || echo gone)" gone
+check "start menu folder after uninstall" "$([ -e "$menu" ] && echo present || echo gone)" gone
+for key in "$uninstall" "$classes\\.klv" "$classes\\Klemva.Document.1" \
+    'HKCR\.klv' 'HKCR\Klemva.Document.1'; do
+    check "key $key after uninstall" "$(key_exists "$key")" no
+done
+check "program folder value after uninstall" "$(reg_value "$klemva\\2.0" directory)" ""
+check "Port after uninstall" "$(reg_value "$klemva\\2.0\\Einstellungen" Port)" 0x3
+check "measurements folder value after uninstall" "$(reg_value "$klemva" directory)" "$meas_win"
+check "measurement file after uninstall" "$(cat "$meas_dir/misura.klv" 2>/dev/null)" data
+
+[ $failures -eq 0 ] || fail "$failures checks failed"
+echo "PASS"
