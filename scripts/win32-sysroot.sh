@@ -29,8 +29,19 @@ run_mode() {
     fi
 }
 
+# The way of running, or a refusal when only emulation is left and the
+# emulated Wine did not start a program at set-up.
+usable_mode() {
+    local mode
+    mode=$(run_mode)
+    if [ "$mode" = qemu ] && [ -f "$root/.qemu-refused" ]; then
+        refuse "this kernel does not execute i386 code and the emulated 32-bit Wine did not start a program"
+    fi
+    echo "$mode"
+}
+
 if [ -f "$stamp" ]; then
-    run_mode
+    usable_mode
     exit 0
 fi
 [ "${1:-}" != --check ] || refuse "no private 32-bit Wine at $root (run scripts/setup-deps.sh)"
@@ -42,7 +53,7 @@ $sudo chown "$(id -u):$(id -g)" "$root"
 exec 9>"$root/.lock"
 flock 9
 if [ -f "$stamp" ]; then
-    run_mode
+    usable_mode
     exit 0
 fi
 for tool in apt-get dpkg ldconfig patchelf; do
@@ -130,7 +141,22 @@ EOF
 }
 write_wrapper wine wine.bin wine.orig
 write_wrapper wineserver wineserver.bin wineserver32
-KLV_WIN32_MODE=qemu "$winedir/wine" --version >/dev/null 2>&1 ||
-    refuse "the 32-bit Wine does not start under qemu-i386"
+# Emulation is only used where the kernel cannot run i386 code: then the
+# emulated Wine must start a program in a scratch prefix once, or the tier is
+# skipped rather than left to time out.
+rm -f "$root/.qemu-refused"
+if [ "$(run_mode)" = qemu ]; then
+    probe=$root/probe-prefix
+    rm -rf "$probe"
+    mkdir -p "$probe/drive_c/windows/system32"
+    cp "$sysroot/usr/i686-w64-mingw32/lib/zlib1.dll" "$probe/drive_c/windows/system32/"
+    echo "win32-sysroot: trying the emulated 32-bit Wine (up to 15 minutes)" >&2
+    if ! WINEPREFIX=$probe WINEARCH=win32 WINEDEBUG=-all timeout 900 "$winedir/wine" cmd /c exit \
+        >/dev/null 2>&1; then
+        touch "$root/.qemu-refused"
+    fi
+    WINEPREFIX=$probe timeout 60 "$winedir/wineserver" -k 2>/dev/null || true
+    rm -rf "$probe"
+fi
 touch "$stamp"
-run_mode
+usable_mode

@@ -45,6 +45,31 @@ std::string Doubles(const double* v, int n)
     return s;
 }
 
+// A text on one table line: line breaks and tabs written as \r \n \t.
+std::string Escaped(const char* text)
+{
+    std::string s;
+    for (const char* p = text; *p; ++p) {
+        switch (*p) {
+        case '\r':
+            s += "\\r";
+            break;
+        case '\n':
+            s += "\\n";
+            break;
+        case '\t':
+            s += "\\t";
+            break;
+        case '\\':
+            s += "\\\\";
+            break;
+        default:
+            s += *p;
+        }
+    }
+    return s;
+}
+
 std::string Ints(const std::int16_t* v, int n)
 {
     std::string s;
@@ -126,7 +151,7 @@ void AddEvaluation(Table& t, const MeasurementDocument& doc, bool otherSensor)
         t.emplace_back(key + ".energy." + std::to_string(slot), Doubles(&energy, 1));
         char text[256];
         FormatResult(d, slot, text, sizeof text);
-        t.emplace_back(key + ".text." + std::to_string(slot), text);
+        t.emplace_back(key + ".text." + std::to_string(slot), Escaped(text));
         // The program that recorded the series wrote the same texts.
         CHECK(otherSensor || doc.texts[kKlvDescr1 + slot] == text);
     }
