@@ -10,19 +10,22 @@ packages=(
   clang libclang-rt-14-dev libfftw3-dev
   cups printer-driver-cups-pdf ghostscript poppler-utils
   nsis
+  patchelf
 )
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup-deps: installing ${missing[*]}"
+  sudo=
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=sudo
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >/dev/null
 fi
-echo "setup-deps: installing ${missing[*]}"
-sudo=
-if [ "$(id -u)" -ne 0 ]; then
-  sudo=sudo
-fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# The private 32-bit Wine of the win32 test tier (nothing system-wide); a
+# machine that refuses it gets a message and a skipped tier.
+bash "$(dirname "$0")/win32-sysroot.sh" >/dev/null || true
