@@ -21,6 +21,7 @@
 //   klvdriver file-dialog TITLE PATH             fill in a file dialog's name and press OK
 //   klvdriver mdi-children TITLE                 titles of the MDI children, active first
 //   klvdriver rect TITLE                         screen rectangle: WIDTHxHEIGHT+LEFT+TOP
+//   klvdriver menu TITLE KEY|close               open a menu by its mnemonic, or close it
 //   klvdriver script FILE                        run one command per line (# comments,
 //                                                "double quotes" group words); stops at
 //                                                the first failure
@@ -186,7 +187,8 @@ int CmdWaitWindow(int argc, char** argv)
     DWORD timeout = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000;
     HWND hwnd = WaitForWindow(argv[2], timeout);
     if (!hwnd) {
-        std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2], timeout);
+        std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2],
+                     timeout);
         return 1;
     }
     std::printf("%p\n", static_cast<void*>(hwnd));
@@ -199,7 +201,8 @@ int CmdWaitGone(int argc, char** argv)
     DWORD start = GetTickCount();
     while (FindTopWindow(argv[2])) {
         if (GetTickCount() - start >= timeout) {
-            std::fprintf(stderr, "klvdriver: window \"%s\" still there after %lu ms\n", argv[2], timeout);
+            std::fprintf(stderr, "klvdriver: window \"%s\" still there after %lu ms\n", argv[2],
+                         timeout);
             return 1;
         }
         Sleep(50);
@@ -238,8 +241,7 @@ int CmdClick(int, char** argv)
     if (!button)
         return 1;
     // A click usually opens a modal box in the program: post, never wait.
-    PostMessageA(GetParent(button), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+    PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     return 0;
 }
@@ -309,7 +311,8 @@ int CmdCapture(int, char** argv)
     int stride = ((w * 3 + 3) / 4) * 4;
     std::vector<unsigned char> pixels(static_cast<size_t>(stride) * h);
     HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
+    GetDIBits(screen, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih),
+              DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(bmp);
     BITMAPFILEHEADER bfh = {};
@@ -413,8 +416,8 @@ int CmdShow(int, char** argv)
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = "KlvDriverShow";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowA(wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              40, 40, 480, 240, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowA(wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                              480, 240, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd)
         return 1;
     SetTimer(hwnd, 1, std::strtoul(argv[3], nullptr, 10), nullptr);
@@ -604,7 +607,7 @@ bool SetControlText(const char* title, const char* id, const std::string& text)
                          reinterpret_cast<LPARAM>(text.c_str())) != 0;
 }
 
-int CmdSetText(int, char** argv)
+int CmdSetControlText(int, char** argv)
 {
     return SetControlText(argv[2], argv[3], argv[4]) ? 0 : 1;
 }
@@ -724,6 +727,22 @@ int CmdKeys(int argc, char** argv)
     return sent == inputs.size() ? 0 : 1;
 }
 
+int CmdMenu(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    if (std::strcmp(argv[3], "close") == 0) {
+        PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+        return 0;
+    }
+    // As Alt and the underlined letter: the program's menu opens with its
+    // items enabled or greyed by the program.
+    PostMessageA(hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(argv[3][0]));
+    return 0;
+}
+
 struct Command {
     const char* name;
     int minArgs;
@@ -750,7 +769,8 @@ const Command kCommands[] = {
     {"file-dialog", 2, CmdFileDialog},
     {"mdi-children", 1, CmdMdiChildren},
     {"rect", 1, CmdRect},
-    {"settext", 3, CmdSetText},
+    {"menu", 2, CmdMenu},
+    {"settext", 3, CmdSetControlText},
     {"setlines", 3, CmdSetLines},
     {"select", 3, CmdSelect},
     {"cursel", 2, CmdCurSel},
@@ -1204,7 +1224,7 @@ const Command kMeasCommands[] = {
     {"items", 3, CmdItems},      {"wait-state", 3, CmdWaitState},
     {"answer", 3, CmdAnswer},    {"priority", 2, CmdPriority},
     {"set-reg", 4, CmdSetReg},   {"expect-reg", 4, CmdExpectReg},
-    {"snap", 2, CmdSnap},           {"clear-key", 2, CmdClearKey},
+    {"snap", 2, CmdSnap},        {"clear-key", 2, CmdClearKey},
 };
 
 const Command* FindMeasCommand(const char* name)
@@ -1230,9 +1250,10 @@ int main(int argc, char** argv)
             }
         }
     }
-    std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                         "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
-                         "file-dialog|mdi-children|rect|settext|setlines|select|cursel|checked|"
-                         "placement|move|press|watch|keys ARGS (see the source's header)\n");
+    std::fprintf(stderr,
+                 "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
+                 "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
+                 "file-dialog|mdi-children|rect|menu|settext|setlines|select|cursel|checked|"
+                 "placement|move|press|watch|keys ARGS (see the source's header)\n");
     return 2;
 }
