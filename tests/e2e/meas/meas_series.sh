@@ -80,6 +80,11 @@ wait-gone Misurazione 15000
 wait-gone "Nuova misuratione" 5000
 priority Klemva NORMAL
 wait-window "$(date -u +%y%m%d)07.klv" 10000
+STEPS
+# The numbering is written between the title and the file: once the file is
+# there, the settings are final.
+wait_document_file "$file" >/dev/null || fail "no automatically saved file $file"
+steps settings_after <<STEPS
 expect-reg HKCU $key\\Einstellungen LastDate $today
 expect-reg HKCU $key\\Einstellungen Number 8
 expect-reg HKCU $key\\Prüfer Last "${examiner45:0:39}"
@@ -91,7 +96,6 @@ STEPS
 drv snap Klemva "$SHOTS_W\\${TEST_NAME}_document.bmp" || fail "no document screenshot"
 
 # The saved document agrees with klvtool's record of the same scenario.
-wait_document_file "$file" >/dev/null || fail "no automatically saved file $file"
 "$KLVTOOL" measure --sim "$here/series_exact.scn" --date "$(date -u +%F)" \
   --out "$KLV_TEST_TMP/reference.klv" >/dev/null || fail "klvtool measure failed"
 python3 "$here/compare_docs.py" "$KLVTOOL" "$file" "$KLV_TEST_TMP/reference.klv" \

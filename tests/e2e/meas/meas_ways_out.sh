@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Every other way out of the two dialogs, one program start:
-#   COM1 stream.scn  test mode; the end question answered "Yes"
+#   COM4 stream.scn  test mode; the end question answered "Yes"
 #   COM2 stops.scn   a device that falls silent: cancel still ends promptly
 #   COM3 silent.scn  no answer to the identification: message 30049
 #   COM10 (no link)  a port that does not exist: message 30048
-#   COM4 faults.scn  garbage and lost bytes: the series completes, saved, and
-#                    agrees with klvtool's record of the same scenario
+#   COM1 faults.scn  garbage and lost bytes: the series completes, saved, and
+#                    agrees with klvtool's record of the same scenario; the
+#                    settings vanished meanwhile (port: COM1), and the typed
+#                    description still reaches the document
 # After each the user is back in the description dialog at normal priority.
 set -uo pipefail
 TEST_NAME=e2e_meas_ways_out
@@ -15,7 +17,7 @@ source "$here/meas_lib.sh"
 folder="$WINEPREFIX/drive_c/klvtest/faults"
 rm -rf "$folder"; mkdir -p "$folder"
 settings='SOFTWARE\VARNOK\Klemva\2.0\Einstellungen'
-reset_settings 0 1 'C:\klvtest\faults'
+reset_settings 3 1 'C:\klvtest\faults'
 start_program
 
 steps test_mode <<STEPS
@@ -72,7 +74,7 @@ STEPS
 [ "$(drv children Klemva | grep -c ' MdiChild ')" -eq 0 ] || fail "a document window appeared"
 
 steps faults <<STEPS
-set-reg HKCU $settings Port dword 3
+clear-key HKCU SOFTWARE\\VARNOK\\Klemva\\2.0
 click "Nuova misuratione" 1
 wait-text Misurazione 900 "Aspetti la confermazione" 90000
 wait-gone Misurazione 15000
@@ -84,6 +86,8 @@ file=$(wait_document_file "$folder/*.klv") || fail "the series on the faulty lin
   --out "$KLV_TEST_TMP/reference.klv" >/dev/null || fail "klvtool measure failed"
 python3 "$here/compare_docs.py" "$KLVTOOL" "$file" "$KLV_TEST_TMP/reference.klv" \
   || fail "the series on the faulty line differs from klvtool's record"
+vehicle=$("$KLVTOOL" info "$file" | jq -r .Fahrzeug)
+[ "$vehicle" = "Alfa Romeo Giulia" ] || fail "vehicle \"$vehicle\" in the document"
 stop_program
 convert_shots
 echo PASS
