@@ -6,7 +6,7 @@ packages=(
   cmake make g++ libgtest-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 fonts-wine
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick python3
   clang libclang-rt-14-dev libfftw3-dev
   cups printer-driver-cups-pdf ghostscript poppler-utils
 )
