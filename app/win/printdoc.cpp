@@ -148,14 +148,23 @@ void DrawHeader(HDC dc, const PageLayout& page, const PageFonts& fonts, const Pa
     char heading[128];
     wsprintfA(heading, "\r\n%s (%s %s)", texts.title, texts.sensorType, texts.serialNo);
     SelectObject(dc, fonts.heading);
-    DrawTextA(dc, heading, -1, &rect, DT_WORDBREAK | DT_NOPREFIX);
+    const int headingHeight = DrawTextA(dc, heading, -1, &rect, DT_WORDBREAK | DT_NOPREFIX);
+    TEXTMETRICA headingMetrics = {};
+    GetTextMetricsA(dc, &headingMetrics);
 
     char description[1024];
     FormatAppText(description, sizeof description, IDS_PRINT_DESCRIPTION, texts.examiner,
                   texts.vehicle, texts.door, texts.position, texts.measType, texts.remarks,
                   texts.path);
+    // The description's three leading line breaks leave room for one title
+    // line; a title that wraps moves it down by the lines it adds, so that
+    // the sensor and serial number are not printed over.
+    RECT below = rect;
+    const int titleLines = 2 * headingMetrics.tmHeight; // the empty line and the title
+    if (headingHeight > titleLines)
+        below.top += headingHeight - titleLines;
     SelectObject(dc, fonts.text);
-    DrawTextA(dc, description, -1, &rect, DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextA(dc, description, -1, &below, DT_WORDBREAK | DT_NOPREFIX);
 }
 
 // The logo as the document shows it, in the right part of the header; a
