@@ -55,23 +55,6 @@ constexpr DWORD kMaxLogoFileBytes = 300u << 20;
 // over (set just before the creation call, cleared right after it).
 MessDescr* g_pendingRecord;
 
-struct DescriptionRow {
-    int label;
-    const char* property;
-    std::size_t offset; // of the text in MessDescr
-    std::size_t size;
-};
-
-const DescriptionRow kDescriptionRows[] = {
-    {IDS_LABEL_EXAMINER, "Pruefer", offsetof(MessDescr, szExaminer), 40},
-    {IDS_LABEL_VEHICLE, "Fahrzeug", offsetof(MessDescr, szVehicle), 40},
-    {IDS_LABEL_DOOR, "Tuer", offsetof(MessDescr, szDoor), 40},
-    {IDS_LABEL_POSITION, "Position", offsetof(MessDescr, szPosition), 40},
-    {IDS_LABEL_MEAS_TYPE, "MessTyp", offsetof(MessDescr, szMeasType), 40},
-    {IDS_LABEL_SENSOR_TYPE, "SensorTyp", offsetof(MessDescr, szSensorType), 20},
-    {IDS_LABEL_SERIAL_NO, "SerNo", offsetof(MessDescr, szSerialNo), 10},
-    {IDS_LABEL_CALIBRATION, "Kalib", offsetof(MessDescr, szCalibration), 10},
-};
 constexpr int kCalibrationRow = 7;
 
 struct SensorVariant {
@@ -88,10 +71,9 @@ SensorVariant VariantOf(const MessDescr* record)
 }
 
 // A record text cut at its field, whatever the field holds.
-std::string FieldText(const MessDescr* record, std::size_t offset, std::size_t size)
+template <std::size_t N> std::string FieldText(const char (&field)[N])
 {
-    const char* field = reinterpret_cast<const char*>(record) + offset;
-    return std::string(field, strnlen(field, size));
+    return std::string(field, strnlen(field, N));
 }
 
 HWND CreateChild(const char* className, const char* text, DWORD style, int x, int y, int w, int h,
@@ -112,18 +94,31 @@ void FormatNumberedName(char* buf, const char* base, int k)
 
 void BuildDescriptionRows(HWND tab, HWND page, const MessDescr* record)
 {
+    const struct {
+        int label;
+        const char* property;
+        std::string value;
+    } rows[] = {
+        {IDS_LABEL_EXAMINER, "Pruefer", FieldText(record->szExaminer)},
+        {IDS_LABEL_VEHICLE, "Fahrzeug", FieldText(record->szVehicle)},
+        {IDS_LABEL_DOOR, "Tuer", FieldText(record->szDoor)},
+        {IDS_LABEL_POSITION, "Position", FieldText(record->szPosition)},
+        {IDS_LABEL_MEAS_TYPE, "MessTyp", FieldText(record->szMeasType)},
+        {IDS_LABEL_SENSOR_TYPE, "SensorTyp", FieldText(record->szSensorType)},
+        {IDS_LABEL_SERIAL_NO, "SerNo", FieldText(record->szSerialNo)},
+        {IDS_LABEL_CALIBRATION, "Kalib", FieldText(record->szCalibration)},
+    };
     for (int i = 0; i < 8; ++i) {
-        const DescriptionRow& row = kDescriptionRows[i];
         const int y = kFirstRowY + i * kRowStep;
         const DWORD visible = i == kCalibrationRow ? 0 : WS_VISIBLE;
         char label[64];
-        LoadAppText(row.label, label, sizeof label);
+        LoadAppText(rows[i].label, label, sizeof label);
         CreateChild("STATIC", label, visible | SS_LEFT, kLabelX, y, kRowWidth, kRowHeight, page,
                     BoldFont());
-        const std::string value = FieldText(record, row.offset, row.size);
-        HWND valueText = CreateChild("STATIC", value.c_str(), visible | SS_LEFT | SS_NOPREFIX,
-                                     kValueX, y, kRowWidth, kRowHeight, page, NormalFont());
-        SetPropA(tab, row.property, valueText);
+        HWND valueText =
+            CreateChild("STATIC", rows[i].value.c_str(), visible | SS_LEFT | SS_NOPREFIX, kValueX,
+                        y, kRowWidth, kRowHeight, page, NormalFont());
+        SetPropA(tab, rows[i].property, valueText);
     }
 }
 
@@ -134,8 +129,7 @@ void BuildRemarks(HWND tab, HWND page, const MessDescr* record, int width)
     SetPropA(tab, kPropRemarks,
              CreateChild("STATIC", label, WS_VISIBLE | SS_LEFT, 10, 175, kRowWidth, kRowHeight,
                          page, BoldFont()));
-    const std::string remarks =
-        FieldText(record, offsetof(MessDescr, szRemarks), sizeof record->szRemarks);
+    const std::string remarks = FieldText(record->szRemarks);
     HWND edit = CreateChild("EDIT", remarks.c_str(),
                             WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER, 10,
                             190, width, 60, page, NormalFont());
@@ -242,7 +236,7 @@ void BuildDocumentPages(HWND document, MessDescr* record)
     HWND page = CreateChild("STATIC", nullptr, WS_VISIBLE | SS_SUNKEN, 10, 30, client.right - 20,
                             client.bottom - 40, tab, nullptr);
     SetPropA(tab, kPropPage, page);
-    const std::string title = FieldText(record, offsetof(MessDescr, szTitle), 40);
+    const std::string title = FieldText(record->szTitle);
     SetPropA(tab, "Title",
              CreateChild("STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 10, 10,
                          kRowWidth, kRowHeight, page, BoldFont()));

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "appui.h"
+#include "centering.h"
 #include "docfile.h"
 #include "docwindow.h"
 #include "messdescr.h"
@@ -362,23 +363,14 @@ void CenterWindowOver(HWND window, HWND reference)
     RECT own, ref;
     GetWindowRect(window, &own);
     GetWindowRect(reference, &ref);
-    const int w = own.right - own.left;
-    const int h = own.bottom - own.top;
-    int x = ref.left + ((ref.right - ref.left) - w) / 2;
-    int y = ref.top + ((ref.bottom - ref.top) - h) / 2;
     HDC dc = GetDC(window);
     const int screenWidth = GetDeviceCaps(dc, HORZRES);
     const int screenHeight = GetDeviceCaps(dc, VERTRES);
     ReleaseDC(window, dc);
-    if (x < 0)
-        x = 0;
-    else if (x + w > screenWidth)
-        x = screenWidth - w;
-    if (y < 0)
-        y = 0;
-    else if (y + h > screenHeight)
-        y = screenHeight - h;
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const ScreenPoint corner =
+        CenteredPosition(own.right - own.left, own.bottom - own.top, ref.left, ref.top, ref.right,
+                         ref.bottom, screenWidth, screenHeight);
+    SetWindowPos(window, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 int RunMessageLoop()
