@@ -478,8 +478,8 @@ NotesDriver g_notes;
 void CALLBACK DriveNotesDialog(HWND, UINT, UINT_PTR id, DWORD)
 {
     ++g_notes.ticks;
-    HWND dlg = FindWindowA("#32770", nullptr);  // the only dialog of this program
-    if (!dlg) {
+    HWND dlg = FindWindowA("#32770", nullptr); // the only dialog of this program
+    if (!dlg || !IsWindowVisible(dlg)) {       // shown once its loop first runs idle
         if (g_notes.ticks > 200)
             KillTimer(nullptr, id);
         return;
