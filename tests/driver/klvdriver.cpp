@@ -21,6 +21,7 @@
 //   klvdriver file-dialog TITLE PATH             fill in a file dialog's name and press OK
 //   klvdriver mdi-children TITLE                 titles of the MDI children, active first
 //   klvdriver rect TITLE                         screen rectangle: WIDTHxHEIGHT+LEFT+TOP
+//   klvdriver menu TITLE KEY|close               open a menu by its mnemonic, or close it
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
 // matches by window class instead; "dialog:CAPTION" a dialog box whose
@@ -514,6 +515,22 @@ int CmdRect(int, char** argv)
     return 0;
 }
 
+int CmdMenu(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    if (std::strcmp(argv[3], "close") == 0) {
+        PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+        return 0;
+    }
+    // As Alt and the underlined letter: the program's menu opens with its
+    // items enabled or greyed by the program.
+    PostMessageA(hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(argv[3][0]));
+    return 0;
+}
+
 struct Command {
     const char* name;
     int minArgs;
@@ -540,6 +557,7 @@ const Command kCommands[] = {
     {"file-dialog", 2, CmdFileDialog},
     {"mdi-children", 1, CmdMdiChildren},
     {"rect", 1, CmdRect},
+    {"menu", 2, CmdMenu},
 };
 
 } // namespace
@@ -557,6 +575,6 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
                          "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
-                         "file-dialog|mdi-children|rect ARGS (see the source's header)\n");
+                         "file-dialog|mdi-children|rect|menu ARGS (see the source's header)\n");
     return 2;
 }

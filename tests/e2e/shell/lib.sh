@@ -82,6 +82,33 @@ shot_box() {
   xwd -id "$id" -silent -display "$DISPLAY" | convert xwd:- "$KLV_SCREENSHOTS/$1.png"
 }
 
+# The File menu opened as with Alt+F, pictured from its own X window, then
+# closed again.
+shot_file_menu() {
+  local id
+  drv menu "$FRAME" f >/dev/null
+  for _ in $(seq 1 50); do
+    id=$(xwininfo -root -tree -display "$DISPLAY" | grep -F '(has no name): ("klemva99_it.exe"' |
+      grep -v ' 1x1+' | awk '{print $1}' | head -1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  if [ -n "$id" ]; then
+    xwd -id "$id" -silent -display "$DISPLAY" | convert xwd:- "$KLV_SCREENSHOTS/$1.png"
+  else
+    fail "the File menu did not open"
+  fi
+  # Escape until the menu has gone (keys posted before the menu's own loop
+  # runs are not its keys).
+  for _ in $(seq 1 20); do
+    drv menu "$FRAME" close >/dev/null
+    xwininfo -root -tree -display "$DISPLAY" | grep -F '(has no name): ("klemva99_it.exe"' |
+      grep -qv ' 1x1+' || return 0
+    sleep 0.2
+  done
+  fail "the File menu did not close"
+}
+
 finish() {
   [ -n "$app" ] && kill "$app" 2>/dev/null
   if [ "$failures" -eq 0 ]; then echo PASS; exit 0; fi

@@ -52,6 +52,7 @@ expect_eq "document from the command line" "$blank" "$(drv mdi-children "$FRAME"
 wait_button 1006 enabled
 expect_eq "Save button, document unchanged" grey "$(drv toolbar-state "$FRAME" 1003)"
 shot shell_doc_description
+shot_file_menu shell_menu_document
 for tab in 1 2 3 4; do
   drv tab "$FRAME" $tab >/dev/null
   shot shell_doc_page$tab

@@ -25,6 +25,7 @@ for id in 1001 1002; do expect_eq "button $id" enabled "$(drv toolbar-state "$FR
 for id in 1003 1006; do expect_eq "button $id, no document" grey "$(drv toolbar-state "$FRAME" $id)"; done
 expect_eq "status bar" "Sistema di misuratione forza di chiusura" "$(drv text "$FRAME" 501)"
 shot shell_frame_empty
+shot_file_menu shell_menu_no_document   # Memorizzare, ..., Chiudere, Stampare grey
 drv command "$FRAME" 1008 >/dev/null
 expect_app_ends
 
