@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's images: toolbar.bmp (bitmap 700, nine button images of
-18 x 17 pixels side by side, 16 colours, light grey background) and the two
-icons klemva.ico (101, the program) and document.ico (102, a document), each
-32 x 32 and 16 x 16 in 16 colours.
+"""Draws the program's toolbar images: toolbar.bmp (bitmap 700, nine button
+images of 18 x 17 pixels side by side, 16 colours, light grey background).
+The icons are drawn by make_icons.py.
 
 Run: python3 make_images.py  (writes next to this script)
 """
@@ -131,50 +130,6 @@ def write_bmp(path, cv):
         f.write(info + pal + pixels)
 
 
-def icon_image(cv):
-    """The icon form of a canvas: the bitmap with double height and an empty AND mask."""
-    info, pal, pixels = bmp_bytes(cv)
-    info = struct.pack("<IiiHHIIiiII", 40, cv.w, cv.h * 2, 1, 4, 0, 0, 0, 0, 16, 0)
-    mask_row = ((cv.w + 31) // 32) * 4
-    return info + pal + pixels + bytes(mask_row * cv.h)
-
-
-def write_ico(path, canvases):
-    images = [icon_image(cv) for cv in canvases]
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for cv, img in zip(canvases, images):
-        out += struct.pack("<BBBBHHII", cv.w % 256, cv.h % 256, 16, 0, 1, 4, len(img), offset)
-        offset += len(img)
-    with open(path, "wb") as f:
-        f.write(out + b"".join(images))
-
-
-def program_icon(size):
-    s = size / 32
-    cv = Canvas(size, size, TEAL)
-    cv.rect(int(2 * s), int(2 * s), int(29 * s), int(29 * s), WHITE)
-    cv.frame(int(2 * s), int(2 * s), int(29 * s), int(29 * s), BLACK)
-    pts = [(4, 26), (8, 26), (11, 8), (14, 16), (18, 14), (27, 15)]
-    for (x0, y0), (x1, y1) in zip(pts, pts[1:]):
-        cv.line(int(x0 * s), int(y0 * s), int(x1 * s), int(y1 * s), RED)
-    return cv
-
-
-def document_icon(size):
-    s = size / 32
-    cv = Canvas(size, size, SILVER)
-    cv.rect(int(6 * s), int(2 * s), int(25 * s), int(29 * s), WHITE)
-    cv.frame(int(6 * s), int(2 * s), int(25 * s), int(29 * s), BLACK)
-    for y in (7, 11, 15):
-        cv.line(int(9 * s), int(y * s), int(22 * s), int(y * s), NAVY)
-    cv.line(int(9 * s), int(25 * s), int(13 * s), int(18 * s), RED)
-    cv.line(int(13 * s), int(18 * s), int(22 * s), int(22 * s), RED)
-    return cv
-
-
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
     write_bmp(os.path.join(here, "toolbar.bmp"), draw_toolbar())
-    write_ico(os.path.join(here, "klemva.ico"), [program_icon(32), program_icon(16)])
-    write_ico(os.path.join(here, "document.ico"), [document_icon(32), document_icon(16)])

@@ -6,7 +6,8 @@
 #   2. the installed program starts and writes the association to the install
 #      folder; opening a .klv through it shows the document;
 #   3. a second install over the first, page by page with a screenshot of each:
-#      the folders chosen before are proposed, the settings stay;
+#      the folders chosen before are proposed, the settings stay; a third one
+#      moves the program to another folder;
 #   4. silent uninstall: program, shortcuts, association and entry gone;
 #      measurements folder and settings kept.
 set -uo pipefail
@@ -110,13 +111,39 @@ icons=$(x86_64-w64-mingw32-objdump -p "$prog_dir/KLEMVA.EXE" |
          g && /^[0-9a-f]+     Entry: ID:/ {sub(",", "", $4); printf "%s ", $4}')
 check "icon groups of KLEMVA.EXE" "$icons" "0x000065 0x000066 "
 
-# 2. The installed program starts and rewrites the association.
+# 2. The installed program writes the association to its own folder. Under
+# Wine HKEY_CLASSES_ROOT is the machine's classes, so the association exists
+# only once the program has written it; on Windows the writes land in the
+# user's classes that the setup made.
+check "association before the first start" "$(key_exists 'HKCR\Klemva.Document.1')" no
 wine "$prog_dir/KLEMVA.EXE" &
 app=$!
-drv wait-window Klemva 20000 >/dev/null || fail "the installed program shows no window"
+drv wait-window class:Klemva 20000 >/dev/null || fail "the installed program shows no window"
 shot 0_installed_program
-drv close Klemva >/dev/null
+while IFS='|' read -r key expected; do
+    check "$key after the first start" "$(reg_value "$key" "")" "$expected"
+done <<TABLE
+HKCR\.klv|Klemva.Document.1
+HKCR\Klemva.Document.1\DefaultIcon|$prog_win\KLEMVA.EXE,1
+HKCR\Klemva.Document.1\shell\open\command|$prog_win\KLEMVA.EXE %1
+TABLE
+drv close class:Klemva >/dev/null
 wait $app
+# A series saved into the measurements folder, opened as a user would.
+doc_name="Serie di prova"
+"$KLVTOOL" measure --sim series --date 2026-12-07 --out "$meas_dir/$doc_name.klv" >/dev/null ||
+    fail "klvtool could not make a document"
+wine start "$meas_win\\$doc_name.klv"
+drv wait-window class:Klemva 20000 >/dev/null || fail "opening $doc_name.klv started no program"
+for _ in $(seq 1 100); do
+    docs=$(drv mdi-children class:Klemva 2>/dev/null | tr -d '\r')
+    [[ "$docs" == *"$doc_name"* ]] && break
+    sleep 0.1
+done
+check "document window of $doc_name.klv" "$([[ "$docs" == *"$doc_name"* ]] && echo shown)" shown
+shot 0_document_opened
+drv close class:Klemva >/dev/null
+drv wait-gone class:Klemva 10000 >/dev/null || fail "the program did not end when closed"
 
 # 3. User data, then a second install through the pages.
 wine reg add "$klemva\\2.0\\Einstellungen" /v Port /t REG_DWORD /d 3 /f >/dev/null 2>&1
@@ -143,12 +170,28 @@ drv click "$title" 1 >/dev/null
 drv wait-gone "$title" 10000 >/dev/null || fail "the setup did not close on Chiudi"
 wait $setup
 # "Esegui Klemva 2.4", checked by default, starts the installed program.
-drv wait-window Klemva 20000 >/dev/null || fail "the finish page did not start the program"
-drv close Klemva >/dev/null
-drv wait-gone Klemva 10000 >/dev/null || fail "the program did not end when closed"
+drv wait-window class:Klemva 20000 >/dev/null || fail "the finish page did not start the program"
+drv close class:Klemva >/dev/null
+drv wait-gone class:Klemva 10000 >/dev/null || fail "the program did not end when closed"
 check "program folder after the second install" "$(reg_value "$klemva\\2.0" directory)" "$prog_win"
 check "Port after the second install" "$(reg_value "$klemva\\2.0\\Einstellungen" Port)" 0x3
 check "measurements folder after the second install" "$(reg_value "$klemva" directory)" "$meas_win"
+
+# A silent install into another folder moves the program: the old copy goes,
+# and the program's next start points the association at the new folder.
+silent_install "$meas_win" 'C:\Klemva Altrove' || fail "silent install into a new folder failed"
+check "old program folder after the move" "$([ -e "$prog_dir" ] && echo present || echo gone)" gone
+prog_win='C:\Klemva Altrove'
+prog_dir="$drive_c/Klemva Altrove"
+check "moved program" "$([ -f "$prog_dir/KLEMVA.EXE" ] && echo present)" present
+check "program folder value after the move" "$(reg_value "$klemva\\2.0" directory)" "$prog_win"
+wine "$prog_dir/KLEMVA.EXE" &
+app=$!
+drv wait-window class:Klemva 20000 >/dev/null || fail "the moved program shows no window"
+check "open command after the move" \
+    "$(reg_value 'HKCR\Klemva.Document.1\shell\open\command' "")" "$prog_win\\KLEMVA.EXE %1"
+drv close class:Klemva >/dev/null
+wait $app
 
 # 4. Silent uninstall; the uninstaller runs from a copy, so wait for its work.
 wine "$prog_dir/Disinstalla.exe" /S
@@ -167,6 +210,7 @@ check "program folder value after uninstall" "$(reg_value "$klemva\\2.0" directo
 check "Port after uninstall" "$(reg_value "$klemva\\2.0\\Einstellungen" Port)" 0x3
 check "measurements folder value after uninstall" "$(reg_value "$klemva" directory)" "$meas_win"
 check "measurement file after uninstall" "$(cat "$meas_dir/misura.klv" 2>/dev/null)" data
+check "document after uninstall" "$([ -f "$meas_dir/$doc_name.klv" ] && echo present)" present
 
 [ $failures -eq 0 ] || fail "$failures checks failed"
 echo "PASS"
