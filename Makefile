@@ -4,7 +4,7 @@
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench clean
+.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench run clean
 
 all: build
 
@@ -38,6 +38,11 @@ test-wine: build
 
 demo: build
 	bash scripts/demo.sh
+
+# The measurement program under Wine, optionally on a document:
+#   make run DOC=build/demo/series.klv
+run: deps win64
+	bash scripts/run-klemva.sh $(DOC)
 
 bench: deps host
 	@if cmake --build build/host --target help | grep -q 'klv_bench'; then \

@@ -17,8 +17,10 @@ trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
 for _ in $(seq 1 100); do [ -L "$link" ] && break; sleep 0.05; done
 echo "Device simulator on $link (wire log: $work/wire.log)"
 if [ -x "$bin/klvtool" ]; then
-  "$bin/klvtool" measure --port "$link" --json "$work/series.json" --curves "$work/curves.csv"
-  echo "Record: $work/series.json   Curves: $work/curves.csv"
+  "$bin/klvtool" measure --port "$link" --json "$work/series.json" --curves "$work/curves.csv" \
+    --out "$work/series.klv"
+  echo "Record: $work/series.json   Curves: $work/curves.csv   Document: $work/series.klv"
+  echo "Show it in the program: make run DOC=$work/series.klv"
 else
   echo "klvtool is not built; showing the wire for 10 s"
   sleep 10

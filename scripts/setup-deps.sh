@@ -8,6 +8,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev libfftw3-dev
+  cups printer-driver-cups-pdf ghostscript poppler-utils
   patchelf
 )
 missing=()

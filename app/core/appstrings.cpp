@@ -8,6 +8,14 @@
 #include <cstdio>
 
 const AppStringEntry kAppStrings[] = {
+    {IDS_APP_NAME, "Klemva"},
+    {IDS_STATUS_TEXT, "Sistema di misuratione forza di chiusura"},
+    {IDS_KLV_FILTER, "KLV file|*.klv|"},
+    {IDS_BMP_FILTER, "Windows bitmap|*.bmp|"},
+    {IDS_TIP_NEW, "Eseguire una nuova misuratione"},
+    {IDS_TIP_OPEN, "Aperire un documento memorizzato"},
+    {IDS_TIP_SAVE, "Memorizzare il documento attivo"},
+    {IDS_TIP_PRINT, "Stampare il documento attivo"},
     {IDS_ASK_END_MEASUREMENT, "Vuole interrompere da vero la misurazione in corso ?"},
     {IDS_FORCE_GRAPH_NAME, "Forza di chiusura"},
     {IDS_MEAS_TITLE, "Misurazione del %02d.%02d.%04d"},
@@ -21,6 +29,22 @@ const AppStringEntry kAppStrings[] = {
     {IDS_START_MEASUREMENT, "Inizzi la misurazione %d..."},
     {IDS_WAIT_THRESHOLD, "Aspetti il superamento della soglia per la misuratione %d..."},
     {IDS_MEASURING, "Misurazione %d \xE8 in corso..."},
+    {IDS_UNTITLED, "Innominato%d"},
+    {IDS_PRINT_DESCRIPTION,
+     "\r\n\r\n\r\nEsaminatore: %s\r\nVeicolo: %s\r\nPorta: %s\r\nPosizione: %s\r\n"
+     "Tipo di misurazione: %s\r\n\r\nAnnotazione:\r\n%s\r\n\r\nFile: %s"},
+    {IDS_LABEL_EXAMINER, "Esaminatore:"},
+    {IDS_LABEL_VEHICLE, "Veicolo:"},
+    {IDS_LABEL_DOOR, "Porta:"},
+    {IDS_LABEL_POSITION, "Posizione:"},
+    {IDS_LABEL_MEAS_TYPE, "Tipo di misurazione:"},
+    {IDS_LABEL_SENSOR_TYPE, "Tipo di sensore:"},
+    {IDS_LABEL_SERIAL_NO, "Numero di serie:"},
+    {IDS_LABEL_CALIBRATION, "Calibratura:"},
+    {IDS_LABEL_REMARKS, "Annotazioni"},
+    {IDS_GRAPH_TITLE, "Forza di chiusura (misurazione %d)"},
+    {IDS_MEAN_GRAPH_TITLE, "Valore medio del corso di forza"},
+    {IDS_MEAN_GRAPH_NAME, "Valore medio della forza"},
     {IDS_RESULT_EFF_MARKED,
      "Forza effettiva:\t\t*%0.1f N\r\nForza di serraggio:\t%0.1f N\r\n"
      "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
@@ -29,6 +53,12 @@ const AppStringEntry kAppStrings[] = {
      "Forza effettiva:\t\t%0.1f N\r\nForza di serraggio:\t*%0.1f N\r\n"
      "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
      "Durata d' impulsi:\t%0.2f s\r\nEnerg\xEC" "a:\t\t\t%0.2f J"},
+    {IDS_TAB_DESCRIPTION, "Descrizione"},
+    {IDS_TAB_MEASUREMENT, "Misurazione %d"},
+    {IDS_TAB_MEAN, "Valori medi"},
+    {IDS_NOT_A_KLV_FILE, "Niente Klemva file"},
+    {IDS_ASK_SAVE_CHANGES, "Modifiche attuale memorizzare in %s ?"},
+    {IDS_CANNOT_WRITE, "Non ha potuto scrivere %s."},
     {IDS_PORT_NOT_OPENED,
      "L'apparecchio \"%s\" non \xE8 potuto essere aperto.\r\n"
      "Probalbilmente viene utilizzatoda un altro programma o dal mouse.\r\n"
@@ -36,6 +66,7 @@ const AppStringEntry kAppStrings[] = {
     {IDS_SENSOR_NOT_FOUND,
      "Il sensore non \xE8 potuto essere trovato.\r\n"
      "Per piacere controllate la conessione al port seriale del Vs. PC."},
+    {IDS_CANNOT_OPEN, "Non ha potuto aperire %s.\r\n%s"},
 };
 
 const std::size_t kAppStringCount = sizeof(kAppStrings) / sizeof(kAppStrings[0]);

@@ -204,9 +204,9 @@ VARNOK_API void _SetGraphStyle(HWND hGraphWnd, int nStyle, uint32_t nXLines,
                                uint32_t nYLines, double dStart, double dEnd);
 
 /* Adds an information text below graph nIndex in the graph list and expands
- * (bExpand nonzero) or collapses that graph's item. Result: 1; 0 when
- * nIndex >= nGraphs or the graph has no list item (added while the list was
- * hidden). */
+ * (bExpand nonzero) or collapses that graph's item; a graph without an item
+ * of its own (added while the list was hidden) gets the text at the list's
+ * top level. Result: 1; 0 when nIndex >= nGraphs. */
 VARNOK_API int _AddInfoString(HWND hGraphWnd, LPCSTR szText, int nIndex,
                               int bExpand);
 
@@ -236,11 +236,15 @@ VARNOK_API int _LoadGraph(HWND hGraphWnd, HANDLE hFile);
 /* ---- Export and printing ----------------------------------------------- */
 
 /* Appends all graphs of the window as a tab-separated text table to the open
- * file hFile. Result: 1. */
+ * file hFile: a header naming the columns, then one row per sample of graph
+ * 0's capacity (time, then each graph's physical value). Shows the wait
+ * cursor. Result: 1; 0 for a window that is not a graph window. */
 VARNOK_API int _ASCIIExport(HWND hGraphWnd, HANDLE hFile);
 
 /* Draws title, axes and graph 0 of the window into the rectangle x, y, cx, cy
- * of the device context hDC (printer pixels). Result: 1. */
+ * of the device context hDC (printer pixels), with 9- and 7-point Arial for
+ * the device. The window's plot rectangle is the same afterwards. Result: 1;
+ * 0 for a window that is not a graph window or no device context. */
 VARNOK_API int _PrintGraph(HWND hGraphWnd, HDC hDC, int x, int y, int cx,
                            int cy);
 

@@ -1,9 +1,8 @@
 // The exported graph calls: the data model of a graph window and its graphs.
-#include "drawobjects.h"
+#include "graphdraw.h"
 #include "globalmem.h"
 #include "graphlist.h"
 #include "graphwindow.h"
-#include "plotmap.h"
 
 #include <cstring>
 
@@ -13,7 +12,7 @@ constexpr size_t kNameChars = sizeof(GraphRecord::szName) - 1;
 constexpr size_t kUnitChars = sizeof(GraphRecord::szUnit) - 1;
 
 // Copies at most maxChars characters and terminates.
-void CopyText(char *dst, const char *src, size_t maxChars)
+void CopyText(char* dst, const char* src, size_t maxChars)
 {
     size_t n = 0;
     if (src) {
@@ -24,40 +23,18 @@ void CopyText(char *dst, const char *src, size_t maxChars)
     dst[n] = '\0';
 }
 
-klv::PlotFrame PlotFrameOf(const GraphData *d)
-{
-    klv::PlotFrame f;
-    f.left = d->rcPlot.left;
-    f.right = d->rcPlot.right;
-    f.bottom = d->rcPlot.bottom;
-    f.top = d->rcPlot.top;
-    f.dTimeMin = d->dTimeMin;
-    f.dZoomTimeMin = d->dZoomTimeMin;
-    f.dZoomTimeMax = d->dZoomTimeMax;
-    f.nZoomMinBit = d->nZoomMinBit;
-    f.nZoomMaxBit = d->nZoomMaxBit;
-    return f;
-}
-
-// The live segment from sample end-1 to sample end, straight onto the window
-// and clipped to the plot (its bottom line included); not part of the image.
-void DrawLiveSegment(HWND hWnd, const GraphData *d, const GraphRecord *g, uint32_t end)
+// The live segment goes straight onto the window; it is not part of the
+// cached image.
+void DrawLiveSegmentOnWindow(HWND hWnd, const GraphData* d, const GraphRecord* g, uint32_t end)
 {
     HDC dc = GetDC(hWnd);
     if (!dc)
         return;
-    int saved = SaveDC(dc);  // the class DC keeps its state between calls
-    IntersectClipRect(dc, d->rcPlot.left, d->rcPlot.top, d->rcPlot.right, d->rcPlot.bottom + 1);
-    SelectObject(dc, g_drawObjects.hSlotPens[0]);
-    klv::PlotFrame f = PlotFrameOf(d);
-    MoveToEx(dc, klv::PlotTimeToX(f, (end - 1) * g->dTimeBase),
-             klv::PlotRawToY(f, g->pData[end - 1]), nullptr);
-    LineTo(dc, klv::PlotTimeToX(f, end * g->dTimeBase), klv::PlotRawToY(f, g->pData[end]));
-    RestoreDC(dc, saved);
+    DrawLiveSegment(dc, d, g, end);
     ReleaseDC(hWnd, dc);
 }
 
-void TakeWindowScaling(GraphData *d, const GraphRecord *g)
+void TakeWindowScaling(GraphData* d, const GraphRecord* g)
 {
     d->dMinValue = g->dMinValue;
     d->dMaxValue = g->dMaxValue;
@@ -66,18 +43,18 @@ void TakeWindowScaling(GraphData *d, const GraphRecord *g)
     d->nShown[0] = 1;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-VARNOK_API GraphData *_GetDataPtr(HWND hGraphWnd)
+VARNOK_API GraphData* _GetDataPtr(HWND hGraphWnd)
 {
     return GraphDataOf(hGraphWnd);
 }
 
-VARNOK_API int16_t *_GetGraphDataPtr(HWND hGraphWnd, int nIndex)
+VARNOK_API int16_t* _GetGraphDataPtr(HWND hGraphWnd, int nIndex)
 {
-    GraphRecord *g = GraphAt(GraphDataOf(hGraphWnd), nIndex);
+    GraphRecord* g = GraphAt(GraphDataOf(hGraphWnd), nIndex);
     return g ? g->pData : nullptr;
 }
 
@@ -86,14 +63,14 @@ VARNOK_API int _AddGraph(HWND hGraphWnd, LPCSTR szName, LPCSTR szUnit, double dM
                          int32_t nSize)
 {
     SetDirtyFlag(hGraphWnd, 1);
-    GraphData *d = GraphDataOf(hGraphWnd);
+    GraphData* d = GraphDataOf(hGraphWnd);
     if (!d || d->nGraphs >= GRAPH_MAX_GRAPHS || nSize < 0)
         return 0;
-    GraphRecord *g = static_cast<GraphRecord *>(AllocLocked(sizeof(GraphRecord)));
+    GraphRecord* g = static_cast<GraphRecord*>(AllocLocked(sizeof(GraphRecord)));
     if (!g)
         return 0;
     // A zero capacity still gets a buffer, so pData is never null.
-    g->pData = static_cast<int16_t *>(AllocLocked(nSize > 0 ? static_cast<size_t>(nSize) * 2 : 2));
+    g->pData = static_cast<int16_t*>(AllocLocked(nSize > 0 ? static_cast<size_t>(nSize) * 2 : 2));
     if (!g->pData) {
         FreeLocked(g);
         return 0;
@@ -112,8 +89,8 @@ VARNOK_API int _AddGraph(HWND hGraphWnd, LPCSTR szName, LPCSTR szUnit, double dM
     if (first)
         TakeWindowScaling(d, g);
     if (GetWindowLongPtrA(hGraphWnd, GWL_STYLE) & kGraphStyleGraphList)
-        g->hItem = InsertGraphItem(d->hGraphList, g->szName,
-                                   first ? kImageSlot0 : kImageNotShown, d->nGraphs + 1);
+        g->hItem = InsertGraphItem(d->hGraphList, g->szName, first ? kImageSlot0 : kImageNotShown,
+                                   d->nGraphs + 1);
     d->pGraphs[d->nGraphs] = g;
     d->nGraphs++;
     return 1;
@@ -122,26 +99,26 @@ VARNOK_API int _AddGraph(HWND hGraphWnd, LPCSTR szName, LPCSTR szUnit, double dM
 VARNOK_API int _AddValue(HWND hGraphWnd, int nIndex, int16_t nValue)
 {
     g_bWaitCursorArmed = false;
-    GraphData *d = GraphDataOf(hGraphWnd);
-    GraphRecord *g = GraphAt(d, nIndex);
+    GraphData* d = GraphDataOf(hGraphWnd);
+    GraphRecord* g = GraphAt(d, nIndex);
     if (!g || g->nSize <= 0)
         return 1;
-    if (g->nBuffEnd >= static_cast<uint32_t>(g->nSize)) {  // full: start again at the left
+    if (g->nBuffEnd >= static_cast<uint32_t>(g->nSize)) { // full: start again at the left
         g->nBuffEnd = 0;
         InvalidateGraphWindow(hGraphWnd, d);
     }
     uint32_t end = g->nBuffEnd;
     g->pData[end] = nValue;
     if (end != 0)
-        DrawLiveSegment(hGraphWnd, d, g, end);
+        DrawLiveSegmentOnWindow(hGraphWnd, d, g, end);
     g->nBuffEnd = end + 1;
     return 1;
 }
 
 VARNOK_API int _SetGraphBuffEnd(HWND hGraphWnd, uint32_t nBuffEnd, int nIndex)
 {
-    GraphData *d = GraphDataOf(hGraphWnd);
-    GraphRecord *g = GraphAt(d, nIndex);
+    GraphData* d = GraphDataOf(hGraphWnd);
+    GraphRecord* g = GraphAt(d, nIndex);
     if (!g || g->nSize < 0 || nBuffEnd > static_cast<uint32_t>(g->nSize))
         return 0;
     g->nBuffEnd = nBuffEnd;
@@ -152,7 +129,7 @@ VARNOK_API int _SetGraphBuffEnd(HWND hGraphWnd, uint32_t nBuffEnd, int nIndex)
 VARNOK_API void _SetGraphStyle(HWND hGraphWnd, int nStyle, uint32_t nXLines, uint32_t nYLines,
                                double dStart, double dEnd)
 {
-    GraphData *d = GraphDataOf(hGraphWnd);
+    GraphData* d = GraphDataOf(hGraphWnd);
     if (!d)
         return;
     d->nStyle = nStyle;
@@ -164,18 +141,23 @@ VARNOK_API void _SetGraphStyle(HWND hGraphWnd, int nStyle, uint32_t nXLines, uin
 
 VARNOK_API int _AddInfoString(HWND hGraphWnd, LPCSTR szText, int nIndex, int bExpand)
 {
-    GraphData *d = GraphDataOf(hGraphWnd);
-    GraphRecord *g = GraphAt(d, nIndex);
-    // A graph added while the list was hidden has no item to hold the text.
-    if (!g || !g->hItem || !d->hGraphList)
+    GraphData* d = GraphDataOf(hGraphWnd);
+    GraphRecord* g = GraphAt(d, nIndex);
+    if (!g)
         return 0;
-    InsertInfoItem(d->hGraphList, g->hItem, szText ? szText : "", bExpand != 0);
+    const char* text = szText ? szText : "";
+    // A graph added while the list was hidden has no item: its text goes in
+    // at the list's top level.
+    if (g->hItem)
+        InsertInfoItem(d->hGraphList, g->hItem, text, bExpand != 0);
+    else
+        InsertTopLevelInfoItem(d->hGraphList, text);
     return 1;
 }
 
 VARNOK_API void _SetCursorMode(HWND hGraphWnd, int nMode)
 {
-    GraphData *d = GraphDataOf(hGraphWnd);
+    GraphData* d = GraphDataOf(hGraphWnd);
     if (!d)
         return;
     d->nCursorMode = nMode;
@@ -184,8 +166,8 @@ VARNOK_API void _SetCursorMode(HWND hGraphWnd, int nMode)
 
 VARNOK_API int _GetCursorMode(HWND hGraphWnd)
 {
-    GraphData *d = GraphDataOf(hGraphWnd);
+    GraphData* d = GraphDataOf(hGraphWnd);
     return d ? d->nCursorMode : 0;
 }
 
-}  // extern "C"
+} // extern "C"

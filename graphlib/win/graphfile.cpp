@@ -13,12 +13,12 @@
 namespace {
 
 // Handles and pointers take 4 bytes in the file whatever the build.
-std::uint32_t FileWord(const void *p)
+std::uint32_t FileWord(const void* p)
 {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p));
 }
 
-GraphBlockImage BlockImageOf(const GraphData *d)
+GraphBlockImage BlockImageOf(const GraphData* d)
 {
     GraphBlockImage b;
     b.nMaxBit = d->nMaxBit;
@@ -63,7 +63,7 @@ GraphBlockImage BlockImageOf(const GraphData *d)
     return b;
 }
 
-GraphImage HeaderImageOf(const GraphRecord *g)
+GraphImage HeaderImageOf(const GraphRecord* g)
 {
     GraphImage image;
     image.nSize = g->nSize;
@@ -81,13 +81,13 @@ GraphImage HeaderImageOf(const GraphRecord *g)
 }
 
 // A text field taken over on load: up to its terminator, always terminated.
-void TakeText(char *field, size_t size, const char *saved)
+void TakeText(char* field, size_t size, const char* saved)
 {
     SetFixedText(field, size, TerminatedText(saved, size));
 }
 
 // The fields a load takes over from the saved block.
-void TakeOverBlock(GraphData *d, const GraphBlockImage &b)
+void TakeOverBlock(GraphData* d, const GraphBlockImage& b)
 {
     d->nMaxBit = b.nMaxBit;
     d->nMinBit = b.nMinBit;
@@ -117,7 +117,7 @@ void TakeOverBlock(GraphData *d, const GraphBlockImage &b)
 // fits is copied (the rest of its buffer is cleared) and the fill level is
 // bounded by both capacities: the stream itself always advances by the
 // saved record's length, so the next record is found where it lies.
-void FillGraph(GraphRecord *target, const GraphImage &saved)
+void FillGraph(GraphRecord* target, const GraphImage& saved)
 {
     const size_t capacity = static_cast<size_t>(std::max(target->nSize, 0));
     const size_t savedCount = saved.samples.size();
@@ -128,7 +128,7 @@ void FillGraph(GraphRecord *target, const GraphImage &saved)
 }
 
 // True when every byte went to the file.
-bool WriteBytes(HANDLE hFile, const void *data, size_t size)
+bool WriteBytes(HANDLE hFile, const void* data, size_t size)
 {
     DWORD written = 0;
     return WriteFile(hFile, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
@@ -137,7 +137,7 @@ bool WriteBytes(HANDLE hFile, const void *data, size_t size)
 class FileByteSource : public ByteSource {
 public:
     explicit FileByteSource(HANDLE hFile) : hFile_(hFile) {}
-    size_t Read(void *dest, size_t count) override
+    size_t Read(void* dest, size_t count) override
     {
         DWORD got = 0;
         if (!ReadFile(hFile_, dest, static_cast<DWORD>(count), &got, nullptr))
@@ -149,30 +149,42 @@ private:
     HANDLE hFile_;
 };
 
-void ApplyRecord(HWND hGraphWnd, GraphData *d, const GraphWindowImage &image)
+void ApplyRecord(HWND hGraphWnd, GraphData* d, const GraphWindowImage& image)
 {
     SetWindowTextA(hGraphWnd, TerminatedText(image.szTitle, sizeof image.szTitle).c_str());
     TakeOverBlock(d, image.block);
     for (size_t i = 0; i < image.graphs.size(); ++i) {
-        const GraphImage &saved = image.graphs[i];
+        const GraphImage& saved = image.graphs[i];
         const std::string name = TerminatedText(saved.szName, sizeof saved.szName);
         const std::string unit = TerminatedText(saved.szUnit, sizeof saved.szUnit);
         // A full window (1024 graphs) or short memory refuses the graph; the
         // saved samples still go to an existing graph at this position.
         _AddGraph(hGraphWnd, name.c_str(), unit.c_str(), saved.dMinValue, saved.dMaxValue,
                   saved.nMinBit, saved.nMaxBit, saved.dTimeBase, saved.nSize);
-        if (GraphRecord *target = GraphAt(d, static_cast<int>(i)))
+        if (GraphRecord* target = GraphAt(d, static_cast<int>(i)))
             FillGraph(target, saved);
     }
 }
 
-}  // namespace
+} // namespace
+
+void InitGraphDataDefaults(GraphData* d)
+{
+    const GraphBlockImage defaults;
+    TakeOverBlock(d, defaults);
+    d->nSpare1[0] = defaults.nSpare1[0];
+    d->nSpare1[1] = defaults.nSpare1[1];
+    d->bPaintEnabled = defaults.bPaintEnabled;
+    d->bRedraw = defaults.bRedraw;
+    d->nCursorMode = defaults.nCursorMode;
+    d->dCursorTime = defaults.dCursorTime;
+}
 
 VARNOK_API int _SaveGraph(HWND hGraphWnd, HANDLE hFile)
 {
-    GraphData *d = GraphDataOf(hGraphWnd);
+    GraphData* d = GraphDataOf(hGraphWnd);
     if (!d)
-        return 0;   // not a graph window: nothing is written
+        return 0; // not a graph window: nothing is written
 
     char title[kGraphTitleSize] = {};
     GetWindowTextA(hGraphWnd, title, sizeof title);
@@ -188,7 +200,7 @@ VARNOK_API int _SaveGraph(HWND hGraphWnd, HANDLE hFile)
     std::vector<std::uint8_t> samples;
     const int graphs = std::clamp(d->nGraphs, 0, GRAPH_MAX_GRAPHS);
     for (int i = 0; i < graphs; ++i) {
-        const GraphRecord *g = d->pGraphs[i];
+        const GraphRecord* g = d->pGraphs[i];
         std::uint8_t header[kGraphHeaderSize];
         EncodeGraphHeader(HeaderImageOf(g), header);
         written = WriteBytes(hFile, header, sizeof header) && written;
@@ -202,12 +214,12 @@ VARNOK_API int _SaveGraph(HWND hGraphWnd, HANDLE hFile)
 
 VARNOK_API int _LoadGraph(HWND hGraphWnd, HANDLE hFile)
 {
-    GraphData *d = GraphDataOf(hGraphWnd);
+    GraphData* d = GraphDataOf(hGraphWnd);
     if (!d) {
         MessageBoxA(nullptr, "", "ERROR", MB_OK);
         return 0;
     }
-    d->bPaintEnabled = 0;   // no painting while the window is being filled
+    d->bPaintEnabled = 0; // no painting while the window is being filled
 
     // The whole record is read and checked before the window changes, so a
     // damaged record leaves the window as it was.
@@ -215,7 +227,7 @@ VARNOK_API int _LoadGraph(HWND hGraphWnd, HANDLE hFile)
     FileByteSource source(hFile);
     const GraphReadResult result = ReadGraphRecord(source, image);
     if (result.status == GraphReadStatus::MarkerNotFound)
-        return 0;   // painting stays off until a later successful load
+        return 0; // painting stays off until a later successful load
     if (result)
         ApplyRecord(hGraphWnd, d, image);
     d->bPaintEnabled = 1;

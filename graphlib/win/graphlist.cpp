@@ -1,24 +1,26 @@
 #include "graphlist.h"
 
+#include "graphwindow.h"
+
 #include "varnokres.h"
 
 namespace {
 
 const char kPropLast[] = "LAST";
-const char *const kReadoutProps[] = {"Cursor", "Dist", "Curs1", "Curs2", "Curs3", "Curs4"};
+const char* const kReadoutProps[] = {"Cursor", "Dist", "Curs1", "Curs2", "Curs3", "Curs4"};
 constexpr int kReadoutItems = 6;
 
 // The picture strip's transparent colour.
 constexpr COLORREF kImageBackground = RGB(255, 0, 255);
 
-HTREEITEM InsertItem(HWND hList, HTREEITEM parent, HTREEITEM after, const char *text, int image,
+HTREEITEM InsertItem(HWND hList, HTREEITEM parent, HTREEITEM after, const char* text, int image,
                      LPARAM data)
 {
     TVINSERTSTRUCTA ins = {};
     ins.hParent = parent;
     ins.hInsertAfter = after;
     ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-    ins.item.pszText = const_cast<char *>(text);
+    ins.item.pszText = const_cast<char*>(text);
     ins.item.iImage = image;
     ins.item.iSelectedImage = image;
     ins.item.lParam = data;
@@ -35,8 +37,10 @@ void ReportBitmapFailure(HINSTANCE hInstance)
     MessageBoxA(nullptr, text, "varnok.dll - GetLastError()", MB_OK | MB_ICONERROR);
 }
 
+} // namespace
+
 // The empty list of 19 x 15 pictures, filled from the strip when it loads.
-HIMAGELIST CreateImages(HINSTANCE hInstance)
+HIMAGELIST CreateGraphListImages(HINSTANCE hInstance)
 {
     HIMAGELIST images = ImageList_Create(19, 15, ILC_COLOR4 | ILC_MASK, 13, 1);
     if (!images)
@@ -51,6 +55,8 @@ HIMAGELIST CreateImages(HINSTANCE hInstance)
     return images;
 }
 
+namespace {
+
 void CreateReadouts(HWND hList)
 {
     HTREEITEM cursor = InsertItem(hList, TVI_ROOT, TVI_LAST, "0:00:00", kImageCursor, 0);
@@ -64,21 +70,21 @@ void CreateReadouts(HWND hList)
     SendMessageA(hList, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(cursor));
 }
 
-}  // namespace
+} // namespace
 
 HWND CreateGraphList(HWND hGraphWnd, HINSTANCE hInstance)
 {
-    HWND hList = CreateWindowExA(
-        WS_EX_CLIENTEDGE, WC_TREEVIEWA, "Graph-Objekte",
-        WS_CHILD | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-            TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
-        0, 0, 150, 200, hGraphWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(10)), hInstance,
-        nullptr);
+    HWND hList = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "Graph-Objekte",
+                                 WS_CHILD | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES |
+                                     TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
+                                 0, 0, 150, 200, hGraphWnd,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdGraphList)),
+                                 hInstance, nullptr);
     if (!hList)
         return nullptr;
-    HIMAGELIST images = CreateImages(hInstance);
+    HIMAGELIST images = CreateGraphListImages(hInstance);
     if (!images)
-        return hList;  // no pictures, no readouts: the list takes graph items only
+        return hList; // no pictures, no readouts: the list takes graph items only
     SendMessageA(hList, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
     CreateReadouts(hList);
     return hList;
@@ -89,17 +95,17 @@ void DestroyGraphList(HWND hList)
     if (!hList)
         return;
     // A tree view does not own its image list.
-    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(
-        SendMessageA(hList, TVM_SETIMAGELIST, TVSIL_NORMAL, 0));
+    HIMAGELIST images =
+        reinterpret_cast<HIMAGELIST>(SendMessageA(hList, TVM_SETIMAGELIST, TVSIL_NORMAL, 0));
     RemovePropA(hList, kPropLast);
-    for (const char *name : kReadoutProps)
+    for (const char* name : kReadoutProps)
         RemovePropA(hList, name);
     DestroyWindow(hList);
     if (images)
         ImageList_Destroy(images);
 }
 
-HTREEITEM InsertGraphItem(HWND hList, const char *name, int image, int graphNumber)
+HTREEITEM InsertGraphItem(HWND hList, const char* name, int image, int graphNumber)
 {
     if (!hList)
         return nullptr;
@@ -117,10 +123,54 @@ HTREEITEM InsertGraphItem(HWND hList, const char *name, int image, int graphNumb
     return item;
 }
 
-HTREEITEM InsertInfoItem(HWND hList, HTREEITEM hGraphItem, const char *text, bool expand)
+HTREEITEM InsertInfoItem(HWND hList, HTREEITEM hGraphItem, const char* text, bool expand)
 {
     HTREEITEM item = InsertItem(hList, hGraphItem, TVI_LAST, text, kImageInfo, 0);
     SendMessageA(hList, TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE,
                  reinterpret_cast<LPARAM>(hGraphItem));
     return item;
+}
+
+HTREEITEM InsertTopLevelInfoItem(HWND hList, const char* text)
+{
+    return InsertItem(hList, TVI_ROOT, TVI_LAST, text, kImageInfo, 0);
+}
+
+void SetReadoutText(HWND hList, int readout, const char* text)
+{
+    if (!hList || readout < 0 || readout >= kReadoutItems)
+        return;
+    HTREEITEM item = static_cast<HTREEITEM>(GetPropA(hList, kReadoutProps[readout]));
+    if (!item)
+        return;
+    TVITEMA it = {};
+    it.mask = TVIF_TEXT;
+    it.hItem = item;
+    it.pszText = const_cast<char*>(text);
+    SendMessageA(hList, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+bool GetSelectedItem(HWND hList, GraphListItem* out)
+{
+    HTREEITEM item =
+        reinterpret_cast<HTREEITEM>(SendMessageA(hList, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item)
+        return false;
+    TVITEMA it = {};
+    it.mask = TVIF_IMAGE | TVIF_PARAM;
+    it.hItem = item;
+    if (!SendMessageA(hList, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)))
+        return false;
+    *out = {item, it.iImage, it.lParam};
+    return true;
+}
+
+void SetItemImage(HWND hList, HTREEITEM item, int image)
+{
+    TVITEMA it = {};
+    it.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    it.hItem = item;
+    it.iImage = image;
+    it.iSelectedImage = image;
+    SendMessageA(hList, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
 }

@@ -3,7 +3,12 @@
 #include "graphwindow.h"
 
 #include "globalmem.h"
+#include "graphinput.h"
 #include "graphlist.h"
+#include "graphpaint.h"
+#include "propview.h"
+
+#include <windowsx.h>
 
 #include <cstddef>
 
@@ -28,36 +33,11 @@ static_assert(sizeof(GraphData) == 5284 && offsetof(GraphData, rcPlot) == 8 &&
               offsetof(GraphData, hGraphList) == 140 && offsetof(GraphData, nTimeFormat) == 144 &&
               offsetof(GraphData, nGraphs) == 148 && offsetof(GraphData, nShown) == 152 &&
               offsetof(GraphData, nStyle) == 172 && offsetof(GraphData, szNotes) == 176 &&
-              offsetof(GraphData, nCursorMode) == 1176 && offsetof(GraphData, dCursorTime) == 1180 &&
-              offsetof(GraphData, pGraphs) == 1188);
+              offsetof(GraphData, nCursorMode) == 1176 &&
+              offsetof(GraphData, dCursorTime) == 1180 && offsetof(GraphData, pGraphs) == 1188);
 #endif
 
 namespace {
-
-constexpr double kTimeRangeEnd = 1.0e8;
-
-void InitGraphData(GraphData *d)
-{
-    d->nMaxBit = 4095;
-    d->nMinBit = 0;
-    d->nZoomMinBit = 0;
-    d->nZoomMaxBit = 4095;
-    d->dTimeMin = 0.0;
-    d->dTimeMax = kTimeRangeEnd;
-    d->dZoomTimeMin = 0.0;
-    d->dZoomTimeMax = kTimeRangeEnd;
-    d->dMaxValue = 4095.0;
-    d->dMinValue = 0.0;
-    d->dSpare = 100.0;
-    d->nXLines = 5;
-    d->nYLines = 10;
-    d->nSpare1[0] = 1;
-    d->nSpare1[1] = 1;
-    d->bPaintEnabled = 1;
-    d->bRedraw = 1;
-    d->nTimeFormat = 1;
-    d->nCursorMode = kCursorModeZoom;
-}
 
 HMENU CreateContextMenu()
 {
@@ -78,9 +58,9 @@ bool HasGraphListStyle(HWND hWnd)
 
 LRESULT OnCreate(HWND hWnd, WPARAM wParam, LPARAM lParam)
 {
-    GraphData *d = static_cast<GraphData *>(AllocLocked(sizeof(GraphData)));
+    GraphData* d = static_cast<GraphData*>(AllocLocked(sizeof(GraphData)));
     if (d) {
-        InitGraphData(d);
+        InitGraphDataDefaults(d);
         SetPropA(hWnd, kPropGraphData, d);
         d->hGraphList = CreateGraphList(hWnd, g_hLibInstance);
     }
@@ -102,13 +82,13 @@ LRESULT OnCreate(HWND hWnd, WPARAM wParam, LPARAM lParam)
 // first, then each graph's buffer and record, then the block.
 LRESULT OnDestroy(HWND hWnd, WPARAM wParam, LPARAM lParam)
 {
-    GraphData *d = GraphDataOf(hWnd);
+    GraphData* d = GraphDataOf(hWnd);
     if (d) {
         if (d->hPopupMenu)
             DestroyMenu(d->hPopupMenu);
         DestroyGraphList(d->hGraphList);
         for (int i = 0; i < d->nGraphs && i < GRAPH_MAX_GRAPHS; ++i) {
-            GraphRecord *g = d->pGraphs[i];
+            GraphRecord* g = d->pGraphs[i];
             if (!g)
                 continue;
             FreeLocked(g->pData);
@@ -126,9 +106,9 @@ LRESULT OnDestroy(HWND hWnd, WPARAM wParam, LPARAM lParam)
 
 LRESULT OnSize(HWND hWnd, WPARAM, LPARAM lParam)
 {
-    int cx = static_cast<short>(LOWORD(lParam));
-    int cy = static_cast<short>(HIWORD(lParam));
-    GraphData *d = GraphDataOf(hWnd);
+    int cx = GET_X_LPARAM(lParam);
+    int cy = GET_Y_LPARAM(lParam);
+    GraphData* d = GraphDataOf(hWnd);
     if (d)
         d->bRedraw = 1;
     HWND button = GetDlgItem(hWnd, kIdToggleButton);
@@ -139,13 +119,9 @@ LRESULT OnSize(HWND hWnd, WPARAM, LPARAM lParam)
     return 0;
 }
 
-// Until the plot is drawn the window shows its background only.
 LRESULT OnPaint(HWND hWnd, WPARAM, LPARAM)
 {
-    PAINTSTRUCT ps;
-    BeginPaint(hWnd, &ps);
-    EndPaint(hWnd, &ps);
-    return 0;
+    return PaintGraphWindow(hWnd);
 }
 
 LRESULT OnGetModify(HWND hWnd, WPARAM, LPARAM)
@@ -161,12 +137,12 @@ LRESULT OnSetModify(HWND hWnd, WPARAM wParam, LPARAM)
 
 void ToggleGraphList(HWND hWnd)
 {
-    GraphData *d = GraphDataOf(hWnd);
+    GraphData* d = GraphDataOf(hWnd);
     LONG_PTR style = GetWindowLongPtrA(hWnd, GWL_STYLE);
     HWND button = GetDlgItem(hWnd, kIdToggleButton);
     bool show = (style & kGraphStyleGraphList) == 0;
-    SetWindowLongPtrA(hWnd, GWL_STYLE, show ? (style | kGraphStyleGraphList)
-                                            : (style & ~kGraphStyleGraphList));
+    SetWindowLongPtrA(hWnd, GWL_STYLE,
+                      show ? (style | kGraphStyleGraphList) : (style & ~kGraphStyleGraphList));
     if (d && d->hGraphList)
         ShowWindow(d->hGraphList, show ? SW_SHOW : SW_HIDE);
     if (button)
@@ -174,30 +150,87 @@ void ToggleGraphList(HWND hWnd)
     InvalidateGraphWindow(hWnd, d);
 }
 
+void OnCmdToggleList(HWND hWnd)
+{
+    ToggleGraphList(hWnd);
+}
+
+void OnCmdZoom(HWND hWnd)
+{
+    _SetCursorMode(hWnd, kCursorModeZoom);
+}
+
+void OnCmdCursor(HWND hWnd)
+{
+    _SetCursorMode(hWnd, kCursorModeCursor);
+}
+
+void OnCmdSettings(HWND hWnd)
+{
+    ShowPropertyView(hWnd);
+}
+
+struct CommandEntry {
+    UINT id;
+    void (*handler)(HWND);
+};
+
+const CommandEntry kGraphCommands[] = {
+    {kIdToggleButton, OnCmdToggleList},
+    {kCmdZoom, OnCmdZoom},
+    {kCmdCursor, OnCmdCursor},
+    {kCmdSettings, OnCmdSettings},
+};
+
 LRESULT OnCommand(HWND hWnd, WPARAM wParam, LPARAM)
 {
-    switch (LOWORD(wParam)) {
-    case kIdToggleButton:
-        ToggleGraphList(hWnd);
-        break;
-    case kCmdZoom:
-        _SetCursorMode(hWnd, kCursorModeZoom);
-        break;
-    case kCmdCursor:
-        _SetCursorMode(hWnd, kCursorModeCursor);
-        break;
-    default:
-        break;
+    for (const CommandEntry& e : kGraphCommands) {
+        if (e.id == LOWORD(wParam)) {
+            e.handler(hWnd);
+            break;
+        }
     }
+    return 0;
+}
+
+LRESULT OnNotify(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+    const NMHDR* nm = reinterpret_cast<const NMHDR*>(lParam);
+    if (nm && nm->idFrom == kIdGraphList && nm->code == NM_DBLCLK)
+        OnGraphListDoubleClick(hWnd);
+    return DefWindowProcA(hWnd, WM_NOTIFY, wParam, lParam);
+}
+
+LRESULT OnLButtonDown(HWND hWnd, WPARAM, LPARAM lParam)
+{
+    OnGraphLButtonDown(hWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+    if (OnGraphMouseMove(hWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+        return 0;
+    return DefWindowProcA(hWnd, WM_MOUSEMOVE, wParam, lParam);
+}
+
+LRESULT OnLButtonUp(HWND hWnd, WPARAM, LPARAM)
+{
+    return OnGraphLButtonUp(hWnd);
+}
+
+LRESULT OnKeyDown(HWND hWnd, WPARAM wParam, LPARAM)
+{
+    OnGraphKeyDown(hWnd, wParam);
     return 0;
 }
 
 LRESULT OnRButtonUp(HWND hWnd, WPARAM, LPARAM lParam)
 {
-    GraphData *d = GraphDataOf(hWnd);
+    GraphData* d = GraphDataOf(hWnd);
     if (!d || !d->hPopupMenu)
         return 0;
-    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ClientToScreen(hWnd, &pt);
     TrackPopupMenu(d->hPopupMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hWnd, nullptr);
     return 0;
@@ -209,31 +242,28 @@ struct MessageEntry {
 };
 
 const MessageEntry kGraphMessages[] = {
-    {WM_CREATE, OnCreate},
-    {WM_DESTROY, OnDestroy},
-    {WM_SIZE, OnSize},
-    {WM_PAINT, OnPaint},
-    {EM_GETMODIFY, OnGetModify},
-    {EM_SETMODIFY, OnSetModify},
-    {WM_COMMAND, OnCommand},
-    {WM_RBUTTONUP, OnRButtonUp},
+    {WM_CREATE, OnCreate},       {WM_DESTROY, OnDestroy},     {WM_SIZE, OnSize},
+    {WM_PAINT, OnPaint},         {EM_GETMODIFY, OnGetModify}, {EM_SETMODIFY, OnSetModify},
+    {WM_COMMAND, OnCommand},     {WM_NOTIFY, OnNotify},       {WM_LBUTTONDOWN, OnLButtonDown},
+    {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONUP, OnLButtonUp}, {WM_RBUTTONUP, OnRButtonUp},
+    {WM_KEYDOWN, OnKeyDown},
 };
 
-}  // namespace
+} // namespace
 
-GraphData *GraphDataOf(HWND hGraphWnd)
+GraphData* GraphDataOf(HWND hGraphWnd)
 {
-    return static_cast<GraphData *>(GetPropA(hGraphWnd, kPropGraphData));
+    return static_cast<GraphData*>(GetPropA(hGraphWnd, kPropGraphData));
 }
 
-GraphRecord *GraphAt(GraphData *pData, int index)
+GraphRecord* GraphAt(const GraphData* pData, int index)
 {
     if (!pData || index < 0 || index >= pData->nGraphs || index >= GRAPH_MAX_GRAPHS)
         return nullptr;
     return pData->pGraphs[index];
 }
 
-void InvalidateGraphWindow(HWND hGraphWnd, GraphData *pData)
+void InvalidateGraphWindow(HWND hGraphWnd, GraphData* pData)
 {
     if (pData)
         pData->bRedraw = 1;
@@ -262,7 +292,7 @@ void CheckCursorModeMenu(HMENU hMenu, int mode)
 extern "C" VARNOK_API LRESULT CALLBACK GraphWndProc(HWND hWnd, UINT uMsg, WPARAM wParam,
                                                     LPARAM lParam)
 {
-    for (const MessageEntry &e : kGraphMessages) {
+    for (const MessageEntry& e : kGraphMessages) {
         if (e.message == uMsg)
             return e.handler(hWnd, wParam, lParam);
     }

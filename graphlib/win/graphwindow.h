@@ -35,13 +35,16 @@ bool RegisterGraphWindowClass();
 void UnregisterGraphWindowClass();
 
 // The window's block, or nullptr for a window that has none.
-GraphData *GraphDataOf(HWND hGraphWnd);
+GraphData* GraphDataOf(HWND hGraphWnd);
 
 // Graph index of a block, or nullptr when the index is not one of its graphs.
-GraphRecord *GraphAt(GraphData *pData, int index);
+GraphRecord* GraphAt(const GraphData* pData, int index);
+
+// The values of a new window's block: those of an empty graph record.
+void InitGraphDataDefaults(GraphData* pData);
 
 // Marks the cached image stale and invalidates the whole window with erasing.
-void InvalidateGraphWindow(HWND hGraphWnd, GraphData *pData);
+void InvalidateGraphWindow(HWND hGraphWnd, GraphData* pData);
 
 // The "Dirty" property: nonzero = modified.
 void SetDirtyFlag(HWND hGraphWnd, INT_PTR value);

@@ -13,11 +13,21 @@
 //   klvdriver pixel TITLE X Y                    client pixel as RRGGBB
 //   klvdriver reg HKCU|HKLM KEY VALUE [32|64]    print a DWORD or string value
 //   klvdriver show TITLE MS                      show a test window for MS ms
+//   klvdriver regsize HKCR|HKCU|HKLM KEY VALUE   type, byte length and text ("" = default value)
+//   klvdriver menu-state TITLE ID                "enabled" or "grey", after WM_INITMENU
+//   klvdriver toolbar-state TITLE ID             "enabled" or "grey" (toolbar 500)
+//   klvdriver tab TITLE INDEX                    select a tab of the top tab control
+//   klvdriver type TITLE TEXT                    type TEXT into the first edit control
+//   klvdriver file-dialog TITLE PATH             fill in a file dialog's name and press OK
+//   klvdriver mdi-children TITLE                 titles of the MDI children, active first
+//   klvdriver rect TITLE                         screen rectangle: WIDTHxHEIGHT+LEFT+TOP
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
-// matches by window class instead. Exit code 0 on success, 1 on failure,
+// matches by window class instead; "dialog:CAPTION" a dialog box whose
+// caption is exactly CAPTION. Exit code 0 on success, 1 on failure,
 // 2 on a usage error; failures say why on stderr.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +45,13 @@ struct FindRequest {
 bool WindowMatches(HWND hwnd, const char* pattern)
 {
     char buf[512];
+    if (std::strncmp(pattern, "dialog:", 7) == 0) {
+        GetClassNameA(hwnd, buf, sizeof buf);
+        if (std::strcmp(buf, "#32770") != 0)
+            return false;
+        GetWindowTextA(hwnd, buf, sizeof buf);
+        return std::strcmp(buf, pattern + 7) == 0;
+    }
     if (std::strncmp(pattern, "class:", 6) == 0) {
         GetClassNameA(hwnd, buf, sizeof buf);
         return std::strcmp(buf, pattern + 6) == 0;
@@ -357,6 +374,146 @@ int CmdShow(int, char** argv)
     return 0;
 }
 
+int CmdRegSize(int, char** argv)
+{
+    HKEY root = std::strcmp(argv[2], "HKCR") == 0   ? HKEY_CLASSES_ROOT
+                : std::strcmp(argv[2], "HKLM") == 0 ? HKEY_LOCAL_MACHINE
+                                                    : HKEY_CURRENT_USER;
+    HKEY key;
+    if (RegOpenKeyExA(root, argv[3], 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "klvdriver: no key %s\n", argv[3]);
+        return 1;
+    }
+    unsigned char data[4096] = {};
+    DWORD type = 0, size = sizeof data - 1;
+    LONG rc = RegQueryValueExA(key, *argv[4] ? argv[4] : nullptr, nullptr, &type, data, &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        std::fprintf(stderr, "klvdriver: no value %s\n", argv[4]);
+        return 1;
+    }
+    std::printf("%lu %lu %s\n", type, size, reinterpret_cast<char*>(data));
+    return 0;
+}
+
+HWND FindChildOfClass(HWND parent, const char* className)
+{
+    for (HWND child : Children(parent)) {
+        char cls[128];
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, className) == 0)
+            return child;
+    }
+    std::fprintf(stderr, "klvdriver: no %s control\n", className);
+    return nullptr;
+}
+
+int CmdMenuState(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HMENU menu = hwnd ? GetMenu(hwnd) : nullptr;
+    if (!menu)
+        return 1;
+    // As opening the menu would: the program updates its items first.
+    SendMessageA(hwnd, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+    UINT state = GetMenuState(menu, std::strtoul(argv[3], nullptr, 10), MF_BYCOMMAND);
+    if (state == static_cast<UINT>(-1)) {
+        std::fprintf(stderr, "klvdriver: no menu item %s\n", argv[3]);
+        return 1;
+    }
+    std::printf("%s\n", state & (MF_GRAYED | MF_DISABLED) ? "grey" : "enabled");
+    return 0;
+}
+
+int CmdToolbarState(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND toolbar = hwnd ? GetDlgItem(hwnd, 500) : nullptr;
+    if (!toolbar)
+        return 1;
+    LRESULT state = SendMessageA(toolbar, TB_GETSTATE, std::strtoul(argv[3], nullptr, 10), 0);
+    if (state == -1)
+        return 1;
+    std::printf("%s\n", state & TBSTATE_ENABLED ? "enabled" : "grey");
+    return 0;
+}
+
+int CmdTab(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND tab = hwnd ? FindChildOfClass(hwnd, "SysTabControl32") : nullptr;
+    if (!tab)
+        return 1;
+    // Arrow keys, as a user would press them: the tab control then tells
+    // its parent itself (a notification cannot be sent across processes).
+    const int target = static_cast<int>(std::strtoul(argv[3], nullptr, 10));
+    int current = static_cast<int>(SendMessageA(tab, TCM_GETCURSEL, 0, 0));
+    for (; current != target; current += current < target ? 1 : -1) {
+        const WPARAM key = current < target ? VK_RIGHT : VK_LEFT;
+        SendMessageA(tab, WM_KEYDOWN, key, 1);
+        SendMessageA(tab, WM_KEYUP, key, 0xC0000001);
+    }
+    return 0;
+}
+
+int CmdType(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND edit = hwnd ? FindChildOfClass(hwnd, "Edit") : nullptr;
+    if (!edit)
+        return 1;
+    // The caret goes to the end first, as after a click below the text.
+    const LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(edit, EM_SETSEL, length, length);
+    for (const char* c = argv[3]; *c; ++c)
+        SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    return 0;
+}
+
+int CmdFileDialog(int, char** argv)
+{
+    HWND dialog = RequireWindow(argv[2]);
+    if (!dialog)
+        return 1;
+    HWND name = GetDlgItem(dialog, 1148); // the file name combo box
+    if (!name)
+        name = GetDlgItem(dialog, 1152); // the file name edit of older dialogs
+    if (!name) {
+        std::fprintf(stderr, "klvdriver: no file name field\n");
+        return 1;
+    }
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    return 0;
+}
+
+int CmdMdiChildren(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    HWND client = hwnd ? FindChildOfClass(hwnd, "MDIClient") : nullptr;
+    if (!client)
+        return 1;
+    HWND active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
+    if (active)
+        std::printf("%s\n", WindowText(active).c_str());
+    for (HWND child = GetWindow(client, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child != active && !GetWindow(child, GW_OWNER))
+            std::printf("%s\n", WindowText(child).c_str());
+    }
+    return 0;
+}
+
+int CmdRect(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    RECT rc;
+    if (!hwnd || !GetWindowRect(hwnd, &rc))
+        return 1;
+    std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
+    return 0;
+}
+
 struct Command {
     const char* name;
     int minArgs;
@@ -375,6 +532,14 @@ const Command kCommands[] = {
     {"pixel", 3, CmdPixel},
     {"reg", 3, CmdReg},
     {"show", 2, CmdShow},
+    {"regsize", 3, CmdRegSize},
+    {"menu-state", 2, CmdMenuState},
+    {"toolbar-state", 2, CmdToolbarState},
+    {"tab", 2, CmdTab},
+    {"type", 2, CmdType},
+    {"file-dialog", 2, CmdFileDialog},
+    {"mdi-children", 1, CmdMdiChildren},
+    {"rect", 1, CmdRect},
 };
 
 } // namespace
@@ -391,6 +556,7 @@ int main(int argc, char** argv)
         }
     }
     std::fprintf(stderr, "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                         "close|capture|pixel|reg|show ARGS (see the source's header)\n");
+                         "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
+                         "file-dialog|mdi-children|rect ARGS (see the source's header)\n");
     return 2;
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 // Dispatches this thread's messages until done() holds or timeoutMs passed.
-inline bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -34,8 +34,39 @@ inline void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
+// Writes a 24-bit bitmap as a BMP file.
+inline bool SaveBitmapSnapshot(HBITMAP bmp, const std::string& path)
+{
+    BITMAP info;
+    if (!GetObjectA(bmp, sizeof info, &info))
+        return false;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = info.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    DWORD rowBytes = (static_cast<DWORD>(info.bmWidth) * 3 + 3) & ~3u;
+    std::string bits(rowBytes * info.bmHeight, '\0');
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bmp, 0, info.bmHeight, bits.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(bits.size());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 &&
+              std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
+              std::fwrite(bits.data(), bits.size(), 1, f) == 1;
+    std::fclose(f);
+    return ok;
+}
+
 // Writes what the screen shows of a window as a 24-bit BMP file.
-inline bool SaveWindowSnapshot(HWND hWnd, const std::string &path)
+inline bool SaveWindowSnapshot(HWND hWnd, const std::string& path)
 {
     RECT r;
     if (!GetWindowRect(hWnd, &r))
@@ -49,7 +80,7 @@ inline bool SaveWindowSnapshot(HWND hWnd, const std::string &path)
     bi.bmiHeader.biHeight = h;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
-    void *bits = nullptr;
+    void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
@@ -61,7 +92,7 @@ inline bool SaveWindowSnapshot(HWND hWnd, const std::string &path)
     fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
     fh.bfSize = fh.bfOffBits + size;
     bool ok = false;
-    if (FILE *f = std::fopen(path.c_str(), "wb")) {
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
         ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 &&
              std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
              std::fwrite(bits, size, 1, f) == 1;
