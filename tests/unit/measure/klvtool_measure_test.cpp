@@ -564,7 +564,10 @@ public:
     explicit Simulator(const std::string& name, const std::string& scenario = "series")
         : link(TempPath(name + ".link")), log(TempPath(name + ".log"))
     {
-        pid_ = Spawn({KLVSIM_PATH, "--link", link, "--scenario", scenario, "--log", log});
+        // It keeps serving after its scenario until the test is done, so the
+        // run's closing commands reach it however slowly the machine runs.
+        pid_ = Spawn({KLVSIM_PATH, "--link", link, "--scenario", scenario, "--log", log,
+                      "--linger", "600"});
         struct stat st {};
         serving_ = pid_ && PollUntil([&] { return lstat(link.c_str(), &st) == 0; }, 5.0);
     }
