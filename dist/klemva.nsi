@@ -64,7 +64,7 @@ VIAddVersionKey /LANG=0 "ProductVersion" "Version ${DISPLAY_VERSION}"
 VIAddVersionKey /LANG=0 "FileVersion" "Version ${DISPLAY_VERSION}"
 VIAddVersionKey /LANG=0 "FileDescription" "Installazione di Klemva"
 VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 1999-2026 ${PUBLISHER}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 1997-2026 ${PUBLISHER}"
 
 Var MeasureDir
 Var OldProgramDir

@@ -31,8 +31,8 @@ const AppStringEntry kAppStrings[] = {
     {IDS_MEASURING, "Misurazione %d \xE8 in corso..."},
     {IDS_UNTITLED, "Innominato%d"},
     {IDS_PRINT_NOT_STARTED, "Non ha potuto effettuare l'ordine de stampa.\r\nErrorcode %dL"},
-    {IDS_PRINT_FOOTER, "Klemva Version 2.4 - VARNOK Messtechnik GmbH, Industriestra\xDF"
-                       "e 14, D-73760 Ostfildern - Tel. +49 711 4480-0 - Fax +49 711 4480-99 - "
+    {IDS_PRINT_FOOTER, "Klemva Version 2.4 - VARNOK GmbH, Industriestra\xDF"
+                       "e 14, D-70000 Stoccarda - Tel. +49 711 000000-0 - Fax +49 711 000000-99 - "
                        "service@varnok.example"},
     {IDS_PRINT_DESCRIPTION,
      "\r\n\r\n\r\nEsaminatore: %s\r\nVeicolo: %s\r\nPorta: %s\r\nPosizione: %s\r\n"

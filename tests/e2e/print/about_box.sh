@@ -24,7 +24,7 @@ expect_text 104 "Klemva"
 expect_text 101 "Sistema di misurazione forza di chiusura"
 expect_text 102 "Version 2.4"
 copyright=$(drv text "$box" 103 | iconv -f CP1252 -t UTF-8 | tr -d '\r')
-[[ "$copyright" == "Copyright © VARNOK Messtechnik GmbH "* ]] || fail "legal notice \"$copyright\""
+[[ "$copyright" == "Copyright © VARNOK GmbH "* ]] || fail "legal notice \"$copyright\""
 [ "$(drv text "$box" 100 | wc -l)" -eq 3 ] || fail "the maker's name and address are not three lines"
 shot "$box" box
 drv keys "$box" ESCAPE

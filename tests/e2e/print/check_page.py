@@ -82,7 +82,7 @@ def main():
     bands = [(header + k * (H * 0.98 - header) / 4, header + (k + 1) * (H * 0.98 - header) / 4)
              for k in range(4)]
 
-    footer = where("Ostfildern")
+    footer = where("Stoccarda")
     check(len(footer) == 1 and footer[0][1] > H * 0.96, "footer banner on the last line")
     line = [w for w in found if footer and abs(w[1] - footer[0][1]) < 1]
     if line:
