@@ -109,6 +109,10 @@ struct DeviceModel::Impl {
 
   bool streaming = false;
   Micros nextSample = 0;
+  // Set when the host's lamp commands satisfied an await during the stream:
+  // the next timed event starts on the coming sample, so a closing yields the
+  // same samples wherever between two samples the host's command fell.
+  bool startOnSample = false;
   std::uint64_t sent = 0;
   bool redLit = false;
   bool greenLit = false;
@@ -216,15 +220,20 @@ struct DeviceModel::Impl {
     force = forceAt(activeEnd == kNever ? now : activeEnd);
     if (active->kind == EventKind::Press) log(LogKind::State, "start request released");
     if (active->kind == EventKind::Stall) log(LogKind::State, "stall over");
-    if (isAwait(active->kind)) log(LogKind::Event, "line " + std::to_string(active->line) + ": " +
-                                                      active->source + ": satisfied");
+    if (isAwait(active->kind)) {
+      log(LogKind::Event, "line " + std::to_string(active->line) + ": " + active->source +
+                              ": satisfied");
+      startOnSample = streaming && (active->kind == EventKind::AwaitStartWait ||
+                                    active->kind == EventKind::AwaitThresholdWait);
+    }
     active = nullptr;
   }
 
   void beginTimed(const ScenarioEvent& ev, Micros duration) {
     active = &ev;
-    activeStart = now;
-    activeEnd = duration == kNever ? kNever : now + duration;
+    activeStart = startOnSample && duration != kNever ? std::max(now, nextSample) : now;
+    startOnSample = false;
+    activeEnd = duration == kNever ? kNever : activeStart + duration;
     activeFrom = force;
   }
 
