@@ -160,7 +160,7 @@ TEST(Texts, FormatWithArgumentsAndCut)
     EXPECT_STREQ(FormatAppString(buf, sizeof(buf), IDS_WAIT_THRESHOLD, 3),
                  "Aspetti il superamento della soglia per la misuratione 3...");
     EXPECT_STREQ(FormatAppString(buf, 8, IDS_FORCE_GRAPH_NAME), "Forza d");
-    EXPECT_STREQ(FormatAppString(buf, sizeof(buf), 1), "");
+    EXPECT_STREQ(FormatAppString(buf, sizeof(buf), 29999), ""); // an id without text
     FormatAppString(buf, sizeof(buf), IDS_PORT_NOT_OPENED, "COM7");
     EXPECT_EQ(std::string(buf, 23), "L'apparecchio \"COM7\" no");
 }
