@@ -42,6 +42,29 @@ void FillLastDirectoryIfEmpty()
         GetCurrentDirectoryA(sizeof LastDirectory, LastDirectory);
 }
 
+// The open and save-as dialogs alike: the .klv filter, the last folder and
+// the chosen path in the caller's buffer of kPathSize bytes.
+struct FileDialog {
+    char filter[kPathSize];
+    char fileTitle[kPathSize] = {};
+    OPENFILENAMEA ofn = {};
+
+    FileDialog(HWND owner, char* path)
+    {
+        BuildFilter(filter, sizeof filter);
+        FillLastDirectoryIfEmpty();
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = owner;
+        ofn.lpstrFilter = filter;
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = path;
+        ofn.nMaxFile = kPathSize;
+        ofn.lpstrFileTitle = fileTitle;
+        ofn.nMaxFileTitle = sizeof fileTitle;
+        ofn.lpstrInitialDir = LastDirectory;
+    }
+};
+
 // Everything before the file name, the trailing backslash included.
 void SetLastDirectoryFrom(const char* path)
 {
@@ -221,24 +244,11 @@ int SaveDocumentAs(HWND owner)
     HWND document = ActiveDocumentWindow();
     if (!document)
         return 0;
-    char filter[kPathSize];
-    BuildFilter(filter, sizeof filter);
-    FillLastDirectoryIfEmpty();
     char path[kPathSize] = {};
-    char fileTitle[kPathSize] = {};
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrFileTitle = fileTitle;
-    ofn.nMaxFileTitle = sizeof fileTitle;
-    ofn.lpstrInitialDir = LastDirectory;
-    ofn.lpstrDefExt = "klv";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameA(&ofn))
+    FileDialog dialog(owner, path);
+    dialog.ofn.lpstrDefExt = "klv";
+    dialog.ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&dialog.ofn))
         return 0;
     char oldTitle[kPathSize] = {};
     GetWindowTextA(document, oldTitle, sizeof oldTitle);
@@ -249,26 +259,8 @@ int SaveDocumentAs(HWND owner)
     return 1;
 }
 
-void OpenDocumentCommand(HWND owner)
+void OpenDocumentFile(const char* path, HWND owner)
 {
-    char filter[kPathSize];
-    BuildFilter(filter, sizeof filter);
-    FillLastDirectoryIfEmpty();
-    char path[kPathSize] = {};
-    char fileTitle[kPathSize] = {};
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrFileTitle = fileTitle;
-    ofn.nMaxFileTitle = sizeof fileTitle;
-    ofn.lpstrInitialDir = LastDirectory;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn))
-        return;
     MessDescr* record = AllocEmptyMessDescr();
     if (!record)
         return;
@@ -277,6 +269,16 @@ void OpenDocumentCommand(HWND owner)
         return;
     }
     LoadDocument(path, owner);
+}
+
+void OpenDocumentCommand(HWND owner)
+{
+    char path[kPathSize] = {};
+    FileDialog dialog(owner, path);
+    dialog.ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&dialog.ofn))
+        return;
+    OpenDocumentFile(path, owner);
     SetLastDirectoryFrom(path);
 }
 

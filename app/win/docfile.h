@@ -11,6 +11,9 @@
 extern char LastDirectory[256];
 
 void OpenDocumentCommand(HWND owner);
+// Opens the file at path in a new document window (the command line's
+// document, or the one chosen in the open dialog).
+void OpenDocumentFile(const char* path, HWND owner);
 // Reads the file at path into the active document window, just created empty.
 void LoadDocument(const char* path, HWND owner);
 void SaveCommand(HWND owner);

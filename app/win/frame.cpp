@@ -88,16 +88,8 @@ HFONT CreateHelvFont(int weight)
 void OpenCommandLineDocument(HWND frame)
 {
     const char* path = CommandLineDocumentPath();
-    if (!*path)
-        return;
-    MessDescr* record = AllocEmptyMessDescr();
-    if (!record)
-        return;
-    if (!CreateDocumentWindow(path, record)) {
-        FreeMessDescr(record);
-        return;
-    }
-    LoadDocument(path, frame);
+    if (*path)
+        OpenDocumentFile(path, frame);
 }
 
 LRESULT OnFrameCreate(HWND frame, UINT, WPARAM, LPARAM)
@@ -293,20 +285,13 @@ LRESULT OnCmdCloseAll(HWND frame, WORD, WORD, HWND)
 }
 
 const CommandEntry kFrameCommands[] = {
-    {IDM_NEW, OnCmdNewMeasurement},
-    {IDM_OPEN, OnCmdOpen},
-    {IDM_SAVE, OnCmdSave},
-    {IDM_SAVEAS, OnCmdSaveAs},
-    {IDM_CLOSE, OnCmdClose},
-    {IDM_OPTIONS, OptionsCommand},
-    {IDM_PRINT, PrintCommand},
-    {IDM_PRINTSETUP, PrinterSetupCommand},
-    {IDM_EXIT, OnCmdExit},
-    {IDM_TILE, OnCmdTile},
-    {IDM_CASCADE, OnCmdCascade},
-    {IDM_ARRANGE, OnCmdArrangeIcons},
-    {IDM_CLOSEALL, OnCmdCloseAll},
-    {IDM_ABOUT, AboutCommand},
+    {IDM_NEW, OnCmdNewMeasurement}, {IDM_OPEN, OnCmdOpen},
+    {IDM_SAVE, OnCmdSave},          {IDM_SAVEAS, OnCmdSaveAs},
+    {IDM_CLOSE, OnCmdClose},        {IDM_OPTIONS, OptionsCommand},
+    {IDM_PRINT, PrintCommand},      {IDM_PRINTSETUP, PrinterSetupCommand},
+    {IDM_EXIT, OnCmdExit},          {IDM_TILE, OnCmdTile},
+    {IDM_CASCADE, OnCmdCascade},    {IDM_ARRANGE, OnCmdArrangeIcons},
+    {IDM_CLOSEALL, OnCmdCloseAll},  {IDM_ABOUT, AboutCommand},
 };
 // The MDI client's document list commands (1310 on) reach DefFrameProcA.
 const CommandTable kFrameCommandTable = MakeCommandTable(kFrameCommands, kDefaultFrameProc);

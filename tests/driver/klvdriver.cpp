@@ -276,6 +276,26 @@ HBITMAP CaptureWindow(HWND hwnd, int& width, int& height, bool clientOnly)
     return bmp;
 }
 
+// A bottom-up 24-bit BMP file of the pixels; 0, or 1 when it cannot be written.
+int WriteBmp(const char* path, const BITMAPINFOHEADER& bih,
+             const std::vector<unsigned char>& pixels)
+{
+    BITMAPFILEHEADER bfh = {};
+    bfh.bfType = 0x4D42;
+    bfh.bfOffBits = sizeof bfh + sizeof bih;
+    bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* f = std::fopen(path, "wb");
+    if (!f) {
+        std::fprintf(stderr, "klvdriver: cannot write %s\n", path);
+        return 1;
+    }
+    std::fwrite(&bfh, sizeof bfh, 1, f);
+    std::fwrite(&bih, sizeof bih, 1, f);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    std::fclose(f);
+    return 0;
+}
+
 // The window as it stands on the screen. Wine's PrintWindow leaves dialogs
 // black, so whole windows are copied from the screen instead.
 HBITMAP CaptureScreenArea(HWND hwnd, int& width, int& height)
@@ -315,20 +335,7 @@ int CmdCapture(int, char** argv)
               DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     DeleteObject(bmp);
-    BITMAPFILEHEADER bfh = {};
-    bfh.bfType = 0x4D42;
-    bfh.bfOffBits = sizeof bfh + sizeof bih;
-    bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* f = std::fopen(argv[3], "wb");
-    if (!f) {
-        std::fprintf(stderr, "klvdriver: cannot write %s\n", argv[3]);
-        return 1;
-    }
-    std::fwrite(&bfh, sizeof bfh, 1, f);
-    std::fwrite(&bih, sizeof bih, 1, f);
-    std::fwrite(pixels.data(), 1, pixels.size(), f);
-    std::fclose(f);
-    return 0;
+    return WriteBmp(argv[3], bih, pixels);
 }
 
 int CmdPixel(int, char** argv)
@@ -1124,20 +1131,7 @@ int CmdSnap(int, char** argv)
         pixels.swap(again);
         return stable;
     });
-    BITMAPFILEHEADER bfh = {};
-    bfh.bfType = 0x4D42;
-    bfh.bfOffBits = sizeof bfh + sizeof bih;
-    bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* f = std::fopen(argv[3], "wb");
-    if (!f) {
-        std::fprintf(stderr, "klvdriver: cannot write %s\n", argv[3]);
-        return 1;
-    }
-    std::fwrite(&bfh, sizeof bfh, 1, f);
-    std::fwrite(&bih, sizeof bih, 1, f);
-    std::fwrite(pixels.data(), 1, pixels.size(), f);
-    std::fclose(f);
-    return 0;
+    return WriteBmp(argv[3], bih, pixels);
 }
 
 // Words of a script line; "double quotes" group words, \" is a quote.
