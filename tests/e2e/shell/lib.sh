@@ -70,6 +70,16 @@ wait_button() {
   fail "button $1 not $2"
 }
 
+# Polls until the file $1 exists: a save runs after its dialog has gone, and
+# the finished file appears whole under its name.
+wait_file() {
+  for _ in $(seq 1 100); do
+    [ -f "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 shot() { bash "$KLV_SCRIPTS/screenshot.sh" "$1" >/dev/null; }
 # The message box alone, from its own X window (over the program's other
 # windows the root window's picture of it stays black under Xvfb).

@@ -61,7 +61,7 @@ drv tab "$FRAME" 0 >/dev/null
 
 # -- Saved as a copy, it reads back as klvtool wrote it ---------------------
 save_as "$(winpath "$T/copy.klv")"
-[ -f copy.klv ] || fail "copy.klv not written"
+wait_file copy.klv || fail "copy.klv not written within 10 s of the save-as dialog closing"
 if [ "$(info series.klv)" == "$(info copy.klv)" ]; then echo "ok: copy reads back as the original"
 else fail "copy differs: $(diff <(info series.klv) <(info copy.klv) | head -20)"; fi
 expect_eq "window renamed to the copy" "$(winpath "$T/copy.klv")" "$(drv mdi-children "$FRAME")"
