@@ -9,6 +9,7 @@
 #include <immintrin.h>
 
 #include <cstring>
+#include <limits>
 
 namespace sigproc {
 namespace {
@@ -57,67 +58,95 @@ namespace sigproc {
 
 namespace {
 
-// Physical values of the samples s[0..3] as RawSignal::At converts them.
-inline __m128 ConvertFourAvx(const int16_t* s, __m256d maxBit, __m256d range, __m256d minValue)
+// Physical values of the samples s[0..3] as RawSignal::At converts them (the
+// quotient by nMaxBit as SampleDivisor explains).
+inline __m128 ConvertFourAvx(const int16_t* s, const SampleDivisor& d)
 {
     int64_t packed;
     std::memcpy(&packed, s, sizeof packed);
     const __m128i words = _mm_cvtsi64_si128(packed);
     const __m128i ints = _mm_srai_epi32(_mm_unpacklo_epi16(words, words), 16);
     const __m256d x = _mm256_cvtepi32_pd(ints);
-    return _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(_mm256_div_pd(x, maxBit), range), minValue));
+    const __m256d tail = _mm256_add_pd(_mm256_mul_pd(x, _mm256_set1_pd(d.middle)),
+                                       _mm256_mul_pd(x, _mm256_set1_pd(d.low)));
+    const __m256d quotient = _mm256_add_pd(_mm256_mul_pd(x, _mm256_set1_pd(d.high)), tail);
+    return _mm256_cvtpd_ps(_mm256_add_pd(_mm256_mul_pd(quotient, _mm256_set1_pd(d.range)),
+                                         _mm256_set1_pd(d.minValue)));
+}
+
+// Bounds [low, high] of the approximate decibel values of power[0..3], as
+// DecibelBounds in signal_spectrum.cpp.
+inline void DecibelBoundsFour(const float* power, double S, __m128* low, __m128* high)
+{
+    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(power));
+    const __m128i exponent = _mm_sub_epi32(
+        _mm_and_si128(_mm_srli_epi32(bits, 23), _mm_set1_epi32(0xFF)), _mm_set1_epi32(127));
+    const __m128i mantissa =
+        _mm_or_si128(_mm_and_si128(bits, _mm_set1_epi32(0x7FFFFF)), _mm_set1_epi32(0x3F800000));
+    __m256d x = _mm256_cvtps_pd(_mm_castsi128_ps(mantissa));
+    __m256d e = _mm256_cvtepi32_pd(exponent);
+    const __m256d above = _mm256_cmp_pd(x, _mm256_set1_pd(kSqrt2), _CMP_GT_OQ);
+    x = _mm256_blendv_pd(x, _mm256_mul_pd(x, _mm256_set1_pd(0.5)), above);
+    e = _mm256_add_pd(e, _mm256_and_pd(above, one));
+    const __m256d s = _mm256_div_pd(_mm256_sub_pd(x, one), _mm256_add_pd(x, one));
+    const __m256d s2 = _mm256_mul_pd(s, s);
+    __m256d series = _mm256_set1_pd(1.0 / 7);
+    for (double c : {1.0 / 5, 1.0 / 3, 1.0})
+        series = _mm256_add_pd(_mm256_set1_pd(c), _mm256_mul_pd(s2, series));
+    const __m256d ln = _mm256_add_pd(_mm256_mul_pd(e, _mm256_set1_pd(kLn2)),
+                                     _mm256_mul_pd(_mm256_add_pd(s, s), series));
+    const __m256d scaled =
+        _mm256_mul_pd(_mm256_set1_pd(10.0 * S), _mm256_mul_pd(ln, _mm256_set1_pd(kLog10E)));
+    const __m256d v = _mm256_add_pd(scaled, _mm256_set1_pd(2047.0));
+    const __m256d margin = _mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(_mm256_and_pd(scaled, absMask), _mm256_set1_pd(0x1p-20)),
+                      _mm256_mul_pd(_mm256_and_pd(v, absMask), _mm256_set1_pd(0x1p-22))),
+        _mm256_set1_pd(kApproximationError * (S + 1.0)));
+    *low = _mm256_cvtpd_ps(_mm256_sub_pd(v, margin));
+    *high = _mm256_cvtpd_ps(_mm256_add_pd(v, margin));
+}
+
+// The raw value of a bound as TruncateToRaw gives it (for numbers).
+inline __m128i TruncateFour(__m128 v)
+{
+    return _mm_cvttps_epi32(
+        _mm_max_ps(_mm_min_ps(v, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f)));
 }
 
 } // namespace
 
 void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
-                     const PhysicalScale& scale, float* z)
+                     const SampleDivisor& divisor, float* z)
 {
-    const __m256d maxBit = _mm256_set1_pd(static_cast<double>(scale.nMaxBit));
-    const __m256d range = _mm256_set1_pd(scale.dMaxValue - scale.dMinValue);
-    const __m256d minValue = _mm256_set1_pd(scale.dMinValue);
     for (uint32_t t = 0; t < count; t += 4) {
-        const __m128 re = ConvertFourAvx(real + t, maxBit, range, minValue);
-        const __m128 im = ConvertFourAvx(imag + t, maxBit, range, minValue);
+        const __m128 re = ConvertFourAvx(real + t, divisor);
+        const __m128 im = ConvertFourAvx(imag + t, divisor);
         _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
         _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
     }
 }
 
-void DecibelBoundsAvx(const float* power, uint32_t count, double S, float* low, float* high)
+uint64_t DecibelRawGroupsAvx(const float* power, uint32_t count, double S, int16_t* out)
 {
-    const __m256d sqrt2 = _mm256_set1_pd(kSqrt2);
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF));
-    const __m256d scale = _mm256_set1_pd(10.0 * S);
-    const __m256d floor = _mm256_set1_pd(kApproximationError * (S + 1.0));
+    const __m128 smallest = _mm_set1_ps(std::numeric_limits<float>::min());
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
+    uint64_t unsettled = 0;
     for (uint32_t i = 0; i < count; i += 4) {
-        const __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(power + i));
-        const __m128i exponent = _mm_sub_epi32(
-            _mm_and_si128(_mm_srli_epi32(bits, 23), _mm_set1_epi32(0xFF)), _mm_set1_epi32(127));
-        const __m128i mantissa =
-            _mm_or_si128(_mm_and_si128(bits, _mm_set1_epi32(0x7FFFFF)), _mm_set1_epi32(0x3F800000));
-        __m256d x = _mm256_cvtps_pd(_mm_castsi128_ps(mantissa));
-        __m256d e = _mm256_cvtepi32_pd(exponent);
-        const __m256d above = _mm256_cmp_pd(x, sqrt2, _CMP_GT_OQ);
-        x = _mm256_blendv_pd(x, _mm256_mul_pd(x, _mm256_set1_pd(0.5)), above);
-        e = _mm256_add_pd(e, _mm256_and_pd(above, one));
-        const __m256d s = _mm256_div_pd(_mm256_sub_pd(x, one), _mm256_add_pd(x, one));
-        const __m256d s2 = _mm256_mul_pd(s, s);
-        __m256d series = _mm256_set1_pd(1.0 / 7);
-        for (double c : {1.0 / 5, 1.0 / 3, 1.0})
-            series = _mm256_add_pd(_mm256_set1_pd(c), _mm256_mul_pd(s2, series));
-        const __m256d ln = _mm256_add_pd(_mm256_mul_pd(e, _mm256_set1_pd(kLn2)),
-                                         _mm256_mul_pd(_mm256_add_pd(s, s), series));
-        const __m256d scaled = _mm256_mul_pd(scale, _mm256_mul_pd(ln, _mm256_set1_pd(kLog10E)));
-        const __m256d v = _mm256_add_pd(scaled, _mm256_set1_pd(2047.0));
-        const __m256d margin = _mm256_add_pd(
-            _mm256_add_pd(_mm256_mul_pd(_mm256_and_pd(scaled, absMask), _mm256_set1_pd(0x1p-20)),
-                          _mm256_mul_pd(_mm256_and_pd(v, absMask), _mm256_set1_pd(0x1p-22))),
-            floor);
-        _mm_storeu_ps(low + i, _mm256_cvtpd_ps(_mm256_sub_pd(v, margin)));
-        _mm_storeu_ps(high + i, _mm256_cvtpd_ps(_mm256_add_pd(v, margin)));
+        __m128 low, high;
+        DecibelBoundsFour(power + i, S, &low, &high);
+        const __m128i lo = TruncateFour(low);
+        const __m128i same = _mm_cmpeq_epi32(lo, TruncateFour(high));
+        const __m128 p = _mm_loadu_ps(power + i);
+        const __m128 normal =
+            _mm_and_ps(_mm_cmp_ps(p, smallest, _CMP_GE_OQ), _mm_cmp_ps(p, largest, _CMP_LE_OQ));
+        if (_mm_movemask_ps(_mm_and_ps(normal, _mm_castsi128_ps(same))) != 0xF)
+            unsettled |= uint64_t{1} << (i / 4);
+        // Within the 16-bit range already: the packing saturates nothing.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(lo, lo));
     }
+    return unsettled;
 }
 
 } // namespace sigproc

@@ -22,6 +22,26 @@ constexpr double kLog10E = 0.43429448190325182;
 // 10 x 3e-8 / ln(10), rounded up (see LogNearOne).
 constexpr double kApproximationError = 2e-7;
 
+// 1/nMaxBit in three parts, so that a sample is divided by nMaxBit with
+// multiplications and additions only, with the division's bits: high and
+// middle hold at most 26 and 27 significant bits, so a sample (16 bits) times
+// either is exact, and low is the rest of 1/nMaxBit to double precision.
+// x high + (x middle + x low) is then within |x/d| 2^-77 of x/d, while a
+// quotient of two 16-bit integers that is not itself a double lies at least
+// |x/d| 2^-69 from every midpoint between neighbouring doubles (x/d - mid =
+// integer / (d 2^k), the integer not 0): the last addition rounds to the
+// double the division gives. Only for nMaxBit >= 1.
+struct SampleDivisor {
+    double high;
+    double middle;
+    double low;
+    double range; // dMaxValue - dMinValue
+    double minValue;
+};
+
+// False when nMaxBit < 1 (the samples then go through RawSignal::At).
+bool MakeSampleDivisor(const PhysicalScale& scale, SampleDivisor* divisor);
+
 } // namespace sigproc
 
 #if KLV_FFT_SIMD
@@ -48,15 +68,20 @@ bool AvxAvailable();
 void FftSse2(float* data, uint32_t nComplex);
 void FftAvx(float* data, uint32_t nComplex);
 
-// With AVX: the physical values of `count` samples (a multiple of 4) of two
-// segments, as RawSignal::At converts them, interleaved into z as (real,
-// imaginary) points.
+// The physical values of `count` samples (a multiple of 4) of two segments,
+// as RawSignal::At converts them, interleaved into z as (real, imaginary)
+// points: with SSE2, and with AVX where the processor has it.
+void LoadSegmentsSse2(const int16_t* real, const int16_t* imag, uint32_t count,
+                      const SampleDivisor& divisor, float* z);
 void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
-                     const PhysicalScale& scale, float* z);
+                     const SampleDivisor& divisor, float* z);
 
-// With AVX: the bounds of the approximate decibel values of `count` powers
-// (a multiple of 4), as DecibelBounds in signal_spectrum.cpp.
-void DecibelBoundsAvx(const float* power, uint32_t count, double S, float* low, float* high);
+// With AVX: the raw decibel values of `count` bins (a multiple of 4, at most
+// 256), four at a time through the approximate value's bounds. A group of four
+// is written when every power is positive and normal and every interval
+// truncates to one value; the result has bit g set for each group g that was
+// not, whose bins the caller works out one by one.
+uint64_t DecibelRawGroupsAvx(const float* power, uint32_t count, double S, int16_t* out);
 
 } // namespace sigproc
 

@@ -41,6 +41,29 @@ double NyquistFrequency(double dTimeBase)
     return 0.5 / dTimeBase;
 }
 
+bool MakeSampleDivisor(const PhysicalScale& scale, SampleDivisor* divisor)
+{
+    if (scale.nMaxBit < 1)
+        return false;
+    const double d = scale.nMaxBit;
+    const double reciprocal = 1.0 / d;
+    // high: 1/d with its 27 lowest significand bits cleared.
+    uint64_t bits;
+    std::memcpy(&bits, &reciprocal, sizeof bits);
+    bits &= ~((uint64_t{1} << 27) - 1);
+    std::memcpy(&divisor->high, &bits, sizeof bits);
+    divisor->middle = reciprocal - divisor->high;
+    // 1 - d/d's reciprocal exactly: d high and d middle are exact (at most 42
+    // bits), 1 - d high cancels exactly (d high lies within 2^-24 of 1), and
+    // the difference is a multiple of the reciprocal's last place below
+    // 2^15 of them.
+    const double remainder = (1.0 - d * divisor->high) - d * divisor->middle;
+    divisor->low = remainder / d;
+    divisor->range = scale.dMaxValue - scale.dMinValue;
+    divisor->minValue = scale.dMinValue;
+    return true;
+}
+
 namespace {
 
 // Adds the pass's periodograms: bin i gets |Z[i]|^2 + |Z[2m-i]|^2, which for
@@ -69,8 +92,17 @@ void NormalisePlain(float* power, uint32_t m, uint32_t first, double norm)
 // The same three steps, four values at a time with SSE2: the same operations
 // on each value in the same order, so the same bits.
 
-// Physical values of the samples at s[0..3], as RawSignal::At converts them.
-inline __m128 ConvertFour(const int16_t* s, __m128d maxBit, __m128d range, __m128d minValue)
+// Physical values of the samples at s[0..3], as RawSignal::At converts them
+// (the quotient by nMaxBit as SampleDivisor explains).
+inline __m128d ConvertTwo(__m128d x, const SampleDivisor& d)
+{
+    const __m128d tail =
+        _mm_add_pd(_mm_mul_pd(x, _mm_set1_pd(d.middle)), _mm_mul_pd(x, _mm_set1_pd(d.low)));
+    const __m128d quotient = _mm_add_pd(_mm_mul_pd(x, _mm_set1_pd(d.high)), tail);
+    return _mm_add_pd(_mm_mul_pd(quotient, _mm_set1_pd(d.range)), _mm_set1_pd(d.minValue));
+}
+
+inline __m128 ConvertFour(const int16_t* s, const SampleDivisor& d)
 {
     int64_t packed;
     std::memcpy(&packed, s, sizeof packed);
@@ -78,31 +110,47 @@ inline __m128 ConvertFour(const int16_t* s, __m128d maxBit, __m128d range, __m12
     const __m128i ints = _mm_srai_epi32(_mm_unpacklo_epi16(words, words), 16);
     const __m128d lo = _mm_cvtepi32_pd(ints);
     const __m128d hi = _mm_cvtepi32_pd(_mm_shuffle_epi32(ints, _MM_SHUFFLE(1, 0, 3, 2)));
-    const __m128 flo =
-        _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(_mm_div_pd(lo, maxBit), range), minValue));
-    const __m128 fhi =
-        _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(_mm_div_pd(hi, maxBit), range), minValue));
-    return _mm_movelh_ps(flo, fhi);
+    return _mm_movelh_ps(_mm_cvtpd_ps(ConvertTwo(lo, d)), _mm_cvtpd_ps(ConvertTwo(hi, d)));
 }
 
-void LoadPass(const RawSignal& signal, uint32_t m, uint32_t realStart, uint32_t imagStart, float* z)
+// Loads one pass sample by sample: 2m points, segment at realStart as real
+// parts and the one at imagStart as imaginary parts (rectangular window).
+void LoadPassPlain(const RawSignal& signal, uint32_t m, uint32_t realStart, uint32_t imagStart,
+                   float* z)
 {
-    const __m128d maxBit = _mm_set1_pd(static_cast<double>(signal.scale.nMaxBit));
-    const __m128d range = _mm_set1_pd(signal.scale.dMaxValue - signal.scale.dMinValue);
-    const __m128d minValue = _mm_set1_pd(signal.scale.dMinValue);
+    for (uint32_t t = 0; t < 2 * m; ++t) {
+        z[2 * t] = signal.At(realStart + t);
+        z[2 * t + 1] = signal.At(imagStart + t);
+    }
+}
+
+void LoadPass(const RawSignal& signal, const SampleDivisor* divisor, uint32_t m, uint32_t realStart,
+              uint32_t imagStart, float* z)
+{
     const int16_t* real = signal.samples + realStart;
     const int16_t* imag = signal.samples + imagStart;
-    if (AvxAvailable()) {
-        LoadSegmentsAvx(real, imag, 2 * m, signal.scale, z);
-        return;
-    }
-    for (uint32_t t = 0; t < 2 * m; t += 4) {
-        const __m128 re = ConvertFour(real + t, maxBit, range, minValue);
-        const __m128 im = ConvertFour(imag + t, maxBit, range, minValue);
+    if (divisor == nullptr)
+        LoadPassPlain(signal, m, realStart, imagStart, z);
+    else if (AvxAvailable())
+        LoadSegmentsAvx(real, imag, 2 * m, *divisor, z);
+    else
+        LoadSegmentsSse2(real, imag, 2 * m, *divisor, z);
+}
+
+} // namespace
+
+void LoadSegmentsSse2(const int16_t* real, const int16_t* imag, uint32_t count,
+                      const SampleDivisor& divisor, float* z)
+{
+    for (uint32_t t = 0; t < count; t += 4) {
+        const __m128 re = ConvertFour(real + t, divisor);
+        const __m128 im = ConvertFour(imag + t, divisor);
         _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
         _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
     }
 }
+
+namespace {
 
 // Real and imaginary parts of the four points at p (ascending).
 inline void SplitFour(const float* p, __m128* re, __m128* im)
@@ -132,15 +180,29 @@ void AccumulatePower(const float* z, uint32_t m, float* power)
     AccumulatePowerPlain(z, m, i, power);
 }
 
+// Whether n is a power of two (then a quotient by it is a product by 1/n,
+// exactly, for every float power: nothing overflows or underflows in double).
+bool IsPowerOfTwo(double n)
+{
+    int exponent;
+    return std::frexp(n, &exponent) == 0.5;
+}
+
 void Normalise(float* power, uint32_t m, double norm)
 {
     const __m128d divisor = _mm_set1_pd(norm);
+    const __m128d factor = _mm_set1_pd(1.0 / norm);
+    const bool multiply = IsPowerOfTwo(norm);
     uint32_t i = 0;
     for (; i + 4 <= m; i += 4) {
         const __m128 v = _mm_loadu_ps(power + i);
-        const __m128 lo = _mm_cvtpd_ps(_mm_div_pd(_mm_cvtps_pd(v), divisor));
-        const __m128 hi = _mm_cvtpd_ps(_mm_div_pd(_mm_cvtps_pd(_mm_movehl_ps(v, v)), divisor));
-        _mm_storeu_ps(power + i, _mm_movelh_ps(lo, hi));
+        const __m128d lo = _mm_cvtps_pd(v);
+        const __m128d hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
+        const __m128 loOut =
+            _mm_cvtpd_ps(multiply ? _mm_mul_pd(lo, factor) : _mm_div_pd(lo, divisor));
+        const __m128 hiOut =
+            _mm_cvtpd_ps(multiply ? _mm_mul_pd(hi, factor) : _mm_div_pd(hi, divisor));
+        _mm_storeu_ps(power + i, _mm_movelh_ps(loOut, hiOut));
     }
     NormalisePlain(power, m, i, norm);
 }
@@ -149,18 +211,13 @@ void Normalise(float* power, uint32_t m, double norm)
 
 // Loads one pass: 2m points, segment at realStart as real parts and the one
 // at imagStart as imaginary parts (rectangular window: every weight 1).
-void LoadPassPlain(const RawSignal& signal, uint32_t m, uint32_t realStart, uint32_t imagStart,
-                   float* z)
+void LoadPass(const RawSignal& signal, const SampleDivisor*, uint32_t m, uint32_t realStart,
+              uint32_t imagStart, float* z)
 {
     for (uint32_t t = 0; t < 2 * m; ++t) {
         z[2 * t] = signal.At(realStart + t);
         z[2 * t + 1] = signal.At(imagStart + t);
     }
-}
-
-void LoadPass(const RawSignal& signal, uint32_t m, uint32_t realStart, uint32_t imagStart, float* z)
-{
-    LoadPassPlain(signal, m, realStart, imagStart, z);
 }
 
 void AccumulatePower(const float* z, uint32_t m, float* power)
@@ -191,9 +248,12 @@ uint32_t EstimatePowerSpectrum(const RawSignal& signal, uint32_t m, bool overlap
     // fresh samples each.
     const uint32_t passStep = overlap ? 2 * m : 4 * m;
     const uint32_t imagOffset = overlap ? m : 2 * m;
+    SampleDivisor divisor;
+    const SampleDivisor* exactDivisor =
+        MakeSampleDivisor(signal.scale, &divisor) ? &divisor : nullptr;
     for (uint32_t p = 0; p < k; ++p) {
         const uint32_t start = p * passStep;
-        LoadPass(signal, m, start, start + imagOffset, work);
+        LoadPass(signal, exactDivisor, m, start, start + imagOffset, work);
         ComplexFftInPlace(work, 2 * m);
         AccumulatePower(work, m, power);
     }
@@ -303,10 +363,6 @@ void DecibelBounds(const float* power, uint32_t count, double S, float* low, flo
     const __m128d scale = _mm_set1_pd(10.0 * S);
     const __m128d floor = _mm_set1_pd(kApproximationError * (S + 1.0));
     uint32_t i = 0;
-    if (AvxAvailable()) {
-        i = count / 4 * 4;
-        DecibelBoundsAvx(power, i, S, low, high);
-    }
     for (; i + 2 <= count; i += 2) {
         int64_t packed;
         std::memcpy(&packed, power + i, sizeof packed);
@@ -395,11 +451,60 @@ bool IsNormalPower(float power)
     return power >= std::numeric_limits<float>::min() && power <= std::numeric_limits<float>::max();
 }
 
+// The raw value of one bin, through its bounds where they settle it, else
+// the exact way; `previous` for a bin without power.
+int16_t BinRaw(float power, float S, int16_t previous)
+{
+    if (!(power > 0.0f))
+        return previous;
+    if (IsNormalPower(power)) {
+        float low, high;
+        DecibelBoundsOne(power, S, &low, &high);
+        const int16_t raw = TruncateToRaw(low);
+        if (raw == TruncateToRaw(high))
+            return raw;
+    }
+    ExactRaw(power, S, &previous);
+    return previous;
+}
+
+#if KLV_FFT_SIMD
+
+// Bins per call of the AVX groups: one bit per group of four in 64 bits.
+constexpr uint32_t kAvxDecibelChunk = 256;
+
+// With AVX: groups of four bins settled together; the bins of the others (and
+// of a last, incomplete group) one by one in order, each after its
+// predecessor's final value, which a bin without power repeats.
+void PowerToDecibelRawAvx(const float* power, uint32_t m, float S, int16_t* out)
+{
+    for (uint32_t first = 0; first < m; first += kAvxDecibelChunk) {
+        const uint32_t count = std::min(kAvxDecibelChunk, m - first);
+        const uint32_t grouped = count / 4 * 4;
+        uint64_t unsettled = DecibelRawGroupsAvx(power + first, grouped, S, out + first);
+        if (grouped < count)
+            unsettled |= uint64_t{1} << (grouped / 4);
+        for (; unsettled != 0; unsettled &= unsettled - 1) {
+            const uint32_t from = first + 4 * static_cast<uint32_t>(__builtin_ctzll(unsettled));
+            for (uint32_t i = from; i < std::min(from + 4, m); ++i)
+                out[i] = BinRaw(power[i], S, i == 0 ? kNoPowerRaw : out[i - 1]);
+        }
+    }
+}
+
+#endif // KLV_FFT_SIMD
+
 } // namespace
 
 void PowerToDecibelRaw(const float* power, uint32_t m, int32_t span, int16_t* out)
 {
     const float S = static_cast<float>(DecibelFactor(span));
+#if KLV_FFT_SIMD
+    if (AvxAvailable()) {
+        PowerToDecibelRawAvx(power, m, S, out);
+        return;
+    }
+#endif
     int16_t previous = kNoPowerRaw;
     float low[kDecibelChunk];
     float high[kDecibelChunk];

@@ -176,6 +176,46 @@ TEST(SpectrumBitExact, PowerMatchesThePlainStepsBitForBit)
     }
 }
 
+#if KLV_FFT_SIMD
+// Every sample value through the division-free conversion of each path, for
+// divisors at the ends of their range, powers of two and their neighbours,
+// the usual 12-bit full scale and odd ones, against RawSignal::At.
+TEST(SpectrumBitExact, SampleConversionMatchesTheDivisionForEverySample)
+{
+    std::vector<int16_t> real(65536), imag(65536);
+    for (int32_t x = -32768; x <= 32767; ++x) {
+        real[x + 32768] = static_cast<int16_t>(x);
+        imag[32767 - x] = static_cast<int16_t>(x);
+    }
+    using Load =
+        void (*)(const int16_t*, const int16_t*, uint32_t, const sigproc::SampleDivisor&, float*);
+    std::vector<std::pair<const char*, Load>> loads = {{"SSE2", sigproc::LoadSegmentsSse2}};
+    if (sigproc::AvxAvailable())
+        loads.push_back({"AVX", sigproc::LoadSegmentsAvx});
+    const sigproc::PhysicalScale scales[] = {
+        {1, 0.0, 1.0},      {2, 0.0, 1.0},         {3, -1.0, 1.0},          {7, 0.0, 300.0},
+        {4095, 0.0, 300.0}, {4096, -250.0, 500.0}, {4097, 3.5, -7.25},      {12345, 0.0, 1e-3},
+        {32767, 0.0, 1.0},  {32767, -1e6, 3e7},    {16383, 0.1, 0.30000001}};
+    std::vector<float> z(2 * 65536);
+    for (const auto& scale : scales) {
+        sigproc::SampleDivisor divisor;
+        ASSERT_TRUE(sigproc::MakeSampleDivisor(scale, &divisor));
+        const sigproc::RawSignal signal{real.data(), 65536, scale};
+        for (const auto& load : loads) {
+            load.second(real.data(), imag.data(), 65536, divisor, z.data());
+            for (uint32_t i = 0; i < 65536; ++i) {
+                const float expected[2] = {signal.At(i), signal.At(65535 - i)};
+                ASSERT_EQ(std::memcmp(&z[2 * i], expected, sizeof expected), 0)
+                    << load.first << " nMaxBit " << scale.nMaxBit << " sample " << real[i];
+            }
+        }
+    }
+    sigproc::SampleDivisor unused;
+    EXPECT_FALSE(sigproc::MakeSampleDivisor({0, 0.0, 1.0}, &unused));
+    EXPECT_FALSE(sigproc::MakeSampleDivisor({-4095, 0.0, 1.0}, &unused));
+}
+#endif
+
 // The decibel mapping as it was: log10 of every bin in float steps.
 int16_t OracleRaw(float power, float S, int16_t previous)
 {
@@ -198,11 +238,14 @@ TEST(SpectrumBitExact, DecibelRawValuesMatchTheFloatStepsForEveryPower)
 {
     // Powers over the whole float range, the edges of the normal range and
     // powers whose raw value sits on or next to a whole number for S = 34.
-    std::vector<float> powers;
+    // Bins without power (repeating their predecessor) first, last in groups
+    // of four and alone among settled bins.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> powers = {0.0f, 1.0f, -2.0f, nan, 0.0f, 0.0f, 0.0f, 3.0f, 2.0f, 0.0f};
     std::mt19937 rng(2047);
     std::uniform_real_distribution<float> exponent(-45.0f, 38.5f);
     for (int i = 0; i < 200000; ++i)
-        powers.push_back(std::pow(10.0f, exponent(rng)));
+        powers.push_back(i % 37 == 0 ? 0.0f : std::pow(10.0f, exponent(rng)));
     for (int raw = -200; raw < 6000; ++raw) {
         const float onBoundary = std::pow(10.0f, (raw - 2047) / 340.0f);
         powers.insert(powers.end(), {std::nextafter(onBoundary, 0.0f), onBoundary,
