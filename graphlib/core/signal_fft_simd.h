@@ -22,18 +22,16 @@ constexpr double kLog10E = 0.43429448190325182;
 // 10 x 3e-8 / ln(10), rounded up (see LogNearOne).
 constexpr double kApproximationError = 2e-7;
 
-// 1/nMaxBit in three parts, so that a sample is divided by nMaxBit with
-// multiplications and additions only, with the division's bits: high and
-// middle hold at most 26 and 27 significant bits, so a sample (16 bits) times
-// either is exact, and low is the rest of 1/nMaxBit to double precision.
-// x high + (x middle + x low) is then within |x/d| 2^-77 of x/d, while a
-// quotient of two 16-bit integers that is not itself a double lies at least
-// |x/d| 2^-69 from every midpoint between neighbouring doubles (x/d - mid =
-// integer / (d 2^k), the integer not 0): the last addition rounds to the
-// double the division gives. Only for nMaxBit >= 1.
+// 1/nMaxBit in two parts, so that a sample is divided by nMaxBit with two
+// products and a sum, with the division's bits: high is 1/d cut to 26
+// significant bits, so a sample (16 bits) times high is exact, and low the
+// rest of 1/d (|low| < 2^-25 high) to double precision. x high + x low is then
+// within |x/d| 2^-77 of x/d, while a quotient of two 16-bit integers that is
+// not itself a double lies at least |x/d| 2^-69 from every midpoint between
+// neighbouring doubles (x/d - mid = integer / (d 2^k), the integer not 0): so
+// the sum rounds to the double the division gives. Only for nMaxBit >= 1.
 struct SampleDivisor {
     double high;
-    double middle;
     double low;
     double range; // dMaxValue - dMinValue
     double minValue;

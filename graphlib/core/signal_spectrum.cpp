@@ -52,13 +52,13 @@ bool MakeSampleDivisor(const PhysicalScale& scale, SampleDivisor* divisor)
     std::memcpy(&bits, &reciprocal, sizeof bits);
     bits &= ~((uint64_t{1} << 27) - 1);
     std::memcpy(&divisor->high, &bits, sizeof bits);
-    divisor->middle = reciprocal - divisor->high;
-    // 1 - d/d's reciprocal exactly: d high and d middle are exact (at most 42
-    // bits), 1 - d high cancels exactly (d high lies within 2^-24 of 1), and
-    // the difference is a multiple of the reciprocal's last place below
-    // 2^15 of them.
-    const double remainder = (1.0 - d * divisor->high) - d * divisor->middle;
-    divisor->low = remainder / d;
+    const double middle = reciprocal - divisor->high;
+    // 1 - d times the reciprocal, exactly: d high and d middle are exact (at
+    // most 42 bits), 1 - d high cancels exactly (d high lies within 2^-24 of
+    // 1), and the difference is a multiple of the reciprocal's last place,
+    // fewer than 2^15 of them.
+    const double remainder = (1.0 - d * divisor->high) - d * middle;
+    divisor->low = middle + remainder / d;
     divisor->range = scale.dMaxValue - scale.dMinValue;
     divisor->minValue = scale.dMinValue;
     return true;
@@ -96,9 +96,8 @@ void NormalisePlain(float* power, uint32_t m, uint32_t first, double norm)
 // (the quotient by nMaxBit as SampleDivisor explains).
 inline __m128d ConvertTwo(__m128d x, const SampleDivisor& d)
 {
-    const __m128d tail =
-        _mm_add_pd(_mm_mul_pd(x, _mm_set1_pd(d.middle)), _mm_mul_pd(x, _mm_set1_pd(d.low)));
-    const __m128d quotient = _mm_add_pd(_mm_mul_pd(x, _mm_set1_pd(d.high)), tail);
+    const __m128d quotient =
+        _mm_add_pd(_mm_mul_pd(x, _mm_set1_pd(d.high)), _mm_mul_pd(x, _mm_set1_pd(d.low)));
     return _mm_add_pd(_mm_mul_pd(quotient, _mm_set1_pd(d.range)), _mm_set1_pd(d.minValue));
 }
 
