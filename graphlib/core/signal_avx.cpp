@@ -43,9 +43,9 @@ struct AvxKernel {
 
 } // namespace
 
-void FftAvx(float* data, uint32_t nComplex)
+void FftAvx(float* data, uint32_t nComplex, bool inReversedOrder)
 {
-    Transform<AvxKernel>(data, nComplex);
+    Transform<AvxKernel>(data, nComplex, inReversedOrder);
 }
 
 } // namespace sigproc
@@ -71,8 +71,8 @@ inline __m128 ConvertFourAvx(const int16_t* s, const SampleDivisor& d)
 }
 
 // Bounds [low, high] of the approximate decibel values of power[0..3], as
-// DecibelBounds in signal_spectrum.cpp.
-inline void DecibelBoundsFour(const float* power, double S, __m128* low, __m128* high)
+// DecibelBounds in signal_spectrum.cpp but not rounded to float.
+inline void DecibelBoundsFour(const float* power, double S, __m256d* low, __m256d* high)
 {
     const __m256d one = _mm256_set1_pd(1.0);
     const __m256d absMask = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF));
@@ -104,27 +104,36 @@ inline void DecibelBoundsFour(const float* power, double S, __m128* low, __m128*
         _mm256_add_pd(_mm256_mul_pd(_mm256_and_pd(scaled, absMask), _mm256_set1_pd(0x1p-20)),
                       _mm256_mul_pd(_mm256_and_pd(v, absMask), _mm256_set1_pd(0x1p-22))),
         _mm256_set1_pd(kApproximationError * (S + 1.0)));
-    *low = _mm256_cvtpd_ps(_mm256_sub_pd(v, margin));
-    *high = _mm256_cvtpd_ps(_mm256_add_pd(v, margin));
+    *low = _mm256_sub_pd(v, margin);
+    *high = _mm256_add_pd(v, margin);
 }
 
-// The raw value of a bound as TruncateToRaw gives it (for numbers).
-inline __m128i TruncateFour(__m128 v)
+// The raw value of a bound as TruncateToRaw gives it (for numbers). The
+// bounds are taken in double as they are: the exact float steps' value lies
+// between them, and truncation, like TruncateToRaw, never decreases, so when
+// both bounds give one raw value the exact steps give it too.
+inline __m128i TruncateFour(__m256d v)
 {
-    return _mm_cvttps_epi32(
-        _mm_max_ps(_mm_min_ps(v, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f)));
+    return _mm256_cvttpd_epi32(
+        _mm256_max_pd(_mm256_min_pd(v, _mm256_set1_pd(32767.0)), _mm256_set1_pd(-32768.0)));
 }
 
 } // namespace
 
 void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
-                     const SampleDivisor& divisor, float* z)
+                     const SampleDivisor& divisor, float* z, bool bitReversed)
 {
+    uint32_t reversed = 0;
     for (uint32_t t = 0; t < count; t += 4) {
         const __m128 re = ConvertFourAvx(real + t, divisor);
         const __m128 im = ConvertFourAvx(imag + t, divisor);
-        _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
-        _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
+        if (bitReversed) {
+            StoreFourReversed(z, count, reversed, _mm_unpacklo_ps(re, im), _mm_unpackhi_ps(re, im));
+            reversed = NextReversedOfFour(reversed, t, count);
+        } else {
+            _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
+            _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
+        }
     }
 }
 
@@ -134,7 +143,7 @@ uint64_t DecibelRawGroupsAvx(const float* power, uint32_t count, double S, int16
     const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
     uint64_t unsettled = 0;
     for (uint32_t i = 0; i < count; i += 4) {
-        __m128 low, high;
+        __m256d low, high;
         DecibelBoundsFour(power + i, S, &low, &high);
         const __m128i lo = TruncateFour(low);
         const __m128i same = _mm_cmpeq_epi32(lo, TruncateFour(high));

@@ -178,7 +178,7 @@ void PlainFft(float* data, uint32_t nComplex)
 
 bool FastFft(float* data, uint32_t nComplex)
 {
-    if (nComplex < 4 || nComplex > kFftMaxPoints || FftStageTwiddles(2) == nullptr)
+    if (!FastFftAvailable(nComplex))
         return false;
     if (AvxAvailable())
         FftAvx(data, nComplex);
@@ -190,6 +190,23 @@ bool FastFft(float* data, uint32_t nComplex)
 #endif // KLV_FFT_SIMD
 
 } // namespace
+
+#if KLV_FFT_SIMD
+
+bool FastFftAvailable(uint32_t nComplex)
+{
+    return nComplex >= 4 && nComplex <= kFftMaxPoints && FftStageTwiddles(2) != nullptr;
+}
+
+void FastFftOfReversed(float* data, uint32_t nComplex)
+{
+    if (AvxAvailable())
+        FftAvx(data, nComplex, true);
+    else
+        FftSse2(data, nComplex, true);
+}
+
+#endif // KLV_FFT_SIMD
 
 void ComplexFftInPlacePlain(float* data, uint32_t nComplex)
 {

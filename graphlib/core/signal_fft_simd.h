@@ -7,6 +7,10 @@
 #include "signalproc.h"
 
 #if defined(__x86_64__) && defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
+#if defined(__x86_64__) && defined(__SSE2__)
 #define KLV_FFT_SIMD 1
 #else
 #define KLV_FFT_SIMD 0
@@ -62,17 +66,46 @@ const double* FftStageTwiddles(uint32_t half);
 bool AvxAvailable();
 
 // The transform of 4 .. kFftMaxPoints points (a power of two) with SSE2 or
-// AVX butterflies; the twiddles must be available.
-void FftSse2(float* data, uint32_t nComplex);
-void FftAvx(float* data, uint32_t nComplex);
+// AVX butterflies; the twiddles must be available. `inReversedOrder`: the
+// points are already at their bit-reversed places.
+void FftSse2(float* data, uint32_t nComplex, bool inReversedOrder = false);
+void FftAvx(float* data, uint32_t nComplex, bool inReversedOrder = false);
+
+// Whether ComplexFftInPlace takes a vectorised path for nComplex points, and
+// that path for points already at their bit-reversed places: the same
+// results as ComplexFftInPlace of the points in natural order.
+bool FastFftAvailable(uint32_t nComplex);
+void FastFftOfReversed(float* data, uint32_t nComplex);
 
 // The physical values of `count` samples (a multiple of 4) of two segments,
 // as RawSignal::At converts them, interleaved into z as (real, imaginary)
-// points: with SSE2, and with AVX where the processor has it.
+// points: with SSE2, and with AVX where the processor has it. Point t goes to
+// z's point t, or with `bitReversed` to the point at t's bit-reversed index
+// (count points in all), where the transform starts from.
 void LoadSegmentsSse2(const int16_t* real, const int16_t* imag, uint32_t count,
-                      const SampleDivisor& divisor, float* z);
+                      const SampleDivisor& divisor, float* z, bool bitReversed = false);
 void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
-                     const SampleDivisor& divisor, float* z);
+                     const SampleDivisor& divisor, float* z, bool bitReversed = false);
+
+// Stores the points (re0, im0, re1, im1) and (re2, im2, re3, im3), points t ..
+// t+3 with t a multiple of 4, at their bit-reversed places in z (count points,
+// a power of two): reversed(t) + 0, count/2, count/4, 3 count/4.
+inline void StoreFourReversed(float* z, uint32_t count, uint32_t reversed, __m128 lo, __m128 hi)
+{
+    _mm_storel_pi(reinterpret_cast<__m64*>(z + 2 * reversed), lo);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(z + 2 * (reversed + count / 2)), lo);
+    _mm_storel_pi(reinterpret_cast<__m64*>(z + 2 * (reversed + count / 4)), hi);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(z + 2 * (reversed + 3 * count / 4)), hi);
+}
+
+// The bit-reversed index of t + 4 from that of t (t a multiple of 4, count
+// points): going from t/4 to t/4 + 1 flips the bits up to the lowest zero of
+// t/4, so the reversed index flips as many bits below its top two.
+inline uint32_t NextReversedOfFour(uint32_t reversed, uint32_t t, uint32_t count)
+{
+    const uint32_t quarter = count / 4;
+    return reversed ^ (quarter - (quarter >> (__builtin_ctz(t / 4 + 1) + 1)));
+}
 
 // With AVX: the raw decibel values of `count` bins (a multiple of 4, at most
 // 256), four at a time through the approximate value's bounds. A group of four

@@ -43,9 +43,9 @@ struct Sse2Kernel {
 
 } // namespace
 
-void FftSse2(float* data, uint32_t nComplex)
+void FftSse2(float* data, uint32_t nComplex, bool inReversedOrder)
 {
-    Transform<Sse2Kernel>(data, nComplex);
+    Transform<Sse2Kernel>(data, nComplex, inReversedOrder);
 }
 
 } // namespace sigproc

@@ -213,9 +213,12 @@ void Stages(float* data, uint32_t nComplex, uint32_t halfFrom, uint32_t halfTo)
 // after the first two, so that they go two at a time.
 constexpr uint32_t kCacheBlockPoints = 4096;
 
-template <class Kernel> void Transform(float* data, uint32_t nComplex)
+// The transform; `inReversedOrder` when the points are already at their
+// bit-reversed places (as the spectrum loads them), which skips that pass.
+template <class Kernel> void Transform(float* data, uint32_t nComplex, bool inReversedOrder)
 {
-    BitReversePermute(data, nComplex);
+    if (!inReversedOrder)
+        BitReversePermute(data, nComplex);
     FirstTwoStages(data, nComplex, FftStageTwiddles(2));
     const uint32_t block = std::min(nComplex, kCacheBlockPoints);
     for (uint32_t start = 0; start < nComplex; start += block)

@@ -123,29 +123,42 @@ void LoadPassPlain(const RawSignal& signal, uint32_t m, uint32_t realStart, uint
     }
 }
 
-void LoadPass(const RawSignal& signal, const SampleDivisor* divisor, uint32_t m, uint32_t realStart,
-              uint32_t imagStart, float* z)
+// Loads one pass and transforms it. The vectorised loads put the points
+// straight at their bit-reversed places, so the transform skips that pass.
+void TransformPass(const RawSignal& signal, const SampleDivisor* divisor, uint32_t m,
+                   uint32_t realStart, uint32_t imagStart, float* z)
 {
     const int16_t* real = signal.samples + realStart;
     const int16_t* imag = signal.samples + imagStart;
-    if (divisor == nullptr)
+    const bool fast = divisor != nullptr && FastFftAvailable(2 * m);
+    if (!fast)
         LoadPassPlain(signal, m, realStart, imagStart, z);
     else if (AvxAvailable())
-        LoadSegmentsAvx(real, imag, 2 * m, *divisor, z);
+        LoadSegmentsAvx(real, imag, 2 * m, *divisor, z, true);
     else
-        LoadSegmentsSse2(real, imag, 2 * m, *divisor, z);
+        LoadSegmentsSse2(real, imag, 2 * m, *divisor, z, true);
+    if (fast)
+        FastFftOfReversed(z, 2 * m);
+    else
+        ComplexFftInPlace(z, 2 * m);
 }
 
 } // namespace
 
 void LoadSegmentsSse2(const int16_t* real, const int16_t* imag, uint32_t count,
-                      const SampleDivisor& divisor, float* z)
+                      const SampleDivisor& divisor, float* z, bool bitReversed)
 {
+    uint32_t reversed = 0;
     for (uint32_t t = 0; t < count; t += 4) {
         const __m128 re = ConvertFour(real + t, divisor);
         const __m128 im = ConvertFour(imag + t, divisor);
-        _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
-        _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
+        if (bitReversed) {
+            StoreFourReversed(z, count, reversed, _mm_unpacklo_ps(re, im), _mm_unpackhi_ps(re, im));
+            reversed = NextReversedOfFour(reversed, t, count);
+        } else {
+            _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
+            _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
+        }
     }
 }
 
@@ -209,14 +222,16 @@ void Normalise(float* power, uint32_t m, double norm)
 #else // KLV_FFT_SIMD
 
 // Loads one pass: 2m points, segment at realStart as real parts and the one
-// at imagStart as imaginary parts (rectangular window: every weight 1).
-void LoadPass(const RawSignal& signal, const SampleDivisor*, uint32_t m, uint32_t realStart,
-              uint32_t imagStart, float* z)
+// at imagStart as imaginary parts (rectangular window: every weight 1); then
+// transforms it.
+void TransformPass(const RawSignal& signal, const SampleDivisor*, uint32_t m, uint32_t realStart,
+                   uint32_t imagStart, float* z)
 {
     for (uint32_t t = 0; t < 2 * m; ++t) {
         z[2 * t] = signal.At(realStart + t);
         z[2 * t + 1] = signal.At(imagStart + t);
     }
+    ComplexFftInPlace(z, 2 * m);
 }
 
 void AccumulatePower(const float* z, uint32_t m, float* power)
@@ -252,8 +267,7 @@ uint32_t EstimatePowerSpectrum(const RawSignal& signal, uint32_t m, bool overlap
         MakeSampleDivisor(signal.scale, &divisor) ? &divisor : nullptr;
     for (uint32_t p = 0; p < k; ++p) {
         const uint32_t start = p * passStep;
-        LoadPass(signal, exactDivisor, m, start, start + imagOffset, work);
-        ComplexFftInPlace(work, 2 * m);
+        TransformPass(signal, exactDivisor, m, start, start + imagOffset, work);
         AccumulatePower(work, m, power);
     }
 

@@ -92,9 +92,9 @@ std::vector<Path> Paths()
     std::vector<Path> paths = {{"ComplexFftInPlace", sigproc::ComplexFftInPlace, 2},
                                {"plain sweep", sigproc::ComplexFftInPlacePlain, 2}};
 #if KLV_FFT_SIMD
-    paths.push_back({"SSE2", sigproc::FftSse2, 4});
+    paths.push_back({"SSE2", [](float* d, uint32_t n) { sigproc::FftSse2(d, n); }, 4});
     if (sigproc::AvxAvailable())
-        paths.push_back({"AVX", sigproc::FftAvx, 4});
+        paths.push_back({"AVX", [](float* d, uint32_t n) { sigproc::FftAvx(d, n); }, 4});
 #endif
     return paths;
 }
@@ -159,6 +159,7 @@ TEST(SpectrumBitExact, PowerMatchesThePlainStepsBitForBit)
         {3750, false, {4095, 0.0, 300.0}},     {3750, true, {4095, 0.0, 500.0}},
         {200000, true, {4095, -250.0, 500.0}}, {777, true, {1000, 3.5, -7.25}},
         {64, false, {4095, 0.0, 300.0}},       {9, true, {4095, 0.0, 300.0}},
+        {8, false, {4095, 0.0, 300.0}},
     };
     std::mt19937 rng(1616);
     std::uniform_int_distribution<int> counts(-32768, 32767);
@@ -177,9 +178,18 @@ TEST(SpectrumBitExact, PowerMatchesThePlainStepsBitForBit)
 }
 
 #if KLV_FFT_SIMD
+uint32_t ReverseBits16(uint32_t i)
+{
+    uint32_t r = 0;
+    for (uint32_t bit = 0; bit < 16; ++bit)
+        r |= ((i >> bit) & 1u) << (15 - bit);
+    return r;
+}
+
 // Every sample value through the division-free conversion of each path, for
 // divisors at the ends of their range, powers of two and their neighbours,
-// the usual 12-bit full scale and odd ones, against RawSignal::At.
+// the usual 12-bit full scale and odd ones, against RawSignal::At; in
+// natural and in bit-reversed order.
 TEST(SpectrumBitExact, SampleConversionMatchesTheDivisionForEverySample)
 {
     std::vector<int16_t> real(65536), imag(65536);
@@ -187,8 +197,8 @@ TEST(SpectrumBitExact, SampleConversionMatchesTheDivisionForEverySample)
         real[x + 32768] = static_cast<int16_t>(x);
         imag[32767 - x] = static_cast<int16_t>(x);
     }
-    using Load =
-        void (*)(const int16_t*, const int16_t*, uint32_t, const sigproc::SampleDivisor&, float*);
+    using Load = void (*)(const int16_t*, const int16_t*, uint32_t, const sigproc::SampleDivisor&,
+                          float*, bool);
     std::vector<std::pair<const char*, Load>> loads = {{"SSE2", sigproc::LoadSegmentsSse2}};
     if (sigproc::AvxAvailable())
         loads.push_back({"AVX", sigproc::LoadSegmentsAvx});
@@ -202,11 +212,15 @@ TEST(SpectrumBitExact, SampleConversionMatchesTheDivisionForEverySample)
         ASSERT_TRUE(sigproc::MakeSampleDivisor(scale, &divisor));
         const sigproc::RawSignal signal{real.data(), 65536, scale};
         for (const auto& load : loads) {
-            load.second(real.data(), imag.data(), 65536, divisor, z.data());
-            for (uint32_t i = 0; i < 65536; ++i) {
-                const float expected[2] = {signal.At(i), signal.At(65535 - i)};
-                ASSERT_EQ(std::memcmp(&z[2 * i], expected, sizeof expected), 0)
-                    << load.first << " nMaxBit " << scale.nMaxBit << " sample " << real[i];
+            for (bool bitReversed : {false, true}) {
+                load.second(real.data(), imag.data(), 65536, divisor, z.data(), bitReversed);
+                for (uint32_t i = 0; i < 65536; ++i) {
+                    const float expected[2] = {signal.At(i), signal.At(65535 - i)};
+                    const uint32_t at = bitReversed ? ReverseBits16(i) : i;
+                    ASSERT_EQ(std::memcmp(&z[2 * at], expected, sizeof expected), 0)
+                        << load.first << " reversed " << bitReversed << " nMaxBit " << scale.nMaxBit
+                        << " sample " << real[i];
+                }
             }
         }
     }
