@@ -219,10 +219,14 @@ template <class Kernel> void Transform(float* data, uint32_t nComplex, bool inRe
 {
     if (!inReversedOrder)
         BitReversePermute(data, nComplex);
-    FirstTwoStages(data, nComplex, FftStageTwiddles(2));
+    // The first two stages block by block too: one pass less over a
+    // transform larger than the cache.
+    const double* stage2 = FftStageTwiddles(2);
     const uint32_t block = std::min(nComplex, kCacheBlockPoints);
-    for (uint32_t start = 0; start < nComplex; start += block)
+    for (uint32_t start = 0; start < nComplex; start += block) {
+        FirstTwoStages(data + 2 * start, block, stage2);
         Stages<Kernel>(data + 2 * start, block, 4, block);
+    }
     Stages<Kernel>(data, nComplex, block, nComplex);
 }
 
