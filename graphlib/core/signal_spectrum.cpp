@@ -464,6 +464,8 @@ bool IsNormalPower(float power)
     return power >= std::numeric_limits<float>::min() && power <= std::numeric_limits<float>::max();
 }
 
+#if KLV_FFT_SIMD
+
 // The raw value of one bin, through its bounds where they settle it, else
 // the exact way; `previous` for a bin without power.
 int16_t BinRaw(float power, float S, int16_t previous)
@@ -480,8 +482,6 @@ int16_t BinRaw(float power, float S, int16_t previous)
     ExactRaw(power, S, &previous);
     return previous;
 }
-
-#if KLV_FFT_SIMD
 
 // Bins per call of the AVX groups: one bit per group of four in 64 bits.
 constexpr uint32_t kAvxDecibelChunk = 256;
