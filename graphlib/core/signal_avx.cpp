@@ -1,14 +1,13 @@
 // The spectrum's AVX paths (compiled with -mavx, run only where the
 // processor has it): transform butterflies, sample conversion and decibel
-// bounds, four values per double-precision sequence. AVX
-// brings no multiply-add, so the products and sums are the plain sweep's.
+// values, four values per double-precision sequence. AVX brings no
+// multiply-add, so the products and sums are the plain sweep's.
 #include "signal_fft_stages.h"
 
 #if KLV_FFT_SIMD
 
 #include <immintrin.h>
 
-#include <cstring>
 #include <limits>
 
 namespace sigproc {
