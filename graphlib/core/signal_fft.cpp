@@ -104,6 +104,15 @@ bool AvxAvailable()
     return available;
 }
 
+bool Avx512Available()
+{
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") != 0;
+    }();
+    return available;
+}
+
 #endif // KLV_FFT_SIMD
 
 namespace {
@@ -176,14 +185,22 @@ void PlainFft(float* data, uint32_t nComplex)
 
 #if KLV_FFT_SIMD
 
+// The fastest butterflies the processor runs.
+void FastFftFromOrder(float* data, uint32_t nComplex, bool inReversedOrder)
+{
+    if (Avx512Available())
+        FftAvx512(data, nComplex, inReversedOrder);
+    else if (AvxAvailable())
+        FftAvx(data, nComplex, inReversedOrder);
+    else
+        FftSse2(data, nComplex, inReversedOrder);
+}
+
 bool FastFft(float* data, uint32_t nComplex)
 {
     if (!FastFftAvailable(nComplex))
         return false;
-    if (AvxAvailable())
-        FftAvx(data, nComplex);
-    else
-        FftSse2(data, nComplex);
+    FastFftFromOrder(data, nComplex, false);
     return true;
 }
 
@@ -200,10 +217,7 @@ bool FastFftAvailable(uint32_t nComplex)
 
 void FastFftOfReversed(float* data, uint32_t nComplex)
 {
-    if (AvxAvailable())
-        FftAvx(data, nComplex, true);
-    else
-        FftSse2(data, nComplex, true);
+    FastFftFromOrder(data, nComplex, true);
 }
 
 #endif // KLV_FFT_SIMD

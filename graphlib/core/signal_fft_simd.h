@@ -62,14 +62,17 @@ constexpr uint32_t kFftMaxPoints = 65536;
 // memory for them cannot be had.
 const double* FftStageTwiddles(uint32_t half);
 
-// Whether the processor and the system run AVX instructions.
+// Whether the processor and the system run AVX (AVX-512F) instructions.
 bool AvxAvailable();
+bool Avx512Available();
 
-// The transform of 4 .. kFftMaxPoints points (a power of two) with SSE2 or
-// AVX butterflies; the twiddles must be available. `inReversedOrder`: the
+// The transform of 4 .. kFftMaxPoints points (a power of two) with SSE2,
+// AVX or AVX-512 butterflies; the twiddles must be available. `inReversedOrder`: the
 // points are already at their bit-reversed places.
 void FftSse2(float* data, uint32_t nComplex, bool inReversedOrder = false);
 void FftAvx(float* data, uint32_t nComplex, bool inReversedOrder = false);
+// The same with AVX-512 products (signal_avx512.cpp).
+void FftAvx512(float* data, uint32_t nComplex, bool inReversedOrder = false);
 
 // Whether ComplexFftInPlace takes a vectorised path for nComplex points, and
 // that path for points already at their bit-reversed places: the same

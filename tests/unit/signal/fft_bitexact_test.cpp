@@ -95,6 +95,8 @@ std::vector<Path> Paths()
     paths.push_back({"SSE2", [](float* d, uint32_t n) { sigproc::FftSse2(d, n); }, 4});
     if (sigproc::AvxAvailable())
         paths.push_back({"AVX", [](float* d, uint32_t n) { sigproc::FftAvx(d, n); }, 4});
+    if (sigproc::Avx512Available())
+        paths.push_back({"AVX-512", [](float* d, uint32_t n) { sigproc::FftAvx512(d, n); }, 4});
 #endif
     return paths;
 }
