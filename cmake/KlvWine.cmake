@@ -18,6 +18,19 @@ function(klv_add_wine_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 180)
   endif()
+  klv_add_bed_test(${T_NAME} ${KLV_WINE_TEST_SCRIPT} --win64 ${KLV_WIN64_DIR}
+    SIM ${T_SIM} COMMAND ${T_COMMAND})
+  set_tests_properties(${T_NAME} PROPERTIES
+    LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+    RESOURCE_LOCK wineprefix FIXTURES_REQUIRED xdisplay)
+endfunction()
+
+# klv_add_bed_test(NAME RUNNER TREE_OPTION TREE SIM ... COMMAND ...)
+# The test NAME run by the test bed's RUNNER script on the Windows build TREE
+# (given to the runner as TREE_OPTION TREE). Scenarios and *.sh commands
+# named relative to the calling directory; the caller sets the properties.
+function(klv_add_bed_test name runner tree_option tree)
+  cmake_parse_arguments(T "" "" "SIM;COMMAND" ${ARGN})
   set(_args)
   foreach(sim ${T_SIM})
     string(REGEX MATCH "^([^=]+)=(.*)$" _m "${sim}")
@@ -33,11 +46,8 @@ function(klv_add_wine_test)
   if(_cmd MATCHES "\\.sh$" AND NOT IS_ABSOLUTE "${_cmd}")
     set(_cmd "${CMAKE_CURRENT_SOURCE_DIR}/${_cmd}")
   endif()
-  add_test(NAME ${T_NAME}
-    COMMAND bash ${KLV_WINE_TEST_SCRIPT}
-      --win64 ${KLV_WIN64_DIR} --host ${CMAKE_BINARY_DIR} --shots ${KLV_SCREENSHOT_DIR}
-      --name ${T_NAME} ${_args} -- ${_cmd} ${T_COMMAND})
-  set_tests_properties(${T_NAME} PROPERTIES
-    LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
-    RESOURCE_LOCK wineprefix FIXTURES_REQUIRED xdisplay)
+  add_test(NAME ${name}
+    COMMAND bash ${runner}
+      ${tree_option} ${tree} --host ${CMAKE_BINARY_DIR} --shots ${KLV_SCREENSHOT_DIR}
+      --name ${name} ${_args} -- ${_cmd} ${T_COMMAND})
 endfunction()

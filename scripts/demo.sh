@@ -49,8 +49,9 @@ if [ -n "$headless" ]; then
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >/dev/null 2>&1 &
   pids+=($!)
   for _ in $(seq 1 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
-  export DISPLAY=":$(tr -dc 0-9 < "$fdfile")"
-  rm -f "$fdfile"
+  num=$(tr -dc 0-9 < "$fdfile"); rm -f "$fdfile"
+  [ -n "$num" ] || { echo "demo: Xvfb gave no display number within 10 s" >&2; exit 1; }
+  export DISPLAY=":$num"
 fi
 
 # New measurements are saved automatically; the folder is kept short (the
@@ -112,8 +113,16 @@ snap Klemva $shots\\8-mean.bmp
 STEPS
   drv script "$(winpath "$steps")" > "$work/steps.log" 2>&1 || {
     echo "demo: the measurement did not complete (see $work/steps.log)" >&2; exit 1; }
-  for _ in $(seq 1 100); do ls "$saves"/*.klv >/dev/null 2>&1 && break; sleep 0.1; done
-  sleep 0.5
+  # The document is complete once klvtool reads it.
+  document_readable() {
+    local f
+    for f in "$saves"/*.klv; do
+      [ -f "$f" ] && "$host/bin/klvtool" info "$f" >/dev/null 2>&1 && return 0
+    done
+    return 1
+  }
+  for _ in $(seq 1 100); do document_readable && break; sleep 0.1; done
+  document_readable || echo "demo: no complete saved document within 10 s" >&2
   drv close Klemva || true
   drv answer Klemva No "Modifiche" 3000 >/dev/null 2>&1 || true
   wait $app || true

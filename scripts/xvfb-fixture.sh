@@ -29,13 +29,20 @@ start)
   stop_recorded_xvfb || exit 1
   fdfile=$(mktemp)
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$host/xvfb.log" 2>&1 &
-  echo $! > "$state.pid"
+  xvfb=$!
+  echo $xvfb > "$state.pid"
+  # Xvfb writes its display number once it accepts clients.
   for _ in $(seq 1 100); do
     [ -s "$fdfile" ] && break
+    kill -0 $xvfb 2>/dev/null || break
     sleep 0.1
   done
   num=$(tr -dc 0-9 < "$fdfile"); rm -f "$fdfile"
-  [ -n "$num" ] || { echo "FAIL: Xvfb did not start (see $host/xvfb.log)" >&2; exit 1; }
+  if [ -z "$num" ]; then
+    kill -0 $xvfb 2>/dev/null && why="gave no display number within 10 s" || why="ended at start"
+    echo "FAIL: Xvfb $why (see $host/xvfb.log)" >&2
+    exit 1
+  fi
   echo ":$num" > "$state"
   echo "display :$num"
   if [ -d "$win64" ]; then

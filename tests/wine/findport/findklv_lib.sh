@@ -11,6 +11,24 @@ now_ms() { date +%s%3N; }
 
 FINDKLV_PID=
 
+# poll_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds
+# (its output is passed on) or SECONDS have passed (status 1).
+poll_until() {
+  local limit=$1; shift
+  local deadline=$(( $(now_ms) + limit * 1000 ))
+  until "$@"; do
+    [ "$(now_ms)" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# Prints the progress bar's position once it is beyond FLOOR.
+progress_beyond() {
+  local position
+  position=$(watch progress) || return 1
+  [ "$position" -gt "$1" ] && echo "$position"
+}
+
 # A failed check must not leave FindKLV waiting on its question: the test
 # would then hang until the test runner's time limit.
 stop_leftover_findklv() {

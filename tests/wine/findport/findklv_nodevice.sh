@@ -6,13 +6,10 @@ source "$here/findklv_lib.sh"
 
 start_findklv
 watch layout || fail "the progress window is not as it should be"
-sleep 2
-first=$(watch progress) || fail "no progress bar"
+first=$(poll_until 10 progress_beyond 0) || fail "the progress bar stayed at 0 for 10 s"
 bash "$KLV_SCRIPTS/screenshot.sh" findport_progress >/dev/null || fail "no screenshot"
-sleep 1
-second=$(watch progress) || fail "no progress bar"
-echo "progress $first, one second later $second"
-[ "$second" -gt "$first" ] || fail "the progress bar does not move"
+second=$(poll_until 5 progress_beyond "$first") || fail "the progress bar did not move beyond $first within 5 s"
+echo "progress $first, then $second"
 [ "$second" -le 20000 ] || fail "progress $second beyond the range"
 
 watch failure-box 40000 || fail "the failure question is wrong or missing"

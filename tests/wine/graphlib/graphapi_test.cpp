@@ -257,7 +257,7 @@ void FirstGraphSetsScalingAndSlot()
     CHECK_EQ(_AddInfoString(w, "x", -1, 1), 0);
     _AddInfoString(w, "Peak", 0, 1);
 
-    PumpFor(200);
+    CHECK(PumpUntilShown(w, 5000));
     if (!g_snapshotDir.empty())
         SaveWindowSnapshot(w, g_snapshotDir + "/graphlib_graphwindow.bmp");
     DestroyWindow(w);
@@ -311,7 +311,7 @@ void AddValueWrapsAtTheCapacity()
     GraphRecord* g = d->pGraphs[0];
     CHECK_EQ(g->nBuffEnd, 4u);
     CHECK_EQ(g->pData[3], 4);
-    PumpFor(50);
+    CHECK(PumpUntil([&] { return NothingLeftToPaint(w); }, 5000)); // no paint pending
     ValidateRect(w, nullptr);
     d->bRedraw = 0;
     CHECK_EQ(_AddValue(w, 0, 99), 1);
@@ -443,7 +443,9 @@ void AddValueDrawsTheNewSegmentInThePlot()
     _SetGraphStyle(w, 8, 5, 10, 0.0, 1.0);
     AddKraft(w, "Live", 200);
     d->pGraphs[0]->dTimeBase = 0.01; // 100 samples across the plot
-    PumpFor(100);
+    // The first painting lays out the plot; it must be over before the test
+    // sets its own plot rectangle.
+    CHECK(PumpUntil([&] { return NothingLeftToPaint(w); }, 5000));
     d->rcPlot.left = 60;
     d->rcPlot.right = 360;
     d->rcPlot.top = 30;

@@ -34,6 +34,62 @@ inline void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
+// True once neither the window nor any of its children waits for WM_PAINT.
+inline bool NothingLeftToPaint(HWND hWnd)
+{
+    if (GetUpdateRect(hWnd, nullptr, FALSE))
+        return false;
+    for (HWND c = GetWindow(hWnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!NothingLeftToPaint(c))
+            return false;
+    }
+    return true;
+}
+
+// True once the screen shows what the window painted at five points of its
+// client area: Wine copies a window's drawing to the screen some time after
+// the painting, and snapshots read the screen.
+inline bool ScreenShowsWindow(HWND hWnd)
+{
+    RECT rc;
+    if (!GetClientRect(hWnd, &rc) || rc.right < 2 || rc.bottom < 2)
+        return false;
+    const POINT points[] = {{rc.right / 2, rc.bottom / 2},
+                            {rc.right / 4, rc.bottom / 4},
+                            {3 * rc.right / 4, rc.bottom / 4},
+                            {rc.right / 4, 3 * rc.bottom / 4},
+                            {3 * rc.right / 4, 3 * rc.bottom / 4}};
+    HDC window = GetDC(hWnd);
+    HDC screen = GetDC(nullptr);
+    bool same = true;
+    for (POINT p : points) {
+        POINT s = p;
+        ClientToScreen(hWnd, &s);
+        const COLORREF painted = GetPixel(window, p.x, p.y);
+        same = same && painted != CLR_INVALID && painted == GetPixel(screen, s.x, s.y);
+    }
+    ReleaseDC(nullptr, screen);
+    ReleaseDC(hWnd, window);
+    return same;
+}
+
+// Pumps until the window is painted and on the screen; says what did not
+// happen within timeoutMs.
+inline bool PumpUntilShown(HWND hWnd, DWORD timeoutMs)
+{
+    if (!PumpUntil([&] { return NothingLeftToPaint(hWnd); }, timeoutMs)) {
+        std::printf("  window %p still waits to be painted after %lu ms\n", (void*)hWnd,
+                    (unsigned long)timeoutMs);
+        return false;
+    }
+    if (!PumpUntil([&] { return ScreenShowsWindow(hWnd); }, timeoutMs)) {
+        std::printf("  the screen does not show window %p's painting after %lu ms\n", (void*)hWnd,
+                    (unsigned long)timeoutMs);
+        return false;
+    }
+    return true;
+}
+
 // Writes a 24-bit bitmap as a BMP file.
 inline bool SaveBitmapSnapshot(HBITMAP bmp, const std::string& path)
 {

@@ -24,30 +24,30 @@ HWND CreateHostWindow()
     wc.lpszClassName = "SignalTestHost";
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassA(&wc);
-    return CreateWindowExA(0, "SignalTestHost", "Spektrum", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                           0, 0, 820, 520, nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExA(0, "SignalTestHost", "Spektrum", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                           820, 520, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
-HWND CreateGraphWindow(const char *title)
+HWND CreateGraphWindow(const char* title)
 {
     RECT rc;
     GetClientRect(g_hHost, &rc);
-    return CreateWindowExA(0, "GraphWindow", title, WS_CHILD | WS_VISIBLE | 0x0001, 0, 0,
-                           rc.right, rc.bottom, g_hHost, nullptr, GetModuleHandleA(nullptr),
-                           nullptr);
+    return CreateWindowExA(0, "GraphWindow", title, WS_CHILD | WS_VISIBLE | 0x0001, 0, 0, rc.right,
+                           rc.bottom, g_hHost, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 // A graph whose raw 16384 stands for 1.0 (the first graph sets the window's
 // y scale, which the spectrum converts with).
-bool AddUnitGraph(HWND hWnd, const char *name, int32_t nSize)
+bool AddUnitGraph(HWND hWnd, const char* name, int32_t nSize)
 {
     return _AddGraph(hWnd, name, "N", 0.0, 1.0, 0, 16384, kTimeBase, nSize) == 1;
 }
 
-void FillSine(int16_t *p, int32_t n, double cyclesPerSample)
+void FillSine(int16_t* p, int32_t n, double cyclesPerSample)
 {
     for (int32_t t = 0; t < n; ++t)
-        p[t] = static_cast<int16_t>(std::lround(16384.0 * std::sin(2.0 * kPi * cyclesPerSample * t)));
+        p[t] =
+            static_cast<int16_t>(std::lround(16384.0 * std::sin(2.0 * kPi * cyclesPerSample * t)));
 }
 
 // trunc(10 log10(0.5) S + 2047) with S = trunc(2047 / 60) = 34.
@@ -59,10 +59,10 @@ void TestSmoothAndTiefpass()
     CHECK(hWnd != nullptr);
     CHECK(AddUnitGraph(hWnd, "Kraft", 40));
     CHECK(AddUnitGraph(hWnd, "Kurz", 19));
-    int16_t *p = _GetGraphDataPtr(hWnd, 0);
+    int16_t* p = _GetGraphDataPtr(hWnd, 0);
     for (int i = 0; i < 40; ++i)
         p[i] = (i % 4 >= 2) ? 4 : 0;
-    int16_t *shortGraph = _GetGraphDataPtr(hWnd, 1);
+    int16_t* shortGraph = _GetGraphDataPtr(hWnd, 1);
     for (int i = 0; i < 19; ++i)
         shortGraph[i] = static_cast<int16_t>(i * i);
     const std::vector<int16_t> before(p, p + 40);
@@ -75,7 +75,7 @@ void TestSmoothAndTiefpass()
     _Smooth(hWnd, 0, 0);
     _Smooth(hWnd, -3, 0);
     _Smooth(hWnd, 41, 0);
-    _Smooth(hWnd, 4, 5);  // no such graph
+    _Smooth(hWnd, 4, 5); // no such graph
     CHECK(std::vector<int16_t>(p, p + 40) == before);
 
     _Smooth(hWnd, 4, 0);
@@ -113,7 +113,7 @@ void TestSizes()
 }
 
 // The spectrum of a sine on bin 37 (of 512), shown as a second graph.
-void TestSpectrumOfASine(const char *snapshotPath)
+void TestSpectrumOfASine(const char* snapshotPath)
 {
     HWND hWnd = CreateGraphWindow("Spektrum");
     CHECK(AddUnitGraph(hWnd, "Sinus", 3750));
@@ -157,10 +157,10 @@ void TestSpectrumOfASine(const char *snapshotPath)
     CHECK(_AddGraph(hWnd, "Spektrum", "dB", -60.0, 60.0, 0, 4095, 0.5 / m / kTimeBase, m) == 1);
     CopyMemory(_GetGraphDataPtr(hWnd, 1), out.data(), m * sizeof(int16_t));
     CHECK_EQ(_SetGraphBuffEnd(hWnd, m, 1), 1);
-    GraphData *d = _GetDataPtr(hWnd);
-    d->nShown[0] = 2;  // show the spectrum in the first slot
+    GraphData* d = _GetDataPtr(hWnd);
+    d->nShown[0] = 2; // show the spectrum in the first slot
     InvalidateRect(hWnd, nullptr, TRUE);
-    PumpFor(500);
+    CHECK(PumpUntilShown(g_hHost, 5000));
     if (snapshotPath)
         CHECK(SaveWindowSnapshot(g_hHost, snapshotPath));
     DestroyWindow(hWnd);
@@ -172,9 +172,9 @@ void TestConstantAndZeroSignals()
     CHECK(AddUnitGraph(hWnd, "Konstant", 3750));
     CHECK(AddUnitGraph(hWnd, "Null", 3750));
     CHECK(AddUnitGraph(hWnd, "Kurz", 2500));
-    int16_t *c = _GetGraphDataPtr(hWnd, 0);
+    int16_t* c = _GetGraphDataPtr(hWnd, 0);
     for (int i = 0; i < 3750; ++i)
-        c[i] = 8192;  // 0.5: power 0.25, -6.02 dB
+        c[i] = 8192; // 0.5: power 0.25, -6.02 dB
     std::vector<int16_t> out(512);
     CHECK_EQ(_FFT(hWnd, out.data(), 60, 0, 0, 0), 512);
     CHECK_EQ(out[0], static_cast<int16_t>(10.0f * std::log10(0.25f) * 34.0f + 2047.0f));
@@ -228,9 +228,9 @@ void TestLargestGraph()
     DestroyWindow(hWnd);
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     g_hHost = CreateHostWindow();
     CHECK(g_hHost != nullptr);
