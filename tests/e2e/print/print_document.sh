@@ -85,8 +85,9 @@ echo "--- printer setup remembered"
 drv command class:Klemva 1007
 drv wait-window "Print Setup" 10000 >/dev/null || fail "no printer setup dialog"
 drv press "Print Setup" "Landscape" || fail "no landscape choice"
-sleep 0.2
-[ "$(drv checked "Print Setup" Landscape | tr -d '\r')" == 1 ] || fail "landscape not chosen"
+landscape_checked() { [ "$(drv checked "Print Setup" Landscape | tr -d '\r')" == 1 ]; }
+for _ in $(seq 50); do landscape_checked && break; done
+landscape_checked || fail "landscape not chosen after 50 reads of the check state"
 shot "Print Setup" setup
 drv click "Print Setup" 1
 drv wait-gone "Print Setup" 10000 || fail "the printer setup dialog stayed open"

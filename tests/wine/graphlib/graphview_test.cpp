@@ -682,7 +682,7 @@ void MeasurementWindowAsTheUserSeesIt()
     Mouse(w, WM_LBUTTONDOWN, kLeft + static_cast<int>(1.08 * 66), 100);
     CHECK_STR(ReadoutText(w, "Cursor"), "00:00:01.075");
     CHECK_STR(ReadoutText(w, "Curs4"), "-");
-    PumpFor(100);
+    CHECK(PumpUntilShown(w, 5000));
     Snapshot(w, "view_measurement");
     DestroyWindow(w);
 }
