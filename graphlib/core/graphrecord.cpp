@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <type_traits>
 #include <cstring>
+#include <type_traits>
 
 const std::uint8_t kGraphMarker[kGraphMarkerSize] = {'T', 'G', '\r', '\n'};
 
