@@ -13,17 +13,16 @@ here=$(dirname "$(realpath "$0")")
 snapshot=$build/fuzzwork-programs
 rm -rf "$snapshot"
 mkdir -p "$snapshot"
-cp "$here/run-fuzzer.sh" "$build/bin/klv_fuzz_seeds" "$snapshot/"
+cp "$here/run-fuzzer.sh" "$build/bin/klv_fuzz_seeds" "$build"/bin/*_fuzzer "$snapshot/"
 cp -r "$here/dict" "$snapshot/dict"
 echo "fuzz run started $(date -u '+%F %T') UTC, ${KLV_FUZZ_SECONDS:-10} s or ${KLV_FUZZ_RUNS:-no limit of} inputs per target, load $(cut -d' ' -f1-3 /proc/loadavg)"
 summary=()
 failed=0
 for target in klv-documents scenario graph-records klvtool-args bmp-logo; do
-  fuzzer=$build/bin/${target//-/_}_fuzzer
+  fuzzer=$snapshot/${target//-/_}_fuzzer
   [ -x "$fuzzer" ] || continue
-  cp "$fuzzer" "$snapshot/"
   echo "fuzz $target: started $(date -u '+%T') UTC, load $(cut -d' ' -f1-3 /proc/loadavg)"
-  nice -n 10 bash "$snapshot/run-fuzzer.sh" "$target" "$snapshot/$(basename "$fuzzer")" "$snapshot/klv_fuzz_seeds" \
+  nice -n 10 bash "$snapshot/run-fuzzer.sh" "$target" "$fuzzer" "$snapshot/klv_fuzz_seeds" \
     "$here/corpus/$target" "$build/fuzzwork/$target" | tee "$build/fuzzwork-$target.log" || failed=1
   summary+=("$(grep '^fuzz ' "$build/fuzzwork-$target.log" | tail -1)")
 done
