@@ -30,16 +30,18 @@ fi
 dict_option=()
 [ -f "$dict" ] && dict_option=(-dict="$dict")
 cd "$work"
-started=$(date +%s)
+started=$(date +%s.%N)
 set +e
 "$fuzzer" -max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=1024 -max_len=$max_len \
   "${dict_option[@]}" -artifact_prefix="$work/" -print_final_stats=1 "$work/corpus" > "$work/log" 2>&1
 status=$?
 set -e
-elapsed=$(($(date +%s) - started))
+elapsed=$(awk -v from="$started" -v to="$(date +%s.%N)" 'BEGIN { printf "%.1f", to - from }')
 tail -n 12 "$work/log"
 inputs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
-rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log" | tail -1)
+# The rate over the fuzzer's own wall-clock time (libFuzzer's figure is in
+# whole seconds, so short sessions would show 0).
+rate=$(awk -v n="${inputs:-0}" -v s="$elapsed" 'BEGIN { printf "%.0f", (s > 0 ? n / s : 0) }')
 crashes=$(find "$work" -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
 echo "fuzz $target: ${inputs:-0} inputs in ${elapsed} s, ${rate:-0} inputs/s, $crashes crashes"
 if [ "$crashes" -gt 0 ]; then

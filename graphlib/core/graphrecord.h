@@ -21,7 +21,7 @@ constexpr std::size_t kGraphBlockSize = 5284;
 constexpr std::size_t kGraphHeaderSize = 84;
 constexpr std::size_t kGraphRecordFixedSize = kGraphMarkerSize + kGraphTitleSize + kGraphBlockSize;
 constexpr std::uint32_t kGraphFileMaxGraphs = 1024;
-extern const std::uint8_t kGraphMarker[kGraphMarkerSize];   // "TG\r\n"
+extern const std::uint8_t kGraphMarker[kGraphMarkerSize]; // "TG\r\n"
 
 // The window block, every field of the file (those that a load does not take
 // over are kept too, so that a record read and written again is unchanged).
@@ -30,7 +30,7 @@ struct GraphBlockImage {
     std::int16_t nMinBit = 0;
     std::int16_t nZoomMinBit = 0;
     std::int16_t nZoomMaxBit = 4095;
-    std::int16_t rcPlot[4] = {};            // left, right, bottom, top
+    std::int16_t rcPlot[4] = {}; // left, right, bottom, top
     double dTimeMin = 0.0;
     double dTimeMax = 1.0e8;
     double dZoomTimeMin = 0.0;
@@ -45,18 +45,18 @@ struct GraphBlockImage {
     std::int32_t nSpare1[2] = {1, 1};
     std::int32_t bPaintEnabled = 1;
     std::int32_t bRedraw = 1;
-    std::int32_t rcDrag[4] = {};             // left, top, right, bottom
-    std::uint32_t hPopupMenu = 0;            // handle, 4 bytes in the file
-    std::uint32_t hGraphList = 0;            // handle, 4 bytes in the file
+    std::int32_t rcDrag[4] = {};  // left, top, right, bottom
+    std::uint32_t hPopupMenu = 0; // handle, 4 bytes in the file
+    std::uint32_t hGraphList = 0; // handle, 4 bytes in the file
     std::int32_t nTimeFormat = 1;
-    std::uint32_t nGraphs = 0;               // the number of graphs that follow
+    std::uint32_t nGraphs = 0; // the number of graphs that follow
     std::int32_t nShown[4] = {};
     std::int32_t nSpare2 = 0;
     std::int32_t nStyle = 0;
     char szNotes[1000] = {};
     std::int32_t nCursorMode = 1;
     double dCursorTime = 0.0;
-    std::uint32_t pGraphs[1024] = {};        // pointers, 4 bytes each in the file
+    std::uint32_t pGraphs[1024] = {}; // pointers, 4 bytes each in the file
 };
 
 // One graph: its 84-byte header and its whole buffer.
@@ -70,16 +70,16 @@ struct GraphImage {
     std::int16_t nMaxBit = 0;
     char szUnit[10] = {};
     char szName[30] = {};
-    std::uint32_t pData = 0;                 // pointer, 4 bytes in the file
-    std::uint32_t hItem = 0;                 // handle, 4 bytes in the file
-    std::vector<std::int16_t> samples;       // nSize samples once read
+    std::uint32_t pData = 0;           // pointer, 4 bytes in the file
+    std::uint32_t hItem = 0;           // handle, 4 bytes in the file
+    std::vector<std::int16_t> samples; // nSize samples once read
 };
 
 // A whole graph record: title, window block and graphs.
 struct GraphWindowImage {
     char szTitle[kGraphTitleSize] = {};
     GraphBlockImage block;
-    std::vector<GraphImage> graphs;          // block.nGraphs entries once read
+    std::vector<GraphImage> graphs; // block.nGraphs entries once read
 };
 
 // Copies text into a fixed field: at most size - 1 characters, then NUL,
@@ -116,12 +116,17 @@ public:
     virtual ~ByteSource() = default;
     // Reads up to count bytes; the result is the number delivered (0 at end).
     virtual std::size_t Read(void* dest, std::size_t count) = 0;
+    // Consumes everything up to and including the first occurrence of the
+    // marker; false (all consumed) when the data end first. The default
+    // reads one byte at a time, never past the marker.
+    virtual bool SkipPast(const std::uint8_t* marker, std::size_t size);
 };
 
 class MemoryByteSource : public ByteSource {
 public:
     MemoryByteSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::size_t Read(void* dest, std::size_t count) override;
+    bool SkipPast(const std::uint8_t* marker, std::size_t size) override; // searches in place
     std::size_t Position() const { return pos_; }
     std::size_t Remaining() const { return size_ - pos_; }
 
@@ -133,23 +138,24 @@ private:
 
 enum class GraphReadStatus {
     Ok,
-    MarkerNotFound,       // end of data before "TG\r\n"
+    MarkerNotFound, // end of data before "TG\r\n"
     TruncatedTitle,
     TruncatedBlock,
-    TooManyGraphs,        // nGraphs above 1024
-    TruncatedHeader,      // a graph header cut short
-    NegativeSize,         // a graph with nSize below 0
-    TruncatedSamples,     // fewer samples than nSize
+    TooManyGraphs,    // nGraphs above 1024
+    TruncatedHeader,  // a graph header cut short
+    NegativeSize,     // a graph with nSize below 0
+    TruncatedSamples, // fewer samples than nSize
 };
 
 struct GraphReadResult {
     GraphReadStatus status = GraphReadStatus::Ok;
-    int graphIndex = -1;  // the graph concerned, for the per-graph failures
+    int graphIndex = -1; // the graph concerned, for the per-graph failures
     explicit operator bool() const { return status == GraphReadStatus::Ok; }
 };
 
-// Skips forward to the marker, reading one byte at a time as the library
-// does: bytes before it are junk. False when the data end first.
+// Skips forward to just past the marker: bytes before it are junk. False
+// when the data end first. A file is read one byte at a time as the library
+// does, so that the next record starts right after this one.
 bool FindGraphMarker(ByteSource& source);
 
 // Reads one graph record: marker search, title, block, then every graph with

@@ -3,355 +3,460 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace klvdevice {
 
 namespace {
 
-constexpr double kMaxSeconds = 1e6;        // about 11.5 days: plenty, and no overflow
+constexpr double kMaxSeconds = 1e6; // about 11.5 days: plenty, and no overflow
 constexpr double kMaxLevelNewtons = 1e5;
 constexpr double kMaxLevelCounts = 1e6;
 constexpr std::int64_t kMaxFaultBytes = 1000000;
 
 // Control characters in a bad line would garble the terminal or cut the
-// message short (a NUL); they are shown as \xNN instead.
-std::string printable(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
+// message short (a NUL); they are shown as \xNN instead. Runs of ordinary
+// characters are copied whole: a bad line may be kilobytes long.
+std::string printable(const std::string& text)
+{
+    static const char kHexDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    std::size_t plain = 0; // start of the run of ordinary characters
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) {
+            out.append(text, plain, i - plain);
+            const char escaped[4] = {'\\', 'x', kHexDigits[c >> 4], kHexDigits[c & 0xF]};
+            out.append(escaped, sizeof escaped);
+            plain = i + 1;
+        }
     }
-  }
-  return out;
+    out.append(text, plain, text.size() - plain);
+    return out;
 }
 
-std::string formatMessage(const std::string& name, int line, const std::string& problem) {
-  // Line 0 stands for the file as a whole (it cannot be read).
-  std::string where = name.empty() ? "line " + std::to_string(line)
-                      : line == 0  ? name
-                                   : name + ":" + std::to_string(line);
-  return where + ": " + problem;
+std::string formatMessage(const std::string& name, int line, const std::string& problem)
+{
+    // Line 0 stands for the file as a whole (it cannot be read).
+    std::string where = name.empty() ? "line " + std::to_string(line)
+                        : line == 0  ? name
+                                     : name + ":" + std::to_string(line);
+    return where + ": " + problem;
 }
 
-std::vector<std::string> splitWords(std::string_view text) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r')) ++i;
-    std::size_t start = i;
-    while (i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '\r') ++i;
-    if (i > start) words.emplace_back(text.substr(start, i - start));
-  }
-  return words;
+std::vector<std::string> splitWords(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r'))
+            ++i;
+        std::size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '\r')
+            ++i;
+        if (i > start)
+            words.emplace_back(text.substr(start, i - start));
+    }
+    return words;
 }
 
-std::string trimmed(std::string_view text) {
-  std::size_t b = 0, e = text.size();
-  while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r')) ++b;
-  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r')) --e;
-  return std::string(text.substr(b, e - b));
+std::string trimmed(std::string_view text)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r'))
+        --e;
+    return std::string(text.substr(b, e - b));
 }
 
-std::optional<double> parseDouble(std::string_view s) {
-  if (s.empty()) return std::nullopt;
-  if (s.front() == '+') s.remove_prefix(1);
-  double v = 0;
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || p != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
-  return v;
+std::optional<double> parseDouble(std::string_view s)
+{
+    if (s.empty())
+        return std::nullopt;
+    if (s.front() == '+')
+        s.remove_prefix(1);
+    double v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || p != s.data() + s.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
 
-std::optional<std::int64_t> parseInteger(std::string_view s) {
-  if (s.empty()) return std::nullopt;
-  if (s.front() == '+') s.remove_prefix(1);
-  std::int64_t v = 0;
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
-  return v;
+std::optional<std::int64_t> parseInteger(std::string_view s)
+{
+    if (s.empty())
+        return std::nullopt;
+    if (s.front() == '+')
+        s.remove_prefix(1);
+    std::int64_t v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || p != s.data() + s.size())
+        return std::nullopt;
+    return v;
 }
 
 // Parses one line's words into an event, reporting problems by exception.
+// One parser per line: the event is moved out when it is complete.
 class LineParser {
- public:
-  LineParser(const std::string& name, int line, std::vector<std::string> words)
-      : name_(name), line_(line), words_(std::move(words)) {}
-
-  ScenarioEvent parse() {
-    ev_.line = line_;
-    const std::string& w = words_[0];
-    if (w == "variant") return parseVariant();
-    if (w == "serial") return parseText(EventKind::Serial, 4, "SERIAL");
-    if (w == "ident") return parseText(EventKind::Ident, 7, "TEXT");
-    if (w == "calibration") return parseCalibration();
-    if (w == "offset") return withLevel(EventKind::Offset);
-    if (w == "noise") return parseNoise();
-    if (w == "wait") return withSeconds(EventKind::Wait);
-    if (w == "press") return withSeconds(EventKind::Press);
-    if (w == "hold") return withSeconds(EventKind::Hold);
-    if (w == "stall") return withSeconds(EventKind::Stall);
-    if (w == "ramp") return parseRamp();
-    if (w == "closing") return parseClosing();
-    if (w == "await") return parseAwait();
-    if (w == "drop") return withCount(EventKind::Drop, 1, kMaxFaultBytes);
-    if (w == "garbage") return withCount(EventKind::Garbage, 1, kMaxFaultBytes);
-    if (w == "flip") return parseOptionalNumber(EventKind::Flip, 1, 1, 2, "BYTE (1 or 2)");
-    if (w == "disturb") return parseOptionalNumber(EventKind::Disturb, 6, 0, 29, "INDEX (0..29)");
-    if (w == "ff21") return bare(EventKind::Ff21);
-    if (w == "hangup") return bare(EventKind::Hangup);
-    fail("unknown event '" + w +
-         "' (known: variant serial ident calibration offset noise wait press ramp hold "
-         "closing await drop garbage flip stall ff21 disturb hangup)");
-  }
-
- private:
-  [[noreturn]] void fail(const std::string& problem) { throw ScenarioError(name_, line_, problem); }
-
-  const std::string& keyword() const { return words_[0]; }
-
-  void expectArgs(std::size_t n, const char* usage) {
-    if (words_.size() - 1 < n) fail(keyword() + ": missing argument (usage: " + usage + ")");
-    if (words_.size() - 1 > n)
-      fail(keyword() + ": unexpected '" + words_[n + 1] + "' (usage: " + usage + ")");
-  }
-
-  double seconds(const std::string& word, const std::string& what) {
-    std::string_view s = word;
-    if (s.size() > 1 && s.back() == 's') s.remove_suffix(1);
-    auto v = parseDouble(s);
-    if (!v) fail(what + ": '" + word + "' is not a number of seconds");
-    if (*v < 0) fail(what + ": seconds must not be negative, got '" + word + "'");
-    if (*v > kMaxSeconds) fail(what + ": '" + word + "' seconds is too long");
-    return *v;
-  }
-
-  Level level(const std::string& word, const std::string& what) {
-    Level lv;
-    std::string_view s = word;
-    const char* usage = " is not a LEVEL (newtons such as 120N, or a device count such as 1500)";
-    if (!s.empty() && (s.back() == 'N' || s.back() == 'n')) {
-      s.remove_suffix(1);
-      auto v = parseDouble(s);
-      if (!v) fail(what + ": '" + word + "'" + usage);
-      if (std::fabs(*v) > kMaxLevelNewtons) fail(what + ": '" + word + "' is out of range");
-      lv.value = *v;
-      lv.newtons = true;
-    } else {
-      auto v = parseInteger(s);
-      if (!v) fail(what + ": '" + word + "'" + usage);
-      if (std::llabs(*v) > kMaxLevelCounts) fail(what + ": '" + word + "' is out of range");
-      lv.value = static_cast<double>(*v);
+public:
+    LineParser(const std::string& name, int line, std::vector<std::string> words)
+        : name_(name), line_(line), words_(std::move(words))
+    {
     }
-    return lv;
-  }
 
-  std::int64_t integer(const std::string& word, std::int64_t lo, std::int64_t hi,
-                       const std::string& what) {
-    auto v = parseInteger(word);
-    if (!v || *v < lo || *v > hi)
-      fail(what + ": '" + word + "' is not a whole number " + std::to_string(lo) + ".." +
-           std::to_string(hi));
-    return *v;
-  }
-
-  ScenarioEvent bare(EventKind k) {
-    expectArgs(0, keyword().c_str());
-    ev_.kind = k;
-    return ev_;
-  }
-
-  ScenarioEvent parseVariant() {
-    expectArgs(1, "variant 300|500");
-    if (words_[1] != "300" && words_[1] != "500")
-      fail("variant: expected 300 or 500, got '" + words_[1] + "'");
-    ev_.kind = EventKind::Variant;
-    ev_.number = words_[1] == "500" ? 500 : 300;
-    return ev_;
-  }
-
-  ScenarioEvent parseText(EventKind k, std::size_t width, const char* what) {
-    const std::string usage = keyword() + " " + what;
-    expectArgs(1, usage.c_str());
-    const std::string& t = words_[1];
-    if (t.size() != width)
-      fail(keyword() + ": expected exactly " + std::to_string(width) + " characters, got '" +
-           t + "'");
-    for (char c : t)
-      if (static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) > 0x7E)
-        fail(keyword() + ": only printable ASCII characters, got '" + t + "'");
-    ev_.kind = k;
-    ev_.text = t;
-    return ev_;
-  }
-
-  ScenarioEvent parseCalibration() {
-    expectArgs(3, "calibration DD MM YY");
-    const char* names[3] = {"day", "month", "year"};
-    const std::int64_t hi[3] = {31, 12, 99};
-    const std::int64_t lo[3] = {1, 1, 0};
-    for (int i = 0; i < 3; ++i) {
-      const std::string& w = words_[i + 1];
-      if (w.empty() || w.size() > 2)
-        fail(std::string("calibration: ") + names[i] + " '" + w + "' must have 1 or 2 digits");
-      std::int64_t v = integer(w, lo[i], hi[i], std::string("calibration ") + names[i]);
-      char buf[3] = {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10), 0};
-      ev_.date[i] = buf;
+    ScenarioEvent parse()
+    {
+        ev_.line = line_;
+        // A view compares its length before its characters: most keywords are
+        // told apart without comparing text.
+        const std::string_view w = words_[0];
+        if (w == "variant")
+            return parseVariant();
+        if (w == "serial")
+            return parseText(EventKind::Serial, 4, "SERIAL");
+        if (w == "ident")
+            return parseText(EventKind::Ident, 7, "TEXT");
+        if (w == "calibration")
+            return parseCalibration();
+        if (w == "offset")
+            return withLevel(EventKind::Offset);
+        if (w == "noise")
+            return parseNoise();
+        if (w == "wait")
+            return withSeconds(EventKind::Wait);
+        if (w == "press")
+            return withSeconds(EventKind::Press);
+        if (w == "hold")
+            return withSeconds(EventKind::Hold);
+        if (w == "stall")
+            return withSeconds(EventKind::Stall);
+        if (w == "ramp")
+            return parseRamp();
+        if (w == "closing")
+            return parseClosing();
+        if (w == "await")
+            return parseAwait();
+        if (w == "drop")
+            return withCount(EventKind::Drop, 1, kMaxFaultBytes);
+        if (w == "garbage")
+            return withCount(EventKind::Garbage, 1, kMaxFaultBytes);
+        if (w == "flip")
+            return parseOptionalNumber(EventKind::Flip, 1, 1, 2, "BYTE (1 or 2)");
+        if (w == "disturb")
+            return parseOptionalNumber(EventKind::Disturb, 6, 0, 29, "INDEX (0..29)");
+        if (w == "ff21")
+            return bare(EventKind::Ff21);
+        if (w == "hangup")
+            return bare(EventKind::Hangup);
+        fail("unknown event '" + words_[0] +
+             "' (known: variant serial ident calibration offset noise wait press ramp hold "
+             "closing await drop garbage flip stall ff21 disturb hangup)");
     }
-    ev_.kind = EventKind::Calibration;
-    return ev_;
-  }
 
-  ScenarioEvent withLevel(EventKind k) {
-    const std::string usage = keyword() + " LEVEL";
-    expectArgs(1, usage.c_str());
-    ev_.kind = k;
-    ev_.level = level(words_[1], keyword());
-    return ev_;
-  }
-
-  ScenarioEvent parseNoise() {
-    expectArgs(2, "noise COUNTS SEED");
-    ev_.kind = EventKind::Noise;
-    ev_.number = integer(words_[1], 0, kMaxCount, "noise COUNTS");
-    auto seed = parseInteger(words_[2]);
-    if (!seed || *seed < 0) fail("noise: SEED '" + words_[2] + "' is not a whole number >= 0");
-    ev_.seed = static_cast<std::uint64_t>(*seed);
-    return ev_;
-  }
-
-  ScenarioEvent withSeconds(EventKind k) {
-    const std::string usage = keyword() + " SECONDS";
-    expectArgs(1, usage.c_str());
-    ev_.kind = k;
-    ev_.seconds = seconds(words_[1], keyword());
-    return ev_;
-  }
-
-  ScenarioEvent withCount(EventKind k, std::int64_t lo, std::int64_t hi) {
-    const std::string usage = keyword() + " N";
-    expectArgs(1, usage.c_str());
-    ev_.kind = k;
-    ev_.number = integer(words_[1], lo, hi, keyword());
-    return ev_;
-  }
-
-  ScenarioEvent parseOptionalNumber(EventKind k, std::int64_t dflt, std::int64_t lo,
-                                    std::int64_t hi, const char* what) {
-    if (words_.size() > 2)
-      fail(keyword() + ": unexpected '" + words_[2] + "' (usage: " + keyword() + " [" + what +
-           "])");
-    ev_.kind = k;
-    ev_.number = words_.size() == 2 ? integer(words_[1], lo, hi, keyword()) : dflt;
-    return ev_;
-  }
-
-  ScenarioEvent parseRamp() {
-    expectArgs(2, "ramp LEVEL SECONDS");
-    ev_.kind = EventKind::Ramp;
-    ev_.level = level(words_[1], "ramp");
-    ev_.seconds = seconds(words_[2], "ramp");
-    return ev_;
-  }
-
-  ScenarioEvent parseAwait() {
-    const char* usage = "await start-wait|threshold-wait|stream|stop";
-    expectArgs(1, usage);
-    const std::string& w = words_[1];
-    if (w == "start-wait") ev_.kind = EventKind::AwaitStartWait;
-    else if (w == "threshold-wait") ev_.kind = EventKind::AwaitThresholdWait;
-    else if (w == "stream") ev_.kind = EventKind::AwaitStream;
-    else if (w == "stop") ev_.kind = EventKind::AwaitStop;
-    else fail("await: unknown state '" + w + "' (usage: " + usage + ")");
-    return ev_;
-  }
-
-  ScenarioEvent parseClosing() {
-    ClosingShape& c = ev_.closing;
-    bool havePeak = false, haveClamp = false;
-    for (std::size_t i = 1; i < words_.size(); ++i) {
-      const std::string& w = words_[i];
-      auto eq = w.find('=');
-      if (eq == std::string::npos || eq == 0 || eq + 1 == w.size())
-        fail("closing: expected KEY=VALUE, got '" + w + "'");
-      std::string key = w.substr(0, eq), value = w.substr(eq + 1);
-      if (key == "peak") c.peak = level(value, "closing peak"), havePeak = true;
-      else if (key == "clamp") c.clamp = level(value, "closing clamp"), haveClamp = true;
-      else if (key == "rise") c.rise = seconds(value, "closing rise");
-      else if (key == "decay") c.decay = seconds(value, "closing decay");
-      else if (key == "hold") c.hold = seconds(value, "closing hold");
-      else if (key == "release") c.release = seconds(value, "closing release");
-      else if (key == "ring") {
-        auto v = parseDouble(value);
-        if (!v || *v < 0 || *v > 1000) fail("closing ring: '" + value + "' is not a frequency 0..1000 Hz");
-        c.ring = *v;
-      } else {
-        fail("closing: unknown key '" + key + "' (keys: peak clamp rise ring decay hold release)");
-      }
+private:
+    [[noreturn]] void fail(const std::string& problem)
+    {
+        throw ScenarioError(name_, line_, problem);
     }
-    if (!havePeak) fail("closing: missing peak=LEVEL");
-    if (!haveClamp) fail("closing: missing clamp=LEVEL");
-    if (c.decay <= 0) fail("closing: decay must be greater than 0");
-    if (c.hold < c.rise) fail("closing: hold must not be shorter than rise");
-    ev_.kind = EventKind::Closing;
-    return ev_;
-  }
 
-  const std::string& name_;
-  int line_;
-  std::vector<std::string> words_;
-  ScenarioEvent ev_;
+    const std::string& keyword() const { return words_[0]; }
+
+    void expectArgs(std::size_t n, const char* usage)
+    {
+        if (words_.size() - 1 < n)
+            fail(keyword() + ": missing argument (usage: " + usage + ")");
+        if (words_.size() - 1 > n)
+            fail(keyword() + ": unexpected '" + words_[n + 1] + "' (usage: " + usage + ")");
+    }
+
+    double seconds(const std::string& word, const std::string& what)
+    {
+        std::string_view s = word;
+        if (s.size() > 1 && s.back() == 's')
+            s.remove_suffix(1);
+        auto v = parseDouble(s);
+        if (!v)
+            fail(what + ": '" + word + "' is not a number of seconds");
+        if (*v < 0)
+            fail(what + ": seconds must not be negative, got '" + word + "'");
+        if (*v > kMaxSeconds)
+            fail(what + ": '" + word + "' seconds is too long");
+        return *v;
+    }
+
+    Level level(const std::string& word, const std::string& what)
+    {
+        Level lv;
+        std::string_view s = word;
+        const char* usage =
+            " is not a LEVEL (newtons such as 120N, or a device count such as 1500)";
+        if (!s.empty() && (s.back() == 'N' || s.back() == 'n')) {
+            s.remove_suffix(1);
+            auto v = parseDouble(s);
+            if (!v)
+                fail(what + ": '" + word + "'" + usage);
+            if (std::fabs(*v) > kMaxLevelNewtons)
+                fail(what + ": '" + word + "' is out of range");
+            lv.value = *v;
+            lv.newtons = true;
+        } else {
+            auto v = parseInteger(s);
+            if (!v)
+                fail(what + ": '" + word + "'" + usage);
+            if (std::llabs(*v) > kMaxLevelCounts)
+                fail(what + ": '" + word + "' is out of range");
+            lv.value = static_cast<double>(*v);
+        }
+        return lv;
+    }
+
+    std::int64_t integer(const std::string& word, std::int64_t lo, std::int64_t hi,
+                         const std::string& what)
+    {
+        auto v = parseInteger(word);
+        if (!v || *v < lo || *v > hi)
+            fail(what + ": '" + word + "' is not a whole number " + std::to_string(lo) + ".." +
+                 std::to_string(hi));
+        return *v;
+    }
+
+    ScenarioEvent bare(EventKind k)
+    {
+        expectArgs(0, keyword().c_str());
+        ev_.kind = k;
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseVariant()
+    {
+        expectArgs(1, "variant 300|500");
+        if (words_[1] != "300" && words_[1] != "500")
+            fail("variant: expected 300 or 500, got '" + words_[1] + "'");
+        ev_.kind = EventKind::Variant;
+        ev_.number = words_[1] == "500" ? 500 : 300;
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseText(EventKind k, std::size_t width, const char* what)
+    {
+        const std::string usage = keyword() + " " + what;
+        expectArgs(1, usage.c_str());
+        const std::string& t = words_[1];
+        if (t.size() != width)
+            fail(keyword() + ": expected exactly " + std::to_string(width) + " characters, got '" +
+                 t + "'");
+        for (char c : t)
+            if (static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) > 0x7E)
+                fail(keyword() + ": only printable ASCII characters, got '" + t + "'");
+        ev_.kind = k;
+        ev_.text = t;
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseCalibration()
+    {
+        expectArgs(3, "calibration DD MM YY");
+        const char* names[3] = {"day", "month", "year"};
+        const std::int64_t hi[3] = {31, 12, 99};
+        const std::int64_t lo[3] = {1, 1, 0};
+        for (int i = 0; i < 3; ++i) {
+            const std::string& w = words_[i + 1];
+            if (w.empty() || w.size() > 2)
+                fail(std::string("calibration: ") + names[i] + " '" + w +
+                     "' must have 1 or 2 digits");
+            std::int64_t v = integer(w, lo[i], hi[i], std::string("calibration ") + names[i]);
+            char buf[3] = {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10), 0};
+            ev_.date[i] = buf;
+        }
+        ev_.kind = EventKind::Calibration;
+        return std::move(ev_);
+    }
+
+    ScenarioEvent withLevel(EventKind k)
+    {
+        const std::string usage = keyword() + " LEVEL";
+        expectArgs(1, usage.c_str());
+        ev_.kind = k;
+        ev_.level = level(words_[1], keyword());
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseNoise()
+    {
+        expectArgs(2, "noise COUNTS SEED");
+        ev_.kind = EventKind::Noise;
+        ev_.number = integer(words_[1], 0, kMaxCount, "noise COUNTS");
+        auto seed = parseInteger(words_[2]);
+        if (!seed || *seed < 0)
+            fail("noise: SEED '" + words_[2] + "' is not a whole number >= 0");
+        ev_.seed = static_cast<std::uint64_t>(*seed);
+        return std::move(ev_);
+    }
+
+    ScenarioEvent withSeconds(EventKind k)
+    {
+        const std::string usage = keyword() + " SECONDS";
+        expectArgs(1, usage.c_str());
+        ev_.kind = k;
+        ev_.seconds = seconds(words_[1], keyword());
+        return std::move(ev_);
+    }
+
+    ScenarioEvent withCount(EventKind k, std::int64_t lo, std::int64_t hi)
+    {
+        const std::string usage = keyword() + " N";
+        expectArgs(1, usage.c_str());
+        ev_.kind = k;
+        ev_.number = integer(words_[1], lo, hi, keyword());
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseOptionalNumber(EventKind k, std::int64_t dflt, std::int64_t lo,
+                                      std::int64_t hi, const char* what)
+    {
+        if (words_.size() > 2)
+            fail(keyword() + ": unexpected '" + words_[2] + "' (usage: " + keyword() + " [" + what +
+                 "])");
+        ev_.kind = k;
+        ev_.number = words_.size() == 2 ? integer(words_[1], lo, hi, keyword()) : dflt;
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseRamp()
+    {
+        expectArgs(2, "ramp LEVEL SECONDS");
+        ev_.kind = EventKind::Ramp;
+        ev_.level = level(words_[1], "ramp");
+        ev_.seconds = seconds(words_[2], "ramp");
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseAwait()
+    {
+        const char* usage = "await start-wait|threshold-wait|stream|stop";
+        expectArgs(1, usage);
+        const std::string& w = words_[1];
+        if (w == "start-wait")
+            ev_.kind = EventKind::AwaitStartWait;
+        else if (w == "threshold-wait")
+            ev_.kind = EventKind::AwaitThresholdWait;
+        else if (w == "stream")
+            ev_.kind = EventKind::AwaitStream;
+        else if (w == "stop")
+            ev_.kind = EventKind::AwaitStop;
+        else
+            fail("await: unknown state '" + w + "' (usage: " + usage + ")");
+        return std::move(ev_);
+    }
+
+    ScenarioEvent parseClosing()
+    {
+        ClosingShape& c = ev_.closing;
+        bool havePeak = false, haveClamp = false;
+        for (std::size_t i = 1; i < words_.size(); ++i) {
+            const std::string& w = words_[i];
+            auto eq = w.find('=');
+            if (eq == std::string::npos || eq == 0 || eq + 1 == w.size())
+                fail("closing: expected KEY=VALUE, got '" + w + "'");
+            std::string key = w.substr(0, eq), value = w.substr(eq + 1);
+            if (key == "peak")
+                c.peak = level(value, "closing peak"), havePeak = true;
+            else if (key == "clamp")
+                c.clamp = level(value, "closing clamp"), haveClamp = true;
+            else if (key == "rise")
+                c.rise = seconds(value, "closing rise");
+            else if (key == "decay")
+                c.decay = seconds(value, "closing decay");
+            else if (key == "hold")
+                c.hold = seconds(value, "closing hold");
+            else if (key == "release")
+                c.release = seconds(value, "closing release");
+            else if (key == "ring") {
+                auto v = parseDouble(value);
+                if (!v || *v < 0 || *v > 1000)
+                    fail("closing ring: '" + value + "' is not a frequency 0..1000 Hz");
+                c.ring = *v;
+            } else {
+                fail("closing: unknown key '" + key +
+                     "' (keys: peak clamp rise ring decay hold release)");
+            }
+        }
+        if (!havePeak)
+            fail("closing: missing peak=LEVEL");
+        if (!haveClamp)
+            fail("closing: missing clamp=LEVEL");
+        if (c.decay <= 0)
+            fail("closing: decay must be greater than 0");
+        if (c.hold < c.rise)
+            fail("closing: hold must not be shorter than rise");
+        ev_.kind = EventKind::Closing;
+        return std::move(ev_);
+    }
+
+    const std::string& name_;
+    int line_;
+    std::vector<std::string> words_;
+    ScenarioEvent ev_;
 };
 
-}  // namespace
+} // namespace
 
 ScenarioError::ScenarioError(std::string name, int line, std::string problem)
     : std::runtime_error(formatMessage(name, line, printable(problem))), line_(line),
-      problem_(printable(problem)) {}
+      problem_(printable(problem))
+{
+}
 
-Scenario parseScenario(std::string_view text, std::string name) {
-  Scenario sc;
-  sc.name = std::move(name);
-  int lineNo = 0;
-  std::size_t pos = 0;
-  while (pos <= text.size()) {
-    std::size_t nl = text.find('\n', pos);
-    std::string_view line = text.substr(pos, nl == std::string_view::npos ? text.npos : nl - pos);
-    ++lineNo;
-    std::string_view content = line.substr(0, line.find('#'));
-    auto words = splitWords(content);
-    if (!words.empty()) {
-      ScenarioEvent ev = LineParser(sc.name, lineNo, std::move(words)).parse();
-      ev.source = trimmed(content);
-      sc.events.push_back(std::move(ev));
+Scenario parseScenario(std::string_view text, std::string name)
+{
+    Scenario sc;
+    sc.name = std::move(name);
+    int lineNo = 0;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t nl = text.find('\n', pos);
+        std::string_view line =
+            text.substr(pos, nl == std::string_view::npos ? text.npos : nl - pos);
+        ++lineNo;
+        std::string_view content = line.substr(0, line.find('#'));
+        auto words = splitWords(content);
+        if (!words.empty()) {
+            ScenarioEvent ev = LineParser(sc.name, lineNo, std::move(words)).parse();
+            ev.source = trimmed(content);
+            sc.events.push_back(std::move(ev));
+        }
+        if (nl == std::string_view::npos)
+            break;
+        pos = nl + 1;
     }
-    if (nl == std::string_view::npos) break;
-    pos = nl + 1;
-  }
-  return sc;
+    return sc;
 }
 
-Scenario loadScenario(const std::string& nameOrPath) {
-  if (auto builtin = builtinScenarioText(nameOrPath)) return parseScenario(*builtin, nameOrPath);
-  const char* cannotRead = "cannot read the scenario file (built-in scenarios: series)";
-  std::error_code ec;
-  if (std::filesystem::is_directory(nameOrPath, ec))
-    throw ScenarioError(nameOrPath, 0, "is a directory, not a scenario file");
-  std::ifstream in(nameOrPath, std::ios::binary);
-  if (!in) throw ScenarioError(nameOrPath, 0, cannotRead);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw ScenarioError(nameOrPath, 0, cannotRead);
-  return parseScenario(text, nameOrPath);
+Scenario loadScenario(const std::string& nameOrPath)
+{
+    if (auto builtin = builtinScenarioText(nameOrPath))
+        return parseScenario(*builtin, nameOrPath);
+    const char* cannotRead = "cannot read the scenario file (built-in scenarios: series)";
+    std::error_code ec;
+    if (std::filesystem::is_directory(nameOrPath, ec))
+        throw ScenarioError(nameOrPath, 0, "is a directory, not a scenario file");
+    std::ifstream in(nameOrPath, std::ios::binary);
+    if (!in)
+        throw ScenarioError(nameOrPath, 0, cannotRead);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        throw ScenarioError(nameOrPath, 0, cannotRead);
+    return parseScenario(text, nameOrPath);
 }
 
-std::string_view scenarioLanguageHelp() {
-  return R"(Scenario language: one event per line; '#' starts a comment; blank lines are ignored.
+std::string_view scenarioLanguageHelp()
+{
+    return R"(Scenario language: one event per line; '#' starts a comment; blank lines are ignored.
 A LEVEL is newtons with the suffix N (120N, 35.5N) or a raw device count without it
 (1500); 4095 counts are 1.1 x the nominal full scale. Levels of ramp and closing are
 force above the rest offset; the device sends offset + level (+ noise), rounded and
@@ -397,4 +502,4 @@ keeps its last level until then.
 )";
 }
 
-}  // namespace klvdevice
+} // namespace klvdevice
