@@ -28,8 +28,10 @@ win64: build/win64/CMakeCache.txt
 win32: build/win32/CMakeCache.txt
 	cmake --build build/win32 -j$(JOBS)
 
-test: build
-	bash scripts/run-tests.sh
+# The Windows builds run beside the native test tiers (at a lower priority);
+# the Wine tiers start once they are done.
+test: deps host
+	bash scripts/run-tests.sh --build-beside '$(MAKE) --no-print-directory win64 win32'
 
 test-unit: deps host
 	cd build/host && ctest -L unit --output-on-failure -j$(JOBS)

@@ -77,9 +77,14 @@ done
 
 # Start the wineserver ourselves so that it does not inherit the test's output:
 # it would keep CTest waiting through its linger time and write its object
-# dump (on a pty hang-up) into the test log.
-if ! wineserver -p3 >>"$win64/wineserver.log" 2>&1; then
-  : # already running for this prefix
+# dump (on a pty hang-up) into the test log. It lingers a minute, so the next
+# test finds Wine's services and desktop running instead of booting them again
+# (about 2 s a start); the display fixture's stop ends it with the run.
+if wineserver -p60 >>"$win64/wineserver.log" 2>&1; then
+  # A new server: boot Wine's services and desktop with their output in the
+  # log too. Started by the test's program, they would hold CTest's pipe
+  # through the linger.
+  wine cmd /c exit >>"$win64/wineserver.log" 2>&1 </dev/null
 fi
 
 cd "$KLV_TEST_TMP"
