@@ -756,46 +756,13 @@ struct Command {
     int (*run)(int, char**);
 };
 
-const Command kCommands[] = {
-    {"wait-window", 1, CmdWaitWindow},
-    {"wait-gone", 1, CmdWaitGone},
-    {"children", 1, CmdChildren},
-    {"text", 1, CmdText},
-    {"click", 2, CmdClick},
-    {"command", 2, [](int c, char** v) { return CmdPost(c, v, WM_COMMAND); }},
-    {"close", 1, [](int c, char** v) { return CmdPost(c, v, WM_CLOSE); }},
-    {"capture", 2, CmdCapture},
-    {"pixel", 3, CmdPixel},
-    {"reg", 3, CmdReg},
-    {"show", 2, CmdShow},
-    {"regsize", 3, CmdRegSize},
-    {"menu-state", 2, CmdMenuState},
-    {"toolbar-state", 2, CmdToolbarState},
-    {"tab", 2, CmdTab},
-    {"type", 2, CmdType},
-    {"file-dialog", 2, CmdFileDialog},
-    {"mdi-children", 1, CmdMdiChildren},
-    {"rect", 1, CmdRect},
-    {"menu", 2, CmdMenu},
-    {"settext", 3, CmdSetControlText},
-    {"setlines", 3, CmdSetLines},
-    {"select", 3, CmdSelect},
-    {"cursel", 2, CmdCurSel},
-    {"checked", 2, CmdChecked},
-    {"placement", 1, CmdPlacement},
-    {"move", 3, CmdMove},
-    {"press", 2, CmdPress},
-    {"watch", 2, CmdWatch},
-    {"keys", 2, CmdKeys},
-};
-
 } // namespace
 
 // ---- Commands of the measurement flows --------------------------------------
 
 namespace {
 
-const Command* FindMeasCommand(const char* name);
+const Command* FindCommand(const char* name);
 
 // Polls until check() holds or timeoutMs passed.
 template <typename Check> bool WaitFor(DWORD timeoutMs, Check check)
@@ -1163,16 +1130,6 @@ std::vector<std::string> SplitLine(const std::string& line)
     return words;
 }
 
-const Command* FindAnyCommand(const char* name)
-{
-    if (const Command* cmd = FindMeasCommand(name))
-        return cmd;
-    for (const Command& cmd : kCommands)
-        if (std::strcmp(cmd.name, name) == 0)
-            return &cmd;
-    return nullptr;
-}
-
 int CmdScript(int, char** argv)
 {
     FILE* f = std::fopen(argv[2], "r");
@@ -1195,7 +1152,7 @@ int CmdScript(int, char** argv)
             args.push_back(&w[0]);
         args.push_back(nullptr);
         const int argc = static_cast<int>(args.size()) - 1;
-        const Command* cmd = FindAnyCommand(args[1]);
+        const Command* cmd = FindCommand(args[1]);
         if (!cmd || argc - 2 < cmd->minArgs) {
             std::fprintf(stderr, "klvdriver: %s:%d: bad command\n", argv[2], lineNo);
             rc = 2;
@@ -1212,18 +1169,55 @@ int CmdScript(int, char** argv)
     return rc;
 }
 
-const Command kMeasCommands[] = {
-    {"script", 1, CmdScript},    {"wait-text", 3, CmdWaitText},
-    {"set-text", 3, CmdSetText}, {"pick", 3, CmdPick},
-    {"items", 3, CmdItems},      {"wait-state", 3, CmdWaitState},
-    {"answer", 3, CmdAnswer},    {"priority", 2, CmdPriority},
-    {"set-reg", 4, CmdSetReg},   {"expect-reg", 4, CmdExpectReg},
-    {"snap", 2, CmdSnap},        {"clear-key", 2, CmdClearKey},
+// Every action, in the order the usage text lists them.
+const Command kCommands[] = {
+    {"wait-window", 1, CmdWaitWindow},
+    {"wait-gone", 1, CmdWaitGone},
+    {"children", 1, CmdChildren},
+    {"text", 1, CmdText},
+    {"click", 2, CmdClick},
+    {"command", 2, [](int c, char** v) { return CmdPost(c, v, WM_COMMAND); }},
+    {"close", 1, [](int c, char** v) { return CmdPost(c, v, WM_CLOSE); }},
+    {"capture", 2, CmdCapture},
+    {"pixel", 3, CmdPixel},
+    {"reg", 3, CmdReg},
+    {"show", 2, CmdShow},
+    {"regsize", 3, CmdRegSize},
+    {"menu-state", 2, CmdMenuState},
+    {"toolbar-state", 2, CmdToolbarState},
+    {"tab", 2, CmdTab},
+    {"type", 2, CmdType},
+    {"file-dialog", 2, CmdFileDialog},
+    {"mdi-children", 1, CmdMdiChildren},
+    {"rect", 1, CmdRect},
+    {"menu", 2, CmdMenu},
+    {"settext", 3, CmdSetControlText},
+    {"setlines", 3, CmdSetLines},
+    {"select", 3, CmdSelect},
+    {"cursel", 2, CmdCurSel},
+    {"checked", 2, CmdChecked},
+    {"placement", 1, CmdPlacement},
+    {"move", 3, CmdMove},
+    {"press", 2, CmdPress},
+    {"watch", 2, CmdWatch},
+    {"keys", 2, CmdKeys},
+    {"script", 1, CmdScript},
+    {"wait-text", 3, CmdWaitText},
+    {"set-text", 3, CmdSetText},
+    {"pick", 3, CmdPick},
+    {"items", 3, CmdItems},
+    {"wait-state", 3, CmdWaitState},
+    {"answer", 3, CmdAnswer},
+    {"priority", 2, CmdPriority},
+    {"set-reg", 4, CmdSetReg},
+    {"expect-reg", 4, CmdExpectReg},
+    {"snap", 2, CmdSnap},
+    {"clear-key", 2, CmdClearKey},
 };
 
-const Command* FindMeasCommand(const char* name)
+const Command* FindCommand(const char* name)
 {
-    for (const Command& cmd : kMeasCommands)
+    for (const Command& cmd : kCommands)
         if (std::strcmp(cmd.name, name) == 0)
             return &cmd;
     return nullptr;
@@ -1234,20 +1228,12 @@ const Command* FindMeasCommand(const char* name)
 int main(int argc, char** argv)
 {
     if (argc >= 2) {
-        if (const Command* cmd = FindMeasCommand(argv[1]); cmd && argc - 2 >= cmd->minArgs)
+        if (const Command* cmd = FindCommand(argv[1]); cmd && argc - 2 >= cmd->minArgs)
             return cmd->run(argc, argv);
-        for (const Command& cmd : kCommands) {
-            if (std::strcmp(argv[1], cmd.name) == 0) {
-                if (argc - 2 < cmd.minArgs)
-                    break;
-                return cmd.run(argc, argv);
-            }
-        }
     }
-    std::fprintf(stderr,
-                 "usage: klvdriver wait-window|wait-gone|children|text|click|command|"
-                 "close|capture|pixel|reg|show|regsize|menu-state|toolbar-state|tab|type|"
-                 "file-dialog|mdi-children|rect|menu|settext|setlines|select|cursel|checked|"
-                 "placement|move|press|watch|keys ARGS (see the source's header)\n");
+    std::fprintf(stderr, "usage: klvdriver ");
+    for (const Command& cmd : kCommands)
+        std::fprintf(stderr, "%s%s", &cmd == kCommands ? "" : "|", cmd.name);
+    std::fprintf(stderr, " ARGS (see the source's header)\n");
     return 2;
 }
