@@ -22,6 +22,8 @@
 //   klvdriver mdi-children TITLE                 titles of the MDI children, active first
 //   klvdriver rect TITLE                         screen rectangle: WIDTHxHEIGHT+LEFT+TOP
 //   klvdriver menu TITLE KEY|close               open a menu by its mnemonic, or close it
+//   klvdriver popup-menus TITLE                  screen rectangles of the menus TITLE's
+//                                                thread shows, one a line
 //   klvdriver script FILE                        run one command per line (# comments,
 //                                                "double quotes" group words); stops at
 //                                                the first failure
@@ -572,6 +574,37 @@ int CmdRect(int, char** argv)
     if (!hwnd || !GetWindowRect(hwnd, &rc))
         return 1;
     std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
+    return 0;
+}
+
+struct PopupMenuSearch {
+    DWORD thread;
+    std::vector<RECT> rects;
+};
+
+BOOL CALLBACK CollectPopupMenu(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<PopupMenuSearch*>(lParam);
+    char cls[16] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    RECT rc;
+    if (std::strcmp(cls, "#32768") == 0 && IsWindowVisible(hwnd) &&
+        GetWindowThreadProcessId(hwnd, nullptr) == search->thread && GetWindowRect(hwnd, &rc))
+        search->rects.push_back(rc);
+    return TRUE;
+}
+
+// The menus a window's thread shows, one screen rectangle a line (none: no
+// output), so that scripts tell an open menu from any other untitled window.
+int CmdPopupMenus(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    PopupMenuSearch search{GetWindowThreadProcessId(hwnd, nullptr), {}};
+    EnumWindows(CollectPopupMenu, reinterpret_cast<LPARAM>(&search));
+    for (const RECT& rc : search.rects)
+        std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
     return 0;
 }
 
@@ -1190,6 +1223,7 @@ const Command kCommands[] = {
     {"file-dialog", 2, CmdFileDialog},
     {"mdi-children", 1, CmdMdiChildren},
     {"rect", 1, CmdRect},
+    {"popup-menus", 1, CmdPopupMenus},
     {"menu", 2, CmdMenu},
     {"settext", 3, CmdSetControlText},
     {"setlines", 3, CmdSetLines},

@@ -93,30 +93,37 @@ shot_box() {
 }
 
 # The File menu opened as with Alt+F, pictured from its own X window, then
-# closed again.
+# closed again. The menu is told by the frame's thread's popup menus, not by
+# any untitled window of the program.
 shot_file_menu() {
-  local id
+  local rect id
   drv menu "$FRAME" f >/dev/null
   for _ in $(seq 1 50); do
+    rect=$(drv popup-menus "$FRAME" | head -1)
+    [ -n "$rect" ] && break
+    sleep 0.1
+  done
+  [ -n "$rect" ] || { fail "the File menu did not open"; return; }
+  for _ in $(seq 1 50); do
     id=$(xwininfo -root -tree -display "$DISPLAY" | grep -F '(has no name): ("klemva99_it.exe"' |
-      grep -v ' 1x1+' | awk '{print $1}' | head -1)
+      grep -F " $rect " | awk '{print $1}' | head -1)
     [ -n "$id" ] && break
     sleep 0.1
   done
   if [ -n "$id" ]; then
     xwd -id "$id" -silent -display "$DISPLAY" | convert xwd:- "$KLV_SCREENSHOTS/$1.png"
   else
-    fail "the File menu did not open"
+    fail "no X window for the File menu at $rect"
   fi
   # Escape until the menu has gone (keys posted before the menu's own loop
   # runs are not its keys).
   for _ in $(seq 1 20); do
     drv menu "$FRAME" close >/dev/null
-    xwininfo -root -tree -display "$DISPLAY" | grep -F '(has no name): ("klemva99_it.exe"' |
-      grep -qv ' 1x1+' || return 0
+    rect=$(drv popup-menus "$FRAME")
+    [ -z "$rect" ] && return 0
     sleep 0.2
   done
-  fail "the File menu did not close"
+  fail "the File menu did not close: menus still shown at $rect"
 }
 
 finish() {
