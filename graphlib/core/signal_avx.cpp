@@ -122,18 +122,8 @@ inline __m128i TruncateFour(__m256d v)
 void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
                      const SampleDivisor& divisor, float* z, bool bitReversed)
 {
-    uint32_t reversed = 0;
-    for (uint32_t t = 0; t < count; t += 4) {
-        const __m128 re = ConvertFourAvx(real + t, divisor);
-        const __m128 im = ConvertFourAvx(imag + t, divisor);
-        if (bitReversed) {
-            StoreFourReversed(z, count, reversed, _mm_unpacklo_ps(re, im), _mm_unpackhi_ps(re, im));
-            reversed = NextReversedOfFour(reversed, t, count);
-        } else {
-            _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
-            _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
-        }
-    }
+    LoadSegmentsWith(real, imag, count, z, bitReversed,
+                     [&](const int16_t* s) { return ConvertFourAvx(s, divisor); });
 }
 
 uint64_t DecibelRawGroupsAvx(const float* power, uint32_t count, double S, int16_t* out)

@@ -90,6 +90,10 @@ void LoadSegmentsSse2(const int16_t* real, const int16_t* imag, uint32_t count,
 void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
                      const SampleDivisor& divisor, float* z, bool bitReversed = false);
 
+// Each file compiles these with its own instruction set (SSE2, AVX): internal
+// linkage keeps the AVX file's copy from serving the SSE2 callers.
+namespace {
+
 // Stores the points (re0, im0, re1, im1) and (re2, im2, re3, im3), points t ..
 // t+3 with t a multiple of 4, at their bit-reversed places in z (count points,
 // a power of two): reversed(t) + 0, count/2, count/4, 3 count/4.
@@ -109,6 +113,28 @@ inline uint32_t NextReversedOfFour(uint32_t reversed, uint32_t t, uint32_t count
     const uint32_t quarter = count / 4;
     return reversed ^ (quarter - (quarter >> (__builtin_ctz(t / 4 + 1) + 1)));
 }
+
+// Loads `count` samples of two segments into z as LoadSegmentsSse2/Avx
+// describe, converting four samples at a time with `convertFour`.
+template <class ConvertFour>
+void LoadSegmentsWith(const int16_t* real, const int16_t* imag, uint32_t count, float* z,
+                      bool bitReversed, ConvertFour convertFour)
+{
+    uint32_t reversed = 0;
+    for (uint32_t t = 0; t < count; t += 4) {
+        const __m128 re = convertFour(real + t);
+        const __m128 im = convertFour(imag + t);
+        if (bitReversed) {
+            StoreFourReversed(z, count, reversed, _mm_unpacklo_ps(re, im), _mm_unpackhi_ps(re, im));
+            reversed = NextReversedOfFour(reversed, t, count);
+        } else {
+            _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
+            _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
+        }
+    }
+}
+
+} // namespace
 
 // With AVX: the raw decibel values of `count` bins (a multiple of 4, at most
 // 256), four at a time through the approximate value's bounds. A group of four

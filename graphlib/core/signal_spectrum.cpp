@@ -148,18 +148,8 @@ void TransformPass(const RawSignal& signal, const SampleDivisor* divisor, uint32
 void LoadSegmentsSse2(const int16_t* real, const int16_t* imag, uint32_t count,
                       const SampleDivisor& divisor, float* z, bool bitReversed)
 {
-    uint32_t reversed = 0;
-    for (uint32_t t = 0; t < count; t += 4) {
-        const __m128 re = ConvertFour(real + t, divisor);
-        const __m128 im = ConvertFour(imag + t, divisor);
-        if (bitReversed) {
-            StoreFourReversed(z, count, reversed, _mm_unpacklo_ps(re, im), _mm_unpackhi_ps(re, im));
-            reversed = NextReversedOfFour(reversed, t, count);
-        } else {
-            _mm_storeu_ps(z + 2 * t, _mm_unpacklo_ps(re, im));
-            _mm_storeu_ps(z + 2 * t + 4, _mm_unpackhi_ps(re, im));
-        }
-    }
+    LoadSegmentsWith(real, imag, count, z, bitReversed,
+                     [&](const int16_t* s) { return ConvertFour(s, divisor); });
 }
 
 namespace {

@@ -839,8 +839,7 @@ bool TextMatches(const std::string& text, const char* expected)
 
 int CmdWaitText(int argc, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND child = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    HWND child = RequireChild(argv[2], argv[3]);
     if (!child)
         return 1;
     std::string text;
@@ -856,8 +855,7 @@ int CmdWaitText(int argc, char** argv)
 
 int CmdSetText(int, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND child = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    HWND child = RequireChild(argv[2], argv[3]);
     if (!child)
         return 1;
     std::string text;
@@ -891,8 +889,7 @@ std::vector<std::string> ComboItems(HWND combo)
 
 int CmdPick(int, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND combo = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    HWND combo = RequireChild(argv[2], argv[3]);
     if (!combo)
         return 1;
     std::vector<std::string> items = ComboItems(combo);
@@ -908,8 +905,7 @@ int CmdPick(int, char** argv)
 
 int CmdItems(int, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND combo = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    HWND combo = RequireChild(argv[2], argv[3]);
     if (!combo)
         return 1;
     std::string joined;
@@ -924,8 +920,7 @@ int CmdItems(int, char** argv)
 
 int CmdWaitState(int argc, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND child = hwnd ? FindChild(hwnd, argv[3]) : nullptr;
+    HWND child = RequireChild(argv[2], argv[3]);
     if (!child)
         return 1;
     const std::string state = argv[4];
