@@ -351,8 +351,10 @@ TEST_F(SimSeries, SecondRunGivesTheSameBytes)
 TEST(MeasureDate, TitleCarriesTheUtcDayJustAfterLocalMidnightEastOfGreenwich)
 {
     const std::time_t before = std::time(nullptr);
-    // A zone whose clock shows 00:05 now: local = UTC + offset.
-    const long offset = (86400 - before % 86400 + 300) % 86400;
+    // A zone whose clock shows 00:05 of the next day now: local = UTC + offset,
+    // at most 24:05 (zones may be up to 24:59 ahead), also in the first
+    // minutes after midnight UTC.
+    const long offset = 86400 - before % 86400 + 300;
     char zone[32];
     std::snprintf(zone, sizeof zone, "TZ='<+%02ld%02ld>-%02ld:%02ld'", offset / 3600,
                   offset % 3600 / 60, offset / 3600, offset % 3600 / 60);
