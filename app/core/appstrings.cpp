@@ -49,14 +49,14 @@ const AppStringEntry kAppStrings[] = {
     {IDS_GRAPH_TITLE, "Forza di chiusura (misurazione %d)"},
     {IDS_MEAN_GRAPH_TITLE, "Valore medio del corso di forza"},
     {IDS_MEAN_GRAPH_NAME, "Valore medio della forza"},
-    {IDS_RESULT_EFF_MARKED,
-     "Forza effettiva:\t\t*%0.1f N\r\nForza di serraggio:\t%0.1f N\r\n"
-     "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
-     "Durata d' impulsi:\t%0.2f s\r\nEnerg\xEC" "a:\t\t\t%0.2f J"},
-    {IDS_RESULT_CLAMP_MARKED,
-     "Forza effettiva:\t\t%0.1f N\r\nForza di serraggio:\t*%0.1f N\r\n"
-     "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
-     "Durata d' impulsi:\t%0.2f s\r\nEnerg\xEC" "a:\t\t\t%0.2f J"},
+    {IDS_RESULT_EFF_MARKED, "Forza effettiva:\t\t*%0.1f N\r\nForza di serraggio:\t%0.1f N\r\n"
+                            "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
+                            "Durata d' impulsi:\t%0.2f s\r\nEnerg\xEC"
+                            "a:\t\t\t%0.2f J"},
+    {IDS_RESULT_CLAMP_MARKED, "Forza effettiva:\t\t%0.1f N\r\nForza di serraggio:\t*%0.1f N\r\n"
+                              "Forza di punta:\t\t%0.1f N\r\nK-fattore:\t\t%0.2f\r\n"
+                              "Durata d' impulsi:\t%0.2f s\r\nEnerg\xEC"
+                              "a:\t\t\t%0.2f J"},
     {IDS_TAB_DESCRIPTION, "Descrizione"},
     {IDS_TAB_MEASUREMENT, "Misurazione %d"},
     {IDS_TAB_MEAN, "Valori medi"},
@@ -67,9 +67,8 @@ const AppStringEntry kAppStrings[] = {
      "L'apparecchio \"%s\" non \xE8 potuto essere aperto.\r\n"
      "Probalbilmente viene utilizzatoda un altro programma o dal mouse.\r\n"
      "Per piacere selezionate un altro port nel dialogo \"Impostazioni\" (menu di file)."},
-    {IDS_SENSOR_NOT_FOUND,
-     "Il sensore non \xE8 potuto essere trovato.\r\n"
-     "Per piacere controllate la conessione al port seriale del Vs. PC."},
+    {IDS_SENSOR_NOT_FOUND, "Il sensore non \xE8 potuto essere trovato.\r\n"
+                           "Per piacere controllate la conessione al port seriale del Vs. PC."},
     {IDS_CANNOT_OPEN, "Non ha potuto aperire %s.\r\n%s"},
 };
 

@@ -10,32 +10,32 @@
 #include <cstddef>
 
 enum AppStringId {
-    IDS_APP_NAME = 1,                  // "Klemva": frame class, title, message box caption
-    IDS_STATUS_TEXT = 2,               // the status bar text
-    IDS_KLV_FILTER = 3,                // "KLV file|*.klv|": last character is the separator
-    IDS_BMP_FILTER = 4,                // "Windows bitmap|*.bmp|"
-    IDS_TIP_NEW = 1001,                // tooltips: the id is the button's command
+    IDS_APP_NAME = 1,    // "Klemva": frame class, title, message box caption
+    IDS_STATUS_TEXT = 2, // the status bar text
+    IDS_KLV_FILTER = 3,  // "KLV file|*.klv|": last character is the separator
+    IDS_BMP_FILTER = 4,  // "Windows bitmap|*.bmp|"
+    IDS_TIP_NEW = 1001,  // tooltips: the id is the button's command
     IDS_TIP_OPEN = 1002,
     IDS_TIP_SAVE = 1003,
     IDS_TIP_PRINT = 1006,
-    IDS_ASK_END_MEASUREMENT = 20048,   // "Vuole interrompere da vero ..."
-    IDS_FORCE_GRAPH_NAME = 30006,      // "Forza di chiusura"
-    IDS_MEAS_TITLE = 30007,            // "Misurazione del %02d.%02d.%04d"
+    IDS_ASK_END_MEASUREMENT = 20048, // "Vuole interrompere da vero ..."
+    IDS_FORCE_GRAPH_NAME = 30006,    // "Forza di chiusura"
+    IDS_MEAS_TITLE = 30007,          // "Misurazione del %02d.%02d.%04d"
     IDS_SENSOR_LINE = 30008,
-    IDS_TEST_MODE_TITLE = 30009,       // "Modo del test"
-    IDS_TEST_MODE_END = 30010,         // "&Fine"
+    IDS_TEST_MODE_TITLE = 30009, // "Modo del test"
+    IDS_TEST_MODE_END = 30010,   // "&Fine"
     IDS_TEST_MODE_STATUS = 30011,
     IDS_ASK_REPEAT = 30012,
-    IDS_WAIT_START = 30013,            // %d: measurement number
+    IDS_WAIT_START = 30013, // %d: measurement number
     IDS_WAIT_CONFIRMATION = 30014,
-    IDS_START_MEASUREMENT = 30015,     // %d
-    IDS_WAIT_THRESHOLD = 30016,        // %d
-    IDS_MEASURING = 30017,             // %d
-    IDS_UNTITLED = 30018,              // "Innominato%d"
-    IDS_PRINT_NOT_STARTED = 30019,     // %d: the system's error number
-    IDS_PRINT_FOOTER = 30020,          // the maker's banner line of the printed page
-    IDS_PRINT_DESCRIPTION = 30021,     // examiner ... remarks, path
-    IDS_LABEL_EXAMINER = 30022,        // description page labels
+    IDS_START_MEASUREMENT = 30015, // %d
+    IDS_WAIT_THRESHOLD = 30016,    // %d
+    IDS_MEASURING = 30017,         // %d
+    IDS_UNTITLED = 30018,          // "Innominato%d"
+    IDS_PRINT_NOT_STARTED = 30019, // %d: the system's error number
+    IDS_PRINT_FOOTER = 30020,      // the maker's banner line of the printed page
+    IDS_PRINT_DESCRIPTION = 30021, // examiner ... remarks, path
+    IDS_LABEL_EXAMINER = 30022,    // description page labels
     IDS_LABEL_VEHICLE = 30023,
     IDS_LABEL_DOOR = 30024,
     IDS_LABEL_POSITION = 30025,
@@ -43,26 +43,26 @@ enum AppStringId {
     IDS_LABEL_SENSOR_TYPE = 30027,
     IDS_LABEL_SERIAL_NO = 30028,
     IDS_LABEL_CALIBRATION = 30029,
-    IDS_LABEL_REMARKS = 30030,         // "Annotazioni"
-    IDS_GRAPH_TITLE = 30031,           // "Forza di chiusura (misurazione %d)"
-    IDS_MEAN_GRAPH_TITLE = 30034,      // "Valore medio del corso di forza"
-    IDS_MEAN_GRAPH_NAME = 30035,       // "Valore medio della forza"
-    IDS_RESULT_EFF_MARKED = 30036,     // asterisk at the effective force
-    IDS_RESULT_CLAMP_MARKED = 30037,   // asterisk at the clamping force
-    IDS_TAB_DESCRIPTION = 30040,       // "Descrizione"
-    IDS_TAB_MEASUREMENT = 30041,       // "Misurazione %d"
-    IDS_TAB_MEAN = 30044,              // "Valori medi"
-    IDS_NOT_A_KLV_FILE = 30045,        // "Niente Klemva file"
-    IDS_ASK_SAVE_CHANGES = 30046,      // %s: the document's title
-    IDS_CANNOT_WRITE = 30047,          // %s: path
-    IDS_PORT_NOT_OPENED = 30048,       // %s: port name
+    IDS_LABEL_REMARKS = 30030,       // "Annotazioni"
+    IDS_GRAPH_TITLE = 30031,         // "Forza di chiusura (misurazione %d)"
+    IDS_MEAN_GRAPH_TITLE = 30034,    // "Valore medio del corso di forza"
+    IDS_MEAN_GRAPH_NAME = 30035,     // "Valore medio della forza"
+    IDS_RESULT_EFF_MARKED = 30036,   // asterisk at the effective force
+    IDS_RESULT_CLAMP_MARKED = 30037, // asterisk at the clamping force
+    IDS_TAB_DESCRIPTION = 30040,     // "Descrizione"
+    IDS_TAB_MEASUREMENT = 30041,     // "Misurazione %d"
+    IDS_TAB_MEAN = 30044,            // "Valori medi"
+    IDS_NOT_A_KLV_FILE = 30045,      // "Niente Klemva file"
+    IDS_ASK_SAVE_CHANGES = 30046,    // %s: the document's title
+    IDS_CANNOT_WRITE = 30047,        // %s: path
+    IDS_PORT_NOT_OPENED = 30048,     // %s: port name
     IDS_SENSOR_NOT_FOUND = 30049,
-    IDS_CANNOT_OPEN = 30050,           // %s: path, %s: the system's text for the error
+    IDS_CANNOT_OPEN = 30050, // %s: path, %s: the system's text for the error
 };
 
 struct AppStringEntry {
     int id;
-    const char* text;   // Windows-1252 bytes
+    const char* text; // Windows-1252 bytes
 };
 
 // Every text with its id, in ascending id order.

@@ -8,8 +8,8 @@
 
 // Command bytes. 0x84/0x85 and 0x88/0x89 are the two pairs with which the
 // device's lamps follow the run; the run only ever sends them in its fixed order.
-constexpr std::uint8_t kCmdStreamStart = 0xE0;   // starts the sample stream
-constexpr std::uint8_t kCmdStop = 0xF0;          // first at opening, last at the end
+constexpr std::uint8_t kCmdStreamStart = 0xE0; // starts the sample stream
+constexpr std::uint8_t kCmdStop = 0xF0;        // first at opening, last at the end
 constexpr std::uint8_t kCmd84 = 0x84;
 constexpr std::uint8_t kCmd85 = 0x85;
 constexpr std::uint8_t kCmd88 = 0x88;
@@ -18,13 +18,13 @@ constexpr std::uint8_t kCmdIdentRequest = 0x52; // 'R', followed by an index 0..
 
 // The identification block, read byte by byte with 'R' + index.
 constexpr int kDeviceInfoSize = 30;
-constexpr int kDeviceIdOffset = 4;               // "KLV1-AC"
+constexpr int kDeviceIdOffset = 4; // "KLV1-AC"
 constexpr int kDeviceIdLength = 7;
-constexpr int kDeviceVariantOffset = 11;         // '5': 500 N sensor
-constexpr int kDeviceSensorTypeOffset = 4;       // bytes 4..11, shown as "%.8s"
-constexpr int kDeviceSerialOffset = 12;          // bytes 12..15
-constexpr int kDeviceCalibrationOffset = 16;     // three fields of two characters
-extern const char kDeviceId[];                   // "KLV1-AC"
+constexpr int kDeviceVariantOffset = 11;     // '5': 500 N sensor
+constexpr int kDeviceSensorTypeOffset = 4;   // bytes 4..11, shown as "%.8s"
+constexpr int kDeviceSerialOffset = 12;      // bytes 12..15
+constexpr int kDeviceCalibrationOffset = 16; // three fields of two characters
+extern const char kDeviceId[];               // "KLV1-AC"
 
 // True when bytes 4..10 of the block are "KLV1-AC".
 bool DeviceInfoMatches(const std::uint8_t info[kDeviceInfoSize]);
@@ -38,10 +38,22 @@ constexpr std::uint8_t kStatusGreenDark = 0x40;
 constexpr std::uint8_t kStatusRedDark = 0x20;
 constexpr std::uint8_t kStatusNoRequest = 0x10;
 
-inline bool IsStatusByte(std::uint8_t b) { return (b & kTripletMark) != 0; }
-inline bool IsStartRequest(std::uint8_t status) { return (status & kStatusNoRequest) == 0; }
-inline bool IsRedLit(std::uint8_t status) { return (status & kStatusRedDark) == 0; }
-inline bool IsGreenLit(std::uint8_t status) { return (status & kStatusGreenDark) == 0; }
+inline bool IsStatusByte(std::uint8_t b)
+{
+    return (b & kTripletMark) != 0;
+}
+inline bool IsStartRequest(std::uint8_t status)
+{
+    return (status & kStatusNoRequest) == 0;
+}
+inline bool IsRedLit(std::uint8_t status)
+{
+    return (status & kStatusRedDark) == 0;
+}
+inline bool IsGreenLit(std::uint8_t status)
+{
+    return (status & kStatusGreenDark) == 0;
+}
 // A triplet whose data bytes carry bit 7 is dropped.
 inline bool TripletDataValid(std::uint8_t high, std::uint8_t low)
 {

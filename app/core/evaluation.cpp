@@ -50,7 +50,7 @@ void MeanOfSlots(double values[kMessSlots])
     values[kMessMeanSlot] *= 1.0 / 3.0;
 }
 
-}  // namespace
+} // namespace
 
 void CompleteSeries(MessDescr* descr)
 {
@@ -89,9 +89,8 @@ char* FormatResult(const MessDescr* descr, int slot, char* buf, std::size_t size
         return buf;
     // The asterisk marks the larger force; equal or incomparable forces mark
     // the clamping force.
-    const int format = descr->dEffForce[slot] > descr->dClampForce[slot]
-                           ? IDS_RESULT_EFF_MARKED
-                           : IDS_RESULT_CLAMP_MARKED;
+    const int format = descr->dEffForce[slot] > descr->dClampForce[slot] ? IDS_RESULT_EFF_MARKED
+                                                                         : IDS_RESULT_CLAMP_MARKED;
     return FormatAppString(buf, size, format, descr->dEffForce[slot], descr->dClampForce[slot],
                            descr->dPeakForce[slot], descr->dKFactor[slot],
                            descr->dPulseDuration[slot], SlotEnergy(descr, slot));

@@ -8,12 +8,12 @@
 
 #include "messdescr.h"
 
-constexpr double kForceLimit = 50.0;              // N, counted into effective force and pulse duration
-constexpr double kSampleInterval = 0.0016;        // s
-constexpr int kFirstEvaluatedSample = 625;        // the repeated trigger sample
+constexpr double kForceLimit = 50.0;       // N, counted into effective force and pulse duration
+constexpr double kSampleInterval = 0.0016; // s
+constexpr int kFirstEvaluatedSample = 625; // the repeated trigger sample
 constexpr int kClampSample = kMessCurveSamples - 1;
-constexpr double kEnergyConstant500 = 50000.0 / 3.0;  // N/m
-constexpr double kEnergyConstant300 = 10000.0;        // N/m
+constexpr double kEnergyConstant500 = 50000.0 / 3.0; // N/m
+constexpr double kEnergyConstant300 = 10000.0;       // N/m
 
 // Evaluates one curve of kMessCurveSamples offset-corrected counts into slot
 // 0..2 of the five value arrays, converting counts with descr->nFullScale.

@@ -17,22 +17,33 @@
 #include "graphrecord.h"
 
 constexpr std::size_t kKlvMagicSize = 4;
-extern const char kKlvMagic[kKlvMagicSize + 1];   // "KLV2"
+extern const char kKlvMagic[kKlvMagicSize + 1]; // "KLV2"
 constexpr int kKlvGraphWindows = 4;
 constexpr std::size_t kKlvTextBlockSize = 1560;
 
 // The text slots in file order.
 enum KlvTextItem {
-    kKlvDescr1, kKlvDescr2, kKlvDescr3, kKlvDescr4,
-    kKlvPruefer, kKlvFahrzeug, kKlvTuer, kKlvPosition, kKlvMessTyp,
-    kKlvSensorTyp, kKlvSerNo, kKlvKalib, kKlvTitle, kKlvEdit,
+    kKlvDescr1,
+    kKlvDescr2,
+    kKlvDescr3,
+    kKlvDescr4,
+    kKlvPruefer,
+    kKlvFahrzeug,
+    kKlvTuer,
+    kKlvPosition,
+    kKlvMessTyp,
+    kKlvSensorTyp,
+    kKlvSerNo,
+    kKlvKalib,
+    kKlvTitle,
+    kKlvEdit,
     kKlvTextItems
 };
 
 struct KlvTextSlot {
-    const char* name;      // the item name the document window uses
-    std::size_t offset;    // in the text block
-    std::size_t width;     // slot width: text of at most width - 1 characters
+    const char* name;   // the item name the document window uses
+    std::size_t offset; // in the text block
+    std::size_t width;  // slot width: text of at most width - 1 characters
 };
 extern const KlvTextSlot kKlvTextSlots[kKlvTextItems];
 
@@ -56,17 +67,17 @@ std::vector<std::uint8_t> EncodeKlvDocument(const MeasurementDocument& doc);
 
 enum class KlvReadStatus {
     Ok,
-    BadMagic,            // fewer than 4 bytes, or not "KLV2"
-    BadGraphRecord,      // graphWindow / graph say which and why
-    TruncatedTextBlock,  // textBytes of 1560 present
+    BadMagic,           // fewer than 4 bytes, or not "KLV2"
+    BadGraphRecord,     // graphWindow / graph say which and why
+    TruncatedTextBlock, // textBytes of 1560 present
 };
 
 struct KlvReadResult {
     KlvReadStatus status = KlvReadStatus::Ok;
-    int graphWindow = -1;             // 0..3 for BadGraphRecord
-    GraphReadResult graph;            // the graph record's failure
-    std::size_t textBytes = 0;        // text block bytes present
-    std::size_t trailingBytes = 0;    // bytes after the text block (ignored)
+    int graphWindow = -1;          // 0..3 for BadGraphRecord
+    GraphReadResult graph;         // the graph record's failure
+    std::size_t textBytes = 0;     // text block bytes present
+    std::size_t trailingBytes = 0; // bytes after the text block (ignored)
     explicit operator bool() const { return status == KlvReadStatus::Ok; }
 };
 

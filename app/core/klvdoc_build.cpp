@@ -6,15 +6,15 @@
 #include "appstrings.h"
 #include "evaluation.h"
 
-const char kKlvMeasurementGraphTitle[] = "Forza di chiusura (misurazione %d)";   // string 30031
-const char kKlvMeanGraphTitle[] = "Valore medio del corso di forza";             // string 30034
-const char kKlvMeanGraphName[] = "Valore medio della forza";                     // string 30035
+const char kKlvMeasurementGraphTitle[] = "Forza di chiusura (misurazione %d)"; // string 30031
+const char kKlvMeanGraphTitle[] = "Valore medio del corso di forza";           // string 30034
+const char kKlvMeanGraphName[] = "Valore medio della forza";                   // string 30035
 
 namespace {
 
-constexpr int kTimeLabelStyle = 8;   // "Time [sec]" x labels
+constexpr int kTimeLabelStyle = 8; // "Time [sec]" x labels
 constexpr std::uint32_t kXDivisions = 6;
-constexpr double kCurveStart = -1.0;   // the curve begins one second before the trigger
+constexpr double kCurveStart = -1.0; // the curve begins one second before the trigger
 constexpr double kCurveEnd = 5.0;
 
 struct SensorVariant {
@@ -22,18 +22,22 @@ struct SensorVariant {
     std::uint32_t yDivisions;
 };
 
-SensorVariant VariantOf(const MessDescr& descr) {
+SensorVariant VariantOf(const MessDescr& descr)
+{
     return IsSensor500(&descr) ? SensorVariant{500.0, 10} : SensorVariant{300.0, 6};
 }
 
-const std::int16_t* CurveOf(const MessDescr& descr, int k) {
-    if (!MessDescrHasCurves(&descr)) return nullptr;
+const std::int16_t* CurveOf(const MessDescr& descr, int k)
+{
+    if (!MessDescrHasCurves(&descr))
+        return nullptr;
     return k <= kMessMeasurements ? descr.pCurve[k - 1] : descr.pMeanCurve;
 }
 
-}  // namespace
+} // namespace
 
-GraphWindowImage BuildNewGraphWindow(const MessDescr& descr, int k) {
+GraphWindowImage BuildNewGraphWindow(const MessDescr& descr, int k)
+{
     const SensorVariant variant = VariantOf(descr);
     GraphWindowImage window;
     char title[kGraphTitleSize];
@@ -43,7 +47,7 @@ GraphWindowImage BuildNewGraphWindow(const MessDescr& descr, int k) {
         std::snprintf(title, sizeof title, "%s", kKlvMeanGraphTitle);
     SetFixedText(window.szTitle, sizeof window.szTitle, title);
 
-    GraphBlockImage& block = window.block;   // creation defaults, then the style
+    GraphBlockImage& block = window.block; // creation defaults, then the style
     block.nStyle = kTimeLabelStyle;
     block.nXLines = kXDivisions;
     block.nYLines = variant.yDivisions;
@@ -75,7 +79,8 @@ GraphWindowImage BuildNewGraphWindow(const MessDescr& descr, int k) {
     return window;
 }
 
-MeasurementDocument BuildNewMeasurementDocument(const MessDescr& descr) {
+MeasurementDocument BuildNewMeasurementDocument(const MessDescr& descr)
+{
     MeasurementDocument doc;
     for (int k = 1; k <= kKlvGraphWindows; ++k) {
         doc.graphWindows[k - 1] = BuildNewGraphWindow(descr, k);

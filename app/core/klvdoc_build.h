@@ -7,9 +7,9 @@
 #include "messdescr.h"
 
 // Window titles and graph names of the four graph windows.
-extern const char kKlvMeasurementGraphTitle[];   // "Forza di chiusura (misurazione %d)"
-extern const char kKlvMeanGraphTitle[];          // "Valore medio del corso di forza"
-extern const char kKlvMeanGraphName[];           // "Valore medio della forza"
+extern const char kKlvMeasurementGraphTitle[]; // "Forza di chiusura (misurazione %d)"
+extern const char kKlvMeanGraphTitle[];        // "Valore medio del corso di forza"
+extern const char kKlvMeanGraphName[];         // "Valore medio della forza"
 
 // The graph window k (1..4) of a new document: the block a freshly created
 // graph window holds after its style is set (time labels, 6 x divisions, y

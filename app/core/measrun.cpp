@@ -303,7 +303,7 @@ void ShowBlockValue(MeasRun* run)
     run->pOut->SetValueText(live && run->bValueFormatted ? run->szValueText : "");
 }
 
-}  // namespace
+} // namespace
 
 double MeasOutput::CountValue(int count, int fullScale)
 {
@@ -454,8 +454,7 @@ void MeasRunTimerTick(MeasRun* run)
 void MeasRunRepeatRequest(MeasRun* run)
 {
     if (!run->pOut || run->bEnded || run->MeasMode != kMeasModeSeries ||
-        run->MeasState != WaitStart || run->nMeasNo < 2 || run->nMeasNo > 4 ||
-        run->bRepeatQuestion)
+        run->MeasState != WaitStart || run->nMeasNo < 2 || run->nMeasNo > 4 || run->bRepeatQuestion)
         return;
     MeasOutput* out = run->pOut;
     run->bRepeatQuestion = 1;

@@ -32,16 +32,16 @@ enum MeasStateValue {
     Settling = 5,
 };
 
-constexpr int kPreTriggerSamples = 625;           // one second
-constexpr int kMeasGraphSamples = 6250;           // ten seconds of live graph
-constexpr int kTriggerCounts300 = 683;            // 50.04 N
-constexpr int kTriggerCounts500 = 82;             // 10.01 N
-constexpr int kBlockBytes = 192;                  // bytes per received block
+constexpr int kPreTriggerSamples = 625; // one second
+constexpr int kMeasGraphSamples = 6250; // ten seconds of live graph
+constexpr int kTriggerCounts300 = 683;  // 50.04 N
+constexpr int kTriggerCounts500 = 82;   // 10.01 N
+constexpr int kBlockBytes = 192;        // bytes per received block
 constexpr int kRxBufferBytes = 15360;
 constexpr unsigned kTimerPeriodMs = 500;
-constexpr unsigned kIdentReadTimeoutMs = 1010;    // a one-byte read gives up after this
+constexpr unsigned kIdentReadTimeoutMs = 1010; // a one-byte read gives up after this
 constexpr int kIdentAttempts = 3;
-extern const char kLinkDefinition[];              // "baud=19200 parity=N data=8 stop=1"
+extern const char kLinkDefinition[]; // "baud=19200 parity=N data=8 stop=1"
 
 // The open port during identification, before the receive thread runs.
 class MeasPort {
@@ -58,14 +58,14 @@ public:
 
 // The measurement graph as the run creates it (graph 0 of the live graph window).
 struct MeasGraphSetup {
-    const char* name;          // string 30006
-    const char* unit;          // "N"
-    double dMinValue;          // 0.0
-    double dMaxValue;          // nFullScale
-    int nMinBit;               // 0
-    int nMaxBit;               // 4095
-    double dTimeBase;          // 0.0016 s
-    int nSize;                 // kMeasGraphSamples
+    const char* name; // string 30006
+    const char* unit; // "N"
+    double dMinValue; // 0.0
+    double dMaxValue; // nFullScale
+    int nMinBit;      // 0
+    int nMaxBit;      // 4095
+    double dTimeBase; // 0.0016 s
+    int nSize;        // kMeasGraphSamples
 };
 
 // Everything the run does to the world outside it.
@@ -91,7 +91,8 @@ public:
 
     // Graph 0 of the live graph window.
     virtual void AddGraph(const MeasGraphSetup& setup) = 0;
-    virtual void SetGraphStyle(int nStyle, int nXLines, int nYLines, double dStart, double dEnd) = 0;
+    virtual void SetGraphStyle(int nStyle, int nXLines, int nYLines, double dStart,
+                               double dEnd) = 0;
     virtual void AppendSample(std::int16_t count) = 0;
     virtual void SetGraphEnd(int samples) = 0;
     // The sample buffer of graph 0 (kMeasGraphSamples), or null.
@@ -106,7 +107,7 @@ public:
     virtual void SetSensorLine(const char* text) = 0;
     virtual void ShowLamps(bool redLit, bool greenLit) = 0;
     virtual void EnableRepeatButton(bool enable) = 0;
-    virtual void PrepareTestMode() = 0;   // title 30009, button 30010, repeat button hidden
+    virtual void PrepareTestMode() = 0; // title 30009, button 30010, repeat button hidden
     virtual bool AskYesNo(int stringId) = 0;
     // An error message: the text of stringId formatted with arg (or no argument).
     virtual void ShowError(int stringId, const char* arg) = 0;
@@ -143,7 +144,7 @@ struct MeasRun {
     // What the run is attached to.
     MessDescr* pDescr;
     MeasOutput* pOut;
-    MeasPort* pPort;               // non-null while the link is open
+    MeasPort* pPort; // non-null while the link is open
     int nFullScale;
     std::uint8_t DeviceInfo[30];
 
@@ -185,8 +186,14 @@ void MeasRunEndRequest(MeasRun* run);
 // at the tab after "\r\n       M", so the calibration date is not shown.
 void CutSensorLine(char* text);
 
-inline bool MeasRunEnded(const MeasRun* run) { return run->bEnded != 0; }
+inline bool MeasRunEnded(const MeasRun* run)
+{
+    return run->bEnded != 0;
+}
 // The dialog's result once ended: true when the series is complete.
-inline bool MeasRunResult(const MeasRun* run) { return run->bResult != 0; }
+inline bool MeasRunResult(const MeasRun* run)
+{
+    return run->bResult != 0;
+}
 
 #endif

@@ -10,7 +10,7 @@ std::int16_t* AllocCurve()
     return static_cast<std::int16_t*>(std::calloc(kMessCurveSamples, sizeof(std::int16_t)));
 }
 
-}  // namespace
+} // namespace
 
 MessDescr* AllocEmptyMessDescr()
 {

@@ -13,22 +13,22 @@
 
 // One second before and five seconds after the trigger, 0.0016 s apart.
 constexpr int kMessCurveSamples = 3750;
-constexpr int kMessMeasurements = 3;     // curves per series
-constexpr int kMessSlots = 4;            // value slots: measurements 1..3 and the mean
+constexpr int kMessMeasurements = 3; // curves per series
+constexpr int kMessSlots = 4;        // value slots: measurements 1..3 and the mean
 constexpr int kMessMeanSlot = 3;
 
 struct MessDescr {
-    char szTitle[40];          // "Misurazione del DD.MM.YYYY" (UTC date)
+    char szTitle[40]; // "Misurazione del DD.MM.YYYY" (UTC date)
     char szExaminer[40];
     char szVehicle[40];
     char szDoor[40];
     char szPosition[40];
     char szMeasType[40];
-    char szSensorType[20];     // at most 8 characters, as the device reports it
-    char szSerialNo[10];       // "SN" and at most 4 characters
-    char szCalibration[10];    // always empty
+    char szSensorType[20];  // at most 8 characters, as the device reports it
+    char szSerialNo[10];    // "SN" and at most 4 characters
+    char szCalibration[10]; // always empty
     char szRemarks[256];
-    std::int32_t nFullScale;   // 300 or 500 (N)
+    std::int32_t nFullScale; // 300 or 500 (N)
     std::int16_t* pCurve[kMessMeasurements];
     std::int16_t* pMeanCurve;
     double dEffForce[kMessSlots];

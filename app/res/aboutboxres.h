@@ -11,7 +11,7 @@
 #define IDC_ABOUT_NAME 104        /* "InternalName" */
 #define IDC_ABOUT_EMBLEM 50       /* shows bitmap resource IDB_ABOUT_EMBLEM */
 
-#define IDB_ABOUT_EMBLEM 1 /* the maker's emblem */
+#define IDB_ABOUT_EMBLEM 1    /* the maker's emblem */
 #define IDI_ABOUT_PROGRAM 101 /* the program icon (the frame's icon) */
 
 #endif

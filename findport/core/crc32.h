@@ -10,4 +10,4 @@ namespace findport {
 
 uint32_t Crc32(const uint8_t* data, size_t length);
 
-}  // namespace findport
+} // namespace findport

@@ -11,7 +11,7 @@ namespace findport {
 
 constexpr uint32_t kTimedPhaseMs = 20000;
 constexpr uint32_t kEventWaitMs = 10;
-constexpr uint32_t kTickSpacingMs = 5;   // a tick needs more than this since the last
+constexpr uint32_t kTickSpacingMs = 5; // a tick needs more than this since the last
 constexpr uint32_t kTicksPerScan = 100;
 
 constexpr int kExitFound = 0;
@@ -19,23 +19,23 @@ constexpr int kExitGaveUp = 1;
 
 // The progress window as the run sees it.
 class SeekWindow {
- public:
-  virtual ~SeekWindow() = default;
-  virtual void Open() = 0;
-  // Waits up to maxMs for a window event; true when it was a click on Cancel.
-  virtual bool WaitForEvent(uint32_t maxMs) = 0;
-  virtual void SetProgress(uint32_t elapsedMs) = 0;
-  virtual void Close() = 0;
-  // Shows the failure message; true for "Yes" (search again).
-  virtual bool AskSearchAgain() = 0;
+public:
+    virtual ~SeekWindow() = default;
+    virtual void Open() = 0;
+    // Waits up to maxMs for a window event; true when it was a click on Cancel.
+    virtual bool WaitForEvent(uint32_t maxMs) = 0;
+    virtual void SetProgress(uint32_t elapsedMs) = 0;
+    virtual void Close() = 0;
+    // Shows the failure message; true for "Yes" (search again).
+    virtual bool AskSearchAgain() = 0;
 };
 
 // Records the found port for the measurement program.
 class PortStore {
- public:
-  virtual ~PortStore() = default;
-  // index: the port number minus 1.
-  virtual void StorePort(int32_t index) = 0;
+public:
+    virtual ~PortStore() = default;
+    // index: the port number minus 1.
+    virtual void StorePort(int32_t index) = 0;
 };
 
 // The ports the measurement program can be set to: COM1..COM32, stored as
@@ -53,4 +53,4 @@ std::string HintFileText(int32_t index);
 // Runs the whole search; returns the process exit code.
 int RunSeek(PortProbe& probe, Clock& clock, SeekWindow& window, PortStore& store);
 
-}  // namespace findport
+} // namespace findport

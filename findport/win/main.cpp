@@ -11,16 +11,17 @@
 #include "win_clock.h"
 #include "win_serial.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  using namespace findport;
-  InstallRuntimeErrorReport();
-  return RunReportingErrors([instance] {
-    NoteSourceLine(__LINE__);
-    WinPortSystem ports;
-    WinClock clock;
-    PortProbe probe(ports, clock);
-    ProgressWindow window(instance);
-    RegistryPortStore store;
-    return RunSeek(probe, clock, window, store);
-  });
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    using namespace findport;
+    InstallRuntimeErrorReport();
+    return RunReportingErrors([instance] {
+        NoteSourceLine(__LINE__);
+        WinPortSystem ports;
+        WinClock clock;
+        PortProbe probe(ports, clock);
+        ProgressWindow window(instance);
+        RegistryPortStore store;
+        return RunSeek(probe, clock, window, store);
+    });
 }

@@ -9,26 +9,26 @@
 namespace findport {
 
 class ProgressWindow : public SeekWindow {
- public:
-  explicit ProgressWindow(HINSTANCE instance) : instance_(instance) {}
-  ~ProgressWindow() override;
-  ProgressWindow(const ProgressWindow&) = delete;
-  ProgressWindow& operator=(const ProgressWindow&) = delete;
+public:
+    explicit ProgressWindow(HINSTANCE instance) : instance_(instance) {}
+    ~ProgressWindow() override;
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-  void Open() override;
-  bool WaitForEvent(uint32_t maxMs) override;
-  void SetProgress(uint32_t elapsedMs) override;
-  void Close() override;
-  bool AskSearchAgain() override;
+    void Open() override;
+    bool WaitForEvent(uint32_t maxMs) override;
+    void SetProgress(uint32_t elapsedMs) override;
+    void Close() override;
+    bool AskSearchAgain() override;
 
- private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateGadgets();
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateGadgets();
 
-  HINSTANCE instance_;
-  HWND window_ = nullptr;
-  HWND progress_ = nullptr;
-  bool cancelClicked_ = false;
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    HWND progress_ = nullptr;
+    bool cancelClicked_ = false;
 };
 
-}  // namespace findport
+} // namespace findport

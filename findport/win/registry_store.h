@@ -7,8 +7,8 @@
 namespace findport {
 
 class RegistryPortStore : public PortStore {
- public:
-  void StorePort(int32_t index) override;
+public:
+    void StorePort(int32_t index) override;
 };
 
-}  // namespace findport
+} // namespace findport

@@ -10,16 +10,18 @@ namespace findport {
 
 // An error detected by the program itself, with the source line it came from.
 class RuntimeFault : public std::exception {
- public:
-  RuntimeFault(std::wstring description, int line)
-      : description_(std::move(description)), line_(line) {}
-  const char* what() const noexcept override { return "FindKLV run-time error"; }
-  const std::wstring& Description() const { return description_; }
-  int Line() const { return line_; }
+public:
+    RuntimeFault(std::wstring description, int line)
+        : description_(std::move(description)), line_(line)
+    {
+    }
+    const char* what() const noexcept override { return "FindKLV run-time error"; }
+    const std::wstring& Description() const { return description_; }
+    int Line() const { return line_; }
 
- private:
-  std::wstring description_;
-  int line_;
+private:
+    std::wstring description_;
+    int line_;
 };
 
 #define FINDKLV_FAULT(description) ::findport::RuntimeFault((description), __LINE__)
@@ -41,20 +43,20 @@ std::wstring RuntimeErrorText(const std::wstring& description, int line);
 void InstallRuntimeErrorReport();
 
 // Runs body and turns any exception it lets out into the error report.
-template <typename Body>
-int RunReportingErrors(Body body) {
-  try {
-    return body();
-  } catch (const RuntimeFault& fault) {
-    ReportRuntimeError(fault.Description(), fault.Line());
-  } catch (const std::bad_alloc&) {
-    ReportRuntimeError(L"Out of memory", LastSourceLine());
-  } catch (const std::exception& e) {
-    const std::string what = e.what();
-    ReportRuntimeError(std::wstring(what.begin(), what.end()), LastSourceLine());
-  } catch (...) {
-    ReportRuntimeError(L"Unknown error", LastSourceLine());
-  }
+template <typename Body> int RunReportingErrors(Body body)
+{
+    try {
+        return body();
+    } catch (const RuntimeFault& fault) {
+        ReportRuntimeError(fault.Description(), fault.Line());
+    } catch (const std::bad_alloc&) {
+        ReportRuntimeError(L"Out of memory", LastSourceLine());
+    } catch (const std::exception& e) {
+        const std::string what = e.what();
+        ReportRuntimeError(std::wstring(what.begin(), what.end()), LastSourceLine());
+    } catch (...) {
+        ReportRuntimeError(L"Unknown error", LastSourceLine());
+    }
 }
 
-}  // namespace findport
+} // namespace findport

@@ -11,4 +11,4 @@ std::wstring LoadText(unsigned id);
 // The message shown when no port holds the device.
 std::wstring FailureMessage();
 
-}  // namespace findport
+} // namespace findport

@@ -6,20 +6,20 @@
 namespace findport {
 
 class WinClock : public Clock {
- public:
-  WinClock() = default;
-  ~WinClock() override;
-  WinClock(const WinClock&) = delete;
-  WinClock& operator=(const WinClock&) = delete;
+public:
+    WinClock() = default;
+    ~WinClock() override;
+    WinClock(const WinClock&) = delete;
+    WinClock& operator=(const WinClock&) = delete;
 
-  uint32_t Milliseconds() override;
+    uint32_t Milliseconds() override;
 
- protected:
-  void RaiseTimerResolution() override;
-  void Sleep(uint32_t ms) override;
+protected:
+    void RaiseTimerResolution() override;
+    void Sleep(uint32_t ms) override;
 
- private:
-  bool raised_ = false;
+private:
+    bool raised_ = false;
 };
 
-}  // namespace findport
+} // namespace findport

@@ -7,9 +7,9 @@
 namespace findport {
 
 class WinPortSystem : public PortSystem {
- public:
-  std::unique_ptr<SerialPort> Open(const std::wstring& name, uint32_t inQueue,
-                                   uint32_t outQueue) override;
+public:
+    std::unique_ptr<SerialPort> Open(const std::wstring& name, uint32_t inQueue,
+                                     uint32_t outQueue) override;
 };
 
-}  // namespace findport
+} // namespace findport

@@ -12,7 +12,7 @@ uint32_t RxLoop::UsableLength(uint32_t bufferSize, uint32_t blockSize)
     return bufferSize / blockSize * blockSize;
 }
 
-RxLoop::RxLoop(uint8_t *buffer, uint32_t bufferSize, uint32_t blockSize)
+RxLoop::RxLoop(uint8_t* buffer, uint32_t bufferSize, uint32_t blockSize)
     : buffer_(buffer), blockSize_(blockSize), length_(UsableLength(bufferSize, blockSize))
 {
 }
@@ -21,11 +21,11 @@ RxLoop::RxLoop(uint8_t *buffer, uint32_t bufferSize, uint32_t blockSize)
 // count is taken (and cleared) before the read, so a count set while the read
 // is under way is kept for the next step instead of being lost. A short read
 // (time-out) ends the discard: the count is cleared all the same.
-void RxLoop::DiscardPending(RxByteSource &source)
+void RxLoop::DiscardPending(RxByteSource& source)
 {
     int32_t pending = skipCount_.exchange(0);
     if (pending <= 0)
-        return;  // a negative count would be a read of ~4 GB into nowhere
+        return; // a negative count would be a read of ~4 GB into nowhere
     uint32_t remaining = static_cast<uint32_t>(pending);
     while (remaining > 0) {
         uint32_t chunk = std::min(remaining, kRxDiscardChunk);
@@ -36,11 +36,11 @@ void RxLoop::DiscardPending(RxByteSource &source)
     }
 }
 
-RxLoop::Step RxLoop::RunStep(RxByteSource &source, RxBlockSink &sink)
+RxLoop::Step RxLoop::RunStep(RxByteSource& source, RxBlockSink& sink)
 {
     if (!IsRunning() || length_ == 0)
         return Step::Stopped;
-    if (rxPos_ >= length_) {  // wrap: blocks never straddle the end of L
+    if (rxPos_ >= length_) { // wrap: blocks never straddle the end of L
         rxPos_ = 0;
         lastBlockEnd_ = 0;
     }
@@ -69,25 +69,25 @@ RxLoop::Step RxLoop::RunStep(RxByteSource &source, RxBlockSink &sink)
     return Step::Delivered;
 }
 
-void RxLoop::Run(RxByteSource &source, RxBlockSink &sink)
+void RxLoop::Run(RxByteSource& source, RxBlockSink& sink)
 {
     while (RunStep(source, sink) != Step::Stopped) {
     }
 }
 
-size_t FormatRxDebugText(char *text, const RxBlockInfo &info, uint32_t msSinceLast)
+size_t FormatRxDebugText(char* text, const RxBlockInfo& info, uint32_t msSinceLast)
 {
-    int len = std::snprintf(text, kRxDebugTextSize,
-                            "MinData: %u dRead: %02u dBuffPos: %04u MessageDist: %u \r\n%u ms\r\nData:\r\n",
-                            info.nBlockSize, info.nLastRead, info.nRxPos, info.nDistance,
-                            msSinceLast);
+    int len = std::snprintf(
+        text, kRxDebugTextSize,
+        "MinData: %u dRead: %02u dBuffPos: %04u MessageDist: %u \r\n%u ms\r\nData:\r\n",
+        info.nBlockSize, info.nLastRead, info.nRxPos, info.nDistance, msSinceLast);
     if (len < 0)
         len = 0;
     size_t used = std::min(static_cast<size_t>(len), kRxDebugTextSize - 1);
     static const char kHex[] = "0123456789abcdef";
     for (uint32_t i = 0; i < info.nBlockSize; ++i) {
         if (used + 3 > kRxDebugTextSize - 1)
-            break;  // the dump is cut at a whole byte
+            break; // the dump is cut at a whole byte
         uint8_t b = info.pBlock[i];
         text[used++] = kHex[b >> 4];
         text[used++] = kHex[b & 0x0F];
@@ -97,4 +97,4 @@ size_t FormatRxDebugText(char *text, const RxBlockInfo &info, uint32_t msSinceLa
     return used;
 }
 
-}  // namespace klv
+} // namespace klv

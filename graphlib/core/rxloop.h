@@ -15,23 +15,23 @@ namespace klv {
 class RxByteSource {
 public:
     virtual ~RxByteSource() = default;
-    virtual uint32_t Read(uint8_t *dst, uint32_t count) = 0;
+    virtual uint32_t Read(uint8_t* dst, uint32_t count) = 0;
 };
 
 // What the loop knows about a block when it hands it over.
 struct RxBlockInfo {
-    const uint8_t *pBlock;   // first byte of the block inside the buffer
-    uint32_t nBlockSize;     // bytes in the block
-    uint32_t nLastRead;      // bytes delivered by the read that completed it
-    uint32_t nRxPos;         // buffer position behind the block
-    uint32_t nDistance;      // bytes since the end of the previous block
+    const uint8_t* pBlock; // first byte of the block inside the buffer
+    uint32_t nBlockSize;   // bytes in the block
+    uint32_t nLastRead;    // bytes delivered by the read that completed it
+    uint32_t nRxPos;       // buffer position behind the block
+    uint32_t nDistance;    // bytes since the end of the previous block
 };
 
 // Receives each completed block; returns when the consumer has handled it.
 class RxBlockSink {
 public:
     virtual ~RxBlockSink() = default;
-    virtual void OnBlock(const RxBlockInfo &info) = 0;
+    virtual void OnBlock(const RxBlockInfo& info) = 0;
 };
 
 // Largest number of bytes thrown away by one discard read; a larger skip
@@ -46,22 +46,22 @@ public:
     // L, the usable length: bufferSize rounded down to whole blocks.
     static uint32_t UsableLength(uint32_t bufferSize, uint32_t blockSize);
 
-    RxLoop(uint8_t *buffer, uint32_t bufferSize, uint32_t blockSize);
+    RxLoop(uint8_t* buffer, uint32_t bufferSize, uint32_t blockSize);
 
     // What one step did.
     enum class Step {
-        Idle,       // the read delivered no byte
-        Stored,     // one byte stored, no block completed
-        Delivered,  // one byte stored and a block handed over
-        Stopped     // the run flag was clear; nothing read
+        Idle,      // the read delivered no byte
+        Stored,    // one byte stored, no block completed
+        Delivered, // one byte stored and a block handed over
+        Stopped    // the run flag was clear; nothing read
     };
 
     // One pass of the inner loop: wrap at L, apply a pending skip count, read
     // one byte, hand over a completed block.
-    Step RunStep(RxByteSource &source, RxBlockSink &sink);
+    Step RunStep(RxByteSource& source, RxBlockSink& sink);
 
     // Runs steps until the run flag is cleared.
-    void Run(RxByteSource &source, RxBlockSink &sink);
+    void Run(RxByteSource& source, RxBlockSink& sink);
 
     // Called from the consumer's thread.
     void SetSkipCount(int32_t count) { skipCount_.store(count); }
@@ -75,9 +75,9 @@ public:
     uint32_t Length() const { return length_; }
 
 private:
-    void DiscardPending(RxByteSource &source);
+    void DiscardPending(RxByteSource& source);
 
-    uint8_t *buffer_;
+    uint8_t* buffer_;
     uint32_t blockSize_;
     uint32_t length_;
     uint32_t rxPos_ = 0;
@@ -95,6 +95,6 @@ constexpr size_t kRxDebugTextSize = 1000;
 // the milliseconds since the previous block, then "%02x " per byte of the
 // block, cut at whole bytes where the text would run past its capacity.
 // Returns the length written (without terminator).
-size_t FormatRxDebugText(char *text, const RxBlockInfo &info, uint32_t msSinceLast);
+size_t FormatRxDebugText(char* text, const RxBlockInfo& info, uint32_t msSinceLast);
 
-}  // namespace klv
+} // namespace klv

@@ -57,17 +57,17 @@ extern "C" {
 /* One graph of a graph window. The order and types of the fields are part of
  * the interface: the measurement program reads and writes them directly. */
 typedef struct GraphRecord {
-    int32_t  nSize;       /* capacity of the buffer in samples */
-    uint32_t nBuffEnd;    /* valid samples = next write position of _AddValue */
-    double   dTimeBase;   /* seconds between two samples */
-    double   dMinValue;   /* physical value of raw 0 */
-    double   dMaxValue;   /* physical value of raw nMaxBit */
-    int16_t  nMinBit;     /* lowest raw value of the graph's range */
-    int16_t  nMaxBit;     /* raw full-scale value */
-    char     szUnit[10];  /* physical unit, NUL-terminated */
-    char     szName[30];  /* graph name, NUL-terminated (at most 29 characters) */
-    int16_t *pData;       /* nSize samples, owned by the library */
-    HTREEITEM hItem;      /* the graph's item in the graph list, or NULL */
+    int32_t nSize;     /* capacity of the buffer in samples */
+    uint32_t nBuffEnd; /* valid samples = next write position of _AddValue */
+    double dTimeBase;  /* seconds between two samples */
+    double dMinValue;  /* physical value of raw 0 */
+    double dMaxValue;  /* physical value of raw nMaxBit */
+    int16_t nMinBit;   /* lowest raw value of the graph's range */
+    int16_t nMaxBit;   /* raw full-scale value */
+    char szUnit[10];   /* physical unit, NUL-terminated */
+    char szName[30];   /* graph name, NUL-terminated (at most 29 characters) */
+    int16_t* pData;    /* nSize samples, owned by the library */
+    HTREEITEM hItem;   /* the graph's item in the graph list, or NULL */
 } GraphRecord;
 
 /* The plot rectangle in client pixels, 16-bit fields in this order. */
@@ -81,37 +81,37 @@ typedef struct GraphPlotRect {
 /* The data block of one graph window (window property "GraphData"). The order
  * and types of the fields are part of the interface. */
 typedef struct GraphData {
-    int16_t  nMaxBit;        /* raw full scale of the y axis (from graph 1) */
-    int16_t  nMinBit;        /* raw bottom of the y axis (from graph 1) */
-    int16_t  nZoomMinBit;    /* raw value at the bottom of the displayed range */
-    int16_t  nZoomMaxBit;    /* raw value at the top of the displayed range */
-    GraphPlotRect rcPlot;    /* plot rectangle, set by each full redraw */
-    double   dTimeMin;       /* time of sample 0 (seconds) */
-    double   dTimeMax;       /* end of the full x range */
-    double   dZoomTimeMin;   /* start of the displayed x range */
-    double   dZoomTimeMax;   /* end of the displayed x range */
-    double   dMaxValue;      /* physical value at nMaxBit (from graph 1) */
-    double   dMinValue;      /* physical value at raw 0 (from graph 1) */
-    double   dSpare;         /* kept in files only */
-    uint32_t nXLines;        /* x grid divisions */
-    uint32_t nYLines;        /* y grid divisions */
-    char     szAxisLabel[20];/* x-axis title */
-    int32_t  bDragging;      /* a zoom rectangle is being dragged */
-    int32_t  nSpare1[2];     /* kept in files only (1, 1) */
-    int32_t  bPaintEnabled;  /* painting allowed; 0 while _LoadGraph runs */
-    int32_t  bRedraw;        /* the cached image is stale */
-    RECT     rcDrag;         /* zoom drag rectangle: left, top, right, bottom */
-    HMENU    hPopupMenu;     /* the context menu */
-    HWND     hGraphList;     /* the graph list (tree view) */
-    int32_t  nTimeFormat;    /* time format number, shown and kept in files */
-    int32_t  nGraphs;        /* graphs held, 0 to GRAPH_MAX_GRAPHS */
-    int32_t  nShown[4];      /* display slots: 1-based graph number or 0 */
-    int32_t  nSpare2;        /* not interpreted */
-    int32_t  nStyle;         /* x-axis label flags */
-    char     szNotes[1000];  /* free notes text, NUL-terminated */
-    int32_t  nCursorMode;    /* 1 = zoom mode, otherwise cursor mode */
-    double   dCursorTime;    /* time at the measuring cursor */
-    GraphRecord *pGraphs[GRAPH_MAX_GRAPHS]; /* the graphs, in the order added */
+    int16_t nMaxBit;                        /* raw full scale of the y axis (from graph 1) */
+    int16_t nMinBit;                        /* raw bottom of the y axis (from graph 1) */
+    int16_t nZoomMinBit;                    /* raw value at the bottom of the displayed range */
+    int16_t nZoomMaxBit;                    /* raw value at the top of the displayed range */
+    GraphPlotRect rcPlot;                   /* plot rectangle, set by each full redraw */
+    double dTimeMin;                        /* time of sample 0 (seconds) */
+    double dTimeMax;                        /* end of the full x range */
+    double dZoomTimeMin;                    /* start of the displayed x range */
+    double dZoomTimeMax;                    /* end of the displayed x range */
+    double dMaxValue;                       /* physical value at nMaxBit (from graph 1) */
+    double dMinValue;                       /* physical value at raw 0 (from graph 1) */
+    double dSpare;                          /* kept in files only */
+    uint32_t nXLines;                       /* x grid divisions */
+    uint32_t nYLines;                       /* y grid divisions */
+    char szAxisLabel[20];                   /* x-axis title */
+    int32_t bDragging;                      /* a zoom rectangle is being dragged */
+    int32_t nSpare1[2];                     /* kept in files only (1, 1) */
+    int32_t bPaintEnabled;                  /* painting allowed; 0 while _LoadGraph runs */
+    int32_t bRedraw;                        /* the cached image is stale */
+    RECT rcDrag;                            /* zoom drag rectangle: left, top, right, bottom */
+    HMENU hPopupMenu;                       /* the context menu */
+    HWND hGraphList;                        /* the graph list (tree view) */
+    int32_t nTimeFormat;                    /* time format number, shown and kept in files */
+    int32_t nGraphs;                        /* graphs held, 0 to GRAPH_MAX_GRAPHS */
+    int32_t nShown[4];                      /* display slots: 1-based graph number or 0 */
+    int32_t nSpare2;                        /* not interpreted */
+    int32_t nStyle;                         /* x-axis label flags */
+    char szNotes[1000];                     /* free notes text, NUL-terminated */
+    int32_t nCursorMode;                    /* 1 = zoom mode, otherwise cursor mode */
+    double dCursorTime;                     /* time at the measuring cursor */
+    GraphRecord* pGraphs[GRAPH_MAX_GRAPHS]; /* the graphs, in the order added */
 } GraphData;
 
 #if !defined(_WIN64)
@@ -128,8 +128,8 @@ typedef struct GraphData {
  * block. Result: the port handle, which the caller may use for its own
  * transfers while the thread is still suspended; NULL on failure (call
  * _CloseCom afterwards all the same). UI thread. */
-VARNOK_API HANDLE _InitCom(HWND hNotifyWnd, LPCSTR szPort, LPCSTR szDefinition,
-                           int nBufferSize, int bDebugOut, int nBlockSize);
+VARNOK_API HANDLE _InitCom(HWND hNotifyWnd, LPCSTR szPort, LPCSTR szDefinition, int nBufferSize,
+                           int bDebugOut, int nBlockSize);
 
 /* Purges the port (all four purge actions) and resumes the receive thread.
  * Result: the thread's previous suspend count. UI thread. */
@@ -162,7 +162,7 @@ VARNOK_API void _CloseCom(void);
 /* The physical value of raw count nRaw in graph nIndex of pGraphData:
  * dMinValue + nRaw / nMaxBit * (dMaxValue - dMinValue), in double precision.
  * nIndex is not checked. Any thread. */
-VARNOK_API double _Bit2ValByIndex(int nRaw, GraphData *pGraphData, int nIndex);
+VARNOK_API double _Bit2ValByIndex(int nRaw, GraphData* pGraphData, int nIndex);
 
 /* ---- Graph windows ----------------------------------------------------- */
 
@@ -170,24 +170,23 @@ VARNOK_API double _Bit2ValByIndex(int nRaw, GraphData *pGraphData, int nIndex);
  * library is loaded). Style bit 0x0010 shows the graph list, 0x0001 draws an
  * etched frame. EM_GETMODIFY returns the "Dirty" property, EM_SETMODIFY
  * stores wParam as "Dirty" and returns 1. */
-VARNOK_API LRESULT CALLBACK GraphWndProc(HWND hWnd, UINT uMsg, WPARAM wParam,
-                                         LPARAM lParam);
+VARNOK_API LRESULT CALLBACK GraphWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 /* The window's GraphData block; NULL for a window that has none. The block
  * stays valid until the window is destroyed. */
-VARNOK_API GraphData *_GetDataPtr(HWND hGraphWnd);
+VARNOK_API GraphData* _GetDataPtr(HWND hGraphWnd);
 
 /* The sample buffer of graph nIndex (0-based; not checked). */
-VARNOK_API int16_t *_GetGraphDataPtr(HWND hGraphWnd, int nIndex);
+VARNOK_API int16_t* _GetGraphDataPtr(HWND hGraphWnd, int nIndex);
 
 /* Appends a graph with a zero-filled buffer of nSize samples. The name is
  * stored cut to 29 characters (the caller's text is not changed). The first
  * graph of a window sets the window's y scaling and is shown in slot 0.
  * Sets the "Dirty" property to 1, even when it fails. Result: 1 = added,
  * 0 = the window holds 1024 graphs already or memory is short. */
-VARNOK_API int _AddGraph(HWND hGraphWnd, LPCSTR szName, LPCSTR szUnit,
-                         double dMinValue, double dMaxValue, int16_t nMinBit,
-                         int16_t nMaxBit, double dTimeBase, int32_t nSize);
+VARNOK_API int _AddGraph(HWND hGraphWnd, LPCSTR szName, LPCSTR szUnit, double dMinValue,
+                         double dMaxValue, int16_t nMinBit, int16_t nMaxBit, double dTimeBase,
+                         int32_t nSize);
 
 /* Appends one raw value to graph nIndex (not checked) and draws the new line
  * segment straight onto the window; a full buffer starts again at position 0
@@ -200,15 +199,14 @@ VARNOK_API int _SetGraphBuffEnd(HWND hGraphWnd, uint32_t nBuffEnd, int nIndex);
 
 /* Stores the x-label flags and the grid divisions and sets the full and the
  * displayed x range to dStart..dEnd. Does not repaint. */
-VARNOK_API void _SetGraphStyle(HWND hGraphWnd, int nStyle, uint32_t nXLines,
-                               uint32_t nYLines, double dStart, double dEnd);
+VARNOK_API void _SetGraphStyle(HWND hGraphWnd, int nStyle, uint32_t nXLines, uint32_t nYLines,
+                               double dStart, double dEnd);
 
 /* Adds an information text below graph nIndex in the graph list and expands
  * (bExpand nonzero) or collapses that graph's item; a graph without an item
  * of its own (added while the list was hidden) gets the text at the list's
  * top level. Result: 1; 0 when nIndex >= nGraphs. */
-VARNOK_API int _AddInfoString(HWND hGraphWnd, LPCSTR szText, int nIndex,
-                              int bExpand);
+VARNOK_API int _AddInfoString(HWND hGraphWnd, LPCSTR szText, int nIndex, int bExpand);
 
 /* Shows the modal notes dialog of the window. Result: 1 after it closed. */
 VARNOK_API int _DisplayNotes(HWND hGraphWnd);
@@ -245,8 +243,7 @@ VARNOK_API int _ASCIIExport(HWND hGraphWnd, HANDLE hFile);
  * of the device context hDC (printer pixels), with 9- and 7-point Arial for
  * the device. The window's plot rectangle is the same afterwards. Result: 1;
  * 0 for a window that is not a graph window or no device context. */
-VARNOK_API int _PrintGraph(HWND hGraphWnd, HDC hDC, int x, int y, int cx,
-                           int cy);
+VARNOK_API int _PrintGraph(HWND hGraphWnd, HDC hDC, int x, int y, int cx, int cy);
 
 /* ---- Signal processing ------------------------------------------------- */
 
@@ -273,8 +270,8 @@ VARNOK_API int _GetSpektralBuffSize(HWND hGraphWnd, int bOverlap, int nIndex);
  * before any bin with power hold 0. Result 0, nothing written: no such graph,
  * pOutput null, nDecibelSpan not positive, or a window without y scale
  * (nMaxBit 0). */
-VARNOK_API int _FFT(HWND hGraphWnd, int16_t *pOutput, int nDecibelSpan,
-                    int nUnused, int bOverlap, int nIndex);
+VARNOK_API int _FFT(HWND hGraphWnd, int16_t* pOutput, int nDecibelSpan, int nUnused, int bOverlap,
+                    int nIndex);
 
 #ifdef __cplusplus
 }

@@ -42,7 +42,7 @@ constexpr DWORD kFailedReadPauseMs = 50;
 constexpr DWORD kPurgeAll = PURGE_TXCLEAR | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_RXABORT;
 
 struct SerialLink {
-    SerialLink(uint8_t *buffer, uint32_t size, uint32_t blockSize)
+    SerialLink(uint8_t* buffer, uint32_t size, uint32_t blockSize)
         : pRxBuffer(buffer), nRxBufferSize(size), nBlockSize(blockSize),
           loop(buffer, size, blockSize)
     {
@@ -52,22 +52,22 @@ struct SerialLink {
     HANDLE hComThread = nullptr;
     DWORD nThreadId = 0;
     HWND hNotifyWnd = nullptr;
-    uint8_t *pRxBuffer;
+    uint8_t* pRxBuffer;
     uint32_t nRxBufferSize;
     uint32_t nBlockSize;
-    klv::RxLoop loop;  // positions, run flag and skip count
+    klv::RxLoop loop; // positions, run flag and skip count
     bool bDebugOut = false;
     std::atomic<HWND> hDebugDlg{nullptr};
-    char *pDebugText = nullptr;
+    char* pDebugText = nullptr;
     DWORD nLastBlockTick = 0;
-    std::atomic<bool> bInHandover{false};  // inside the send of WM_COMDATA
-    std::atomic<int> nOwners{1};           // the caller, plus the thread once created
+    std::atomic<bool> bInHandover{false}; // inside the send of WM_COMDATA
+    std::atomic<int> nOwners{1};          // the caller, plus the thread once created
 };
 
-SerialLink *g_link;           // the open link, or nullptr
-HANDLE g_hLingeringThread;    // a stopped receive thread still releasing its link
+SerialLink* g_link;        // the open link, or nullptr
+HANDLE g_hLingeringThread; // a stopped receive thread still releasing its link
 
-void ReleaseLink(SerialLink *link)
+void ReleaseLink(SerialLink* link)
 {
     if (link->hComThread)
         CloseHandle(link->hComThread);
@@ -78,7 +78,7 @@ void ReleaseLink(SerialLink *link)
     delete link;
 }
 
-void LetGo(SerialLink *link)
+void LetGo(SerialLink* link)
 {
     if (link->nOwners.fetch_sub(1) == 1)
         ReleaseLink(link);
@@ -87,7 +87,7 @@ void LetGo(SerialLink *link)
 class PortSource : public klv::RxByteSource {
 public:
     explicit PortSource(HANDLE port) : port_(port) {}
-    uint32_t Read(uint8_t *dst, uint32_t count) override
+    uint32_t Read(uint8_t* dst, uint32_t count) override
     {
         DWORD got = 0;
         DWORD start = GetTickCount();
@@ -105,8 +105,8 @@ private:
 
 class WindowSink : public klv::RxBlockSink {
 public:
-    explicit WindowSink(SerialLink *link) : link_(link) {}
-    void OnBlock(const klv::RxBlockInfo &info) override
+    explicit WindowSink(SerialLink* link) : link_(link) {}
+    void OnBlock(const klv::RxBlockInfo& info) override
     {
         if (link_->bDebugOut)
             ShowDebugText(info);
@@ -117,7 +117,7 @@ public:
     }
 
 private:
-    void ShowDebugText(const klv::RxBlockInfo &info)
+    void ShowDebugText(const klv::RxBlockInfo& info)
     {
         DWORD now = GetTickCount();
         DWORD ms = now - link_->nLastBlockTick;
@@ -129,12 +129,12 @@ private:
         SetDlgItemTextA(dlg, IDC_DEBUGOUT_TEXT, link_->pDebugText);
     }
 
-    SerialLink *link_;
+    SerialLink* link_;
 };
 
 DWORD WINAPI ReceiveThread(LPVOID param)
 {
-    SerialLink *link = static_cast<SerialLink *>(param);
+    SerialLink* link = static_cast<SerialLink*>(param);
     link->nLastBlockTick = GetTickCount();
     PortSource source(link->hComPort);
     WindowSink sink(link);
@@ -155,7 +155,7 @@ void HandleSentMessages()
 // blocked in a send to this thread can finish. False when it did not end in
 // time or giveUp, asked after every round of messages, says to stop waiting.
 bool WaitHandlingSentMessages(HANDLE thread, DWORD timeoutMs,
-                              const std::function<bool()> &giveUp = {})
+                              const std::function<bool()>& giveUp = {})
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -170,14 +170,14 @@ bool WaitHandlingSentMessages(HANDLE thread, DWORD timeoutMs,
     }
 }
 
-bool NotifyWindowIsOurs(SerialLink *link)
+bool NotifyWindowIsOurs(SerialLink* link)
 {
     return GetWindowThreadProcessId(link->hNotifyWnd, nullptr) == GetCurrentThreadId();
 }
 
 // True when the receive thread is blocked in its send of WM_COMDATA to this
 // very thread, waiting for the message being handled now.
-bool ThreadWaitsForCaller(SerialLink *link)
+bool ThreadWaitsForCaller(SerialLink* link)
 {
     return link->bInHandover && InSendMessage() && NotifyWindowIsOurs(link);
 }
@@ -187,7 +187,7 @@ bool ThreadWaitsForCaller(SerialLink *link)
 // further up this thread's stack (the close came from a loop nested in that
 // handling) can only finish after the close has returned, so the wait ends as
 // soon as the thread stays in its send with nothing left to take here.
-bool WaitForReceiveThread(SerialLink *link)
+bool WaitForReceiveThread(SerialLink* link)
 {
     constexpr int kPollsStuck = 3;
     int stuck = 0;
@@ -208,7 +208,7 @@ void WaitForLingeringThread()
 }
 
 // Keeps a handle to a thread that will release the link itself.
-void LeaveToThread(SerialLink *link)
+void LeaveToThread(SerialLink* link)
 {
     if (g_hLingeringThread)
         CloseHandle(g_hLingeringThread);
@@ -265,7 +265,7 @@ void ApplyLineSettings(HANDLE port, LPCSTR szDefinition)
     SetCommTimeouts(port, &t);
 }
 
-void OpenDebugOutput(SerialLink *link, LPCSTR szPort, LPCSTR szDefinition)
+void OpenDebugOutput(SerialLink* link, LPCSTR szPort, LPCSTR szDefinition)
 {
     HWND dlg = CreateDialogParamA(g_hLibInstance, IDD_DEBUGOUT_NAME, nullptr, nullptr, 0);
     char title[300];
@@ -273,10 +273,10 @@ void OpenDebugOutput(SerialLink *link, LPCSTR szPort, LPCSTR szDefinition)
     if (dlg)
         SetWindowTextA(dlg, title);
     link->hDebugDlg = dlg;
-    link->pDebugText = static_cast<char *>(AllocLocked(klv::kRxDebugTextSize));
+    link->pDebugText = static_cast<char*>(AllocLocked(klv::kRxDebugTextSize));
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -284,15 +284,15 @@ VARNOK_API HANDLE _InitCom(HWND hNotifyWnd, LPCSTR szPort, LPCSTR szDefinition, 
                            int bDebugOut, int nBlockSize)
 {
     if (g_link || !szPort || !szDefinition)
-        return nullptr;  // one link at a time
+        return nullptr; // one link at a time
     if (nBlockSize <= 0 || nBufferSize < nBlockSize)
-        return nullptr;  // no whole block fits: nothing could ever be delivered
+        return nullptr; // no whole block fits: nothing could ever be delivered
     WaitForLingeringThread();
 
-    uint8_t *buffer = static_cast<uint8_t *>(AllocLocked(static_cast<size_t>(nBufferSize)));
+    uint8_t* buffer = static_cast<uint8_t*>(AllocLocked(static_cast<size_t>(nBufferSize)));
     if (!buffer)
         return nullptr;
-    SerialLink *link = new (std::nothrow)
+    SerialLink* link = new (std::nothrow)
         SerialLink(buffer, static_cast<uint32_t>(nBufferSize), static_cast<uint32_t>(nBlockSize));
     if (!link) {
         FreeLocked(buffer);
@@ -301,9 +301,9 @@ VARNOK_API HANDLE _InitCom(HWND hNotifyWnd, LPCSTR szPort, LPCSTR szDefinition, 
     link->hNotifyWnd = hNotifyWnd;
     link->bDebugOut = bDebugOut != 0;
 
-    link->hComPort = CreateFileA(szPort, GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
+    link->hComPort =
+        CreateFileA(szPort, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (link->hComPort == INVALID_HANDLE_VALUE || !IsSerialPort(link->hComPort)) {
         ReleaseLink(link);
         return nullptr;
@@ -318,9 +318,9 @@ VARNOK_API HANDLE _InitCom(HWND hNotifyWnd, LPCSTR szPort, LPCSTR szDefinition, 
     PurgeComm(port, PURGE_TXABORT);
     PurgeComm(port, PURGE_RXABORT);
 
-    link->nOwners = 2;  // the thread lets go when it ends
-    link->hComThread = CreateThread(nullptr, 0, ReceiveThread, link, CREATE_SUSPENDED,
-                                    &link->nThreadId);
+    link->nOwners = 2; // the thread lets go when it ends
+    link->hComThread =
+        CreateThread(nullptr, 0, ReceiveThread, link, CREATE_SUSPENDED, &link->nThreadId);
     if (!link->hComThread)
         link->nOwners = 1;
     link->loop.SetSkipCount(0);
@@ -364,18 +364,18 @@ VARNOK_API int _ShiftCounter(int nCount)
 
 VARNOK_API void _CloseCom(void)
 {
-    SerialLink *link = g_link;
+    SerialLink* link = g_link;
     if (!link)
         return;
-    g_link = nullptr;  // a nested or repeated close finds nothing to do
+    g_link = nullptr; // a nested or repeated close finds nothing to do
     link->loop.Stop();
     HANDLE thread = link->hComThread;
     if (thread) {
         DWORD previous;
-        do {  // a suspended thread must run to see the flag
+        do { // a suspended thread must run to see the flag
             previous = ResumeThread(thread);
         } while (previous != static_cast<DWORD>(-1) && previous > 1);
-        CancelSynchronousIo(thread);  // cut a pending read short where the driver allows
+        CancelSynchronousIo(thread); // cut a pending read short where the driver allows
     }
     if (link->bDebugOut) {
         HWND dlg = link->hDebugDlg.exchange(nullptr);
@@ -391,13 +391,13 @@ VARNOK_API void _CloseCom(void)
     LetGo(link);
 }
 
-VARNOK_API double _Bit2ValByIndex(int nRaw, GraphData *pGraphData, int nIndex)
+VARNOK_API double _Bit2ValByIndex(int nRaw, GraphData* pGraphData, int nIndex)
 {
-    GraphRecord *g = GraphAt(pGraphData, nIndex);
+    GraphRecord* g = GraphAt(pGraphData, nIndex);
     if (!g)
         return 0.0;
-    return g->dMinValue +
-           static_cast<double>(nRaw) / static_cast<double>(g->nMaxBit) * (g->dMaxValue - g->dMinValue);
+    return g->dMinValue + static_cast<double>(nRaw) / static_cast<double>(g->nMaxBit) *
+                              (g->dMaxValue - g->dMinValue);
 }
 
-}  // extern "C"
+} // extern "C"

@@ -12,7 +12,7 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&icc);
         CreateDrawObjects();
-        RegisterGraphWindowClass();  // loading succeeds even if this fails
+        RegisterGraphWindowClass(); // loading succeeds even if this fails
         break;
     }
     case DLL_PROCESS_DETACH:

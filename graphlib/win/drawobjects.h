@@ -5,12 +5,12 @@
 #include <windows.h>
 
 struct GraphDrawObjects {
-    HFONT hLabelFont;      // "Arial", height 15: title and labels
-    HPEN hFramePen;        // plot frame
-    HPEN hGridPen;         // dotted grid lines
-    HPEN hSlotPens[4];     // curves of display slots 0 to 3
-    HBRUSH hSlotBrushes[4];// sample markers of display slots 0 to 3
-    HPEN hCursorPen;       // dotted measuring cursor
+    HFONT hLabelFont;       // "Arial", height 15: title and labels
+    HPEN hFramePen;         // plot frame
+    HPEN hGridPen;          // dotted grid lines
+    HPEN hSlotPens[4];      // curves of display slots 0 to 3
+    HBRUSH hSlotBrushes[4]; // sample markers of display slots 0 to 3
+    HPEN hCursorPen;        // dotted measuring cursor
 };
 
 extern GraphDrawObjects g_drawObjects;

@@ -1,17 +1,17 @@
 #include "globalmem.h"
 
-void *AllocLocked(size_t size)
+void* AllocLocked(size_t size)
 {
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (!h)
         return nullptr;
-    void *p = GlobalLock(h);
+    void* p = GlobalLock(h);
     if (!p)
         GlobalFree(h);
     return p;
 }
 
-void FreeLocked(void *p)
+void FreeLocked(void* p)
 {
     if (!p)
         return;

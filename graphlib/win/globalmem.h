@@ -7,7 +7,7 @@
 #include <cstddef>
 
 // A zero-filled block of size bytes, locked; nullptr when memory is short.
-void *AllocLocked(size_t size);
+void* AllocLocked(size_t size);
 
 // Unlocks and frees a block from AllocLocked; nullptr is ignored.
-void FreeLocked(void *p);
+void FreeLocked(void* p);

@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kNotesChars = sizeof(GraphData::szNotes) - 1;
 
-void FillNotesDialog(HWND hDlg, HWND hGraphWnd, const GraphData *d)
+void FillNotesDialog(HWND hDlg, HWND hGraphWnd, const GraphData* d)
 {
     HWND edit = GetDlgItem(hDlg, IDC_NOTES_TEXT);
     SendMessageA(edit, EM_LIMITTEXT, kNotesChars, 0);
@@ -26,7 +26,7 @@ INT_PTR CALLBACK NotesDialogProc(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
     case WM_INITDIALOG: {
         HWND graph = reinterpret_cast<HWND>(lParam);
         SetWindowLongPtrA(hDlg, DWLP_USER, lParam);
-        if (GraphData *d = GraphDataOf(graph))
+        if (GraphData* d = GraphDataOf(graph))
             FillNotesDialog(hDlg, graph, d);
         return TRUE;
     }
@@ -36,7 +36,7 @@ INT_PTR CALLBACK NotesDialogProc(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
     case WM_CLOSE: {
         HWND graph = reinterpret_cast<HWND>(GetWindowLongPtrA(hDlg, DWLP_USER));
         // Editing the notes does not mark the window modified.
-        if (GraphData *d = GraphDataOf(graph))
+        if (GraphData* d = GraphDataOf(graph))
             GetDlgItemTextA(hDlg, IDC_NOTES_TEXT, d->szNotes, kNotesChars + 1);
         EndDialog(hDlg, 1);
         return TRUE;
@@ -46,7 +46,7 @@ INT_PTR CALLBACK NotesDialogProc(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" VARNOK_API int _DisplayNotes(HWND hGraphWnd)
 {

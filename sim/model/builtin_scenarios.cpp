@@ -9,7 +9,8 @@ namespace {
 // started by the inspector's start request once the program waits for it and
 // played once the program waits for the threshold, then the confirming start
 // request. The closings differ, so the three results and their mean differ.
-constexpr std::string_view kSeries = R"(# Built-in scenario "series": one measurement series of three closings
+constexpr std::string_view kSeries =
+    R"(# Built-in scenario "series": one measurement series of three closings
 variant 500
 serial 4711
 calibration 12 03 24
@@ -43,11 +44,13 @@ press 0.2
 await stop
 )";
 
-}  // namespace
+} // namespace
 
-std::optional<std::string_view> builtinScenarioText(std::string_view name) {
-  if (name == "series") return kSeries;
-  return std::nullopt;
+std::optional<std::string_view> builtinScenarioText(std::string_view name)
+{
+    if (name == "series")
+        return kSeries;
+    return std::nullopt;
 }
 
-}  // namespace klvdevice
+} // namespace klvdevice

@@ -14,512 +14,651 @@ namespace {
 
 constexpr Micros kNever = std::numeric_limits<Micros>::max();
 
-std::string hexByte(std::uint8_t b) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%02x", b);
-  return buf;
+std::string hexByte(std::uint8_t b)
+{
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02x", b);
+    return buf;
 }
 
-const char* commandMeaning(std::uint8_t b) {
-  switch (b) {
-    case kCmdStreamOn: return "stream on";
-    case kCmdStreamOff: return "stream off";
-    case kCmdRedOn: return "red lamp on";
-    case kCmdRedOff: return "red lamp off";
-    case kCmdGreenOn: return "green lamp on";
-    case kCmdGreenOff: return "green lamp off";
-    default: return "unknown command, ignored";
-  }
+const char* commandMeaning(std::uint8_t b)
+{
+    switch (b) {
+    case kCmdStreamOn:
+        return "stream on";
+    case kCmdStreamOff:
+        return "stream off";
+    case kCmdRedOn:
+        return "red lamp on";
+    case kCmdRedOff:
+        return "red lamp off";
+    case kCmdGreenOn:
+        return "green lamp on";
+    case kCmdGreenOff:
+        return "green lamp off";
+    default:
+        return "unknown command, ignored";
+    }
 }
 
-bool isAwait(EventKind k) {
-  return k == EventKind::AwaitStartWait || k == EventKind::AwaitThresholdWait ||
-         k == EventKind::AwaitStream || k == EventKind::AwaitStop;
+bool isAwait(EventKind k)
+{
+    return k == EventKind::AwaitStartWait || k == EventKind::AwaitThresholdWait ||
+           k == EventKind::AwaitStream || k == EventKind::AwaitStop;
 }
 
 // Collapses runs of identical command lines (period 1, e.g. 0xE0 0xE0 ...)
 // and of alternating pairs (period 2, e.g. 0x85 0x88 for every sample while
 // the program waits for the start) into one summary line.
 class CommandLogCompressor {
- public:
-  // Returns false when the line is swallowed as a repetition.
-  bool admit(const std::string& text) {
-    if (period_ != 0) {
-      if (text == expect_) {
-        ++repeats_;
-        if (period_ == 2) expect_ = (expect_ == history_[0]) ? history_[1] : history_[0];
-        return false;
-      }
-      return true;  // caller flushes, then logs
+public:
+    // Returns false when the line is swallowed as a repetition.
+    bool admit(const std::string& text)
+    {
+        if (period_ != 0) {
+            if (text == expect_) {
+                ++repeats_;
+                if (period_ == 2)
+                    expect_ = (expect_ == history_[0]) ? history_[1] : history_[0];
+                return false;
+            }
+            return true; // caller flushes, then logs
+        }
+        if (!history_[1].empty() && text == history_[1]) {
+            period_ = 1;
+            repeats_ = 1;
+            expect_ = history_[1];
+            return false;
+        }
+        if (!history_[0].empty() && text == history_[0]) {
+            period_ = 2;
+            repeats_ = 1;
+            expect_ = history_[1];
+            return false;
+        }
+        return true;
     }
-    if (!history_[1].empty() && text == history_[1]) {
-      period_ = 1;
-      repeats_ = 1;
-      expect_ = history_[1];
-      return false;
+    void remember(const std::string& text)
+    {
+        history_[0] = history_[1];
+        history_[1] = text;
     }
-    if (!history_[0].empty() && text == history_[0]) {
-      period_ = 2;
-      repeats_ = 1;
-      expect_ = history_[1];
-      return false;
+    // The summary of a finished run of repetitions, or "".
+    std::string flush()
+    {
+        std::string s;
+        if (period_ != 0 && repeats_ > 0)
+            s = "... " + std::to_string(repeats_) + " more command(s) repeating the above";
+        period_ = 0;
+        repeats_ = 0;
+        return s;
     }
-    return true;
-  }
-  void remember(const std::string& text) {
-    history_[0] = history_[1];
-    history_[1] = text;
-  }
-  // The summary of a finished run of repetitions, or "".
-  std::string flush() {
-    std::string s;
-    if (period_ != 0 && repeats_ > 0)
-      s = "... " + std::to_string(repeats_) + " more command(s) repeating the above";
-    period_ = 0;
-    repeats_ = 0;
-    return s;
-  }
 
- private:
-  std::string history_[2];
-  std::string expect_;
-  int period_ = 0;
-  std::uint64_t repeats_ = 0;
+private:
+    std::string history_[2];
+    std::string expect_;
+    int period_ = 0;
+    std::uint64_t repeats_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 struct DeviceModel::Impl {
-  Scenario scenario;
-  std::size_t nextEvent = 0;
-  const ScenarioEvent* active = nullptr;  // the timed event playing, if any
-  Micros activeStart = 0;
-  Micros activeEnd = 0;
-  double activeFrom = 0, activeTo = 0, activePeak = 0, activeClamp = 0;  // counts
-  double force = 0;  // counts above the offset while no timed event plays
-  bool ended = false;
-  bool hung = false;
+    Scenario scenario;
+    std::size_t nextEvent = 0;
+    const ScenarioEvent* active = nullptr; // the timed event playing, if any
+    Micros activeStart = 0;
+    Micros activeEnd = 0;
+    double activeFrom = 0, activeTo = 0, activePeak = 0, activeClamp = 0; // counts
+    double force = 0; // counts above the offset while no timed event plays
+    bool ended = false;
+    bool hung = false;
 
-  Micros now = 0;
-  DeviceIdentity id;
-  double offset = 0;
-  int noiseAmplitude = 0;
-  Random noise{0};
-  Random garbage{0x4B4C5631ull};
+    Micros now = 0;
+    DeviceIdentity id;
+    double offset = 0;
+    int noiseAmplitude = 0;
+    Random noise{0};
+    Random garbage{0x4B4C5631ull};
 
-  bool streaming = false;
-  Micros nextSample = 0;
-  // Set when the host's lamp commands satisfied an await during the stream:
-  // the next timed event starts on the coming sample, so a closing yields the
-  // same samples wherever between two samples the host's command fell.
-  bool startOnSample = false;
-  std::uint64_t sent = 0;
-  bool redLit = false;
-  bool greenLit = false;
-  int lastTwo[2] = {-1, -1};
-  bool expectIndex = false;
+    bool streaming = false;
+    Micros nextSample = 0;
+    // Set when the host's lamp commands satisfied an await during the stream:
+    // the next timed event starts on the coming sample, so a closing yields the
+    // same samples wherever between two samples the host's command fell.
+    bool startOnSample = false;
+    std::uint64_t sent = 0;
+    bool redLit = false;
+    bool greenLit = false;
+    int lastTwo[2] = {-1, -1};
+    bool expectIndex = false;
 
-  std::uint64_t dropLeft = 0;
-  int flipByte = 0;
-  bool ff21 = false;
-  bool disturbArmed = false;
-  bool disturbing = false;
-  int disturbIndex = 6;
+    std::uint64_t dropLeft = 0;
+    int flipByte = 0;
+    bool ff21 = false;
+    bool disturbArmed = false;
+    bool disturbing = false;
+    int disturbIndex = 6;
 
-  std::deque<std::uint8_t> out;
-  LogSink sink;
-  CommandLogCompressor commandLog;
+    std::deque<std::uint8_t> out;
+    LogSink sink;
+    CommandLogCompressor commandLog;
 
-  // --- logging
-  void emitLog(LogKind kind, const std::string& text) {
-    if (sink) sink(now, kind, text);
-  }
-  void flushCommandLog() {
-    std::string s = commandLog.flush();
-    if (!s.empty()) emitLog(LogKind::Command, s);
-  }
-  void logCommand(const std::string& text) {
-    if (!sink) return;
-    if (!commandLog.admit(text)) return;
-    flushCommandLog();
-    commandLog.remember(text);
-    emitLog(LogKind::Command, text);
-  }
-  void log(LogKind kind, const std::string& text) {
-    if (!sink) return;
-    flushCommandLog();
-    emitLog(kind, text);
-  }
-
-  // --- state
-  bool playing(EventKind k) const { return active && active->kind == k; }
-  bool pressing() const { return playing(EventKind::Press); }
-  bool stalled() const { return playing(EventKind::Stall); }
-
-  SampleStatus status() const { return SampleStatus{pressing(), redLit, greenLit}; }
-
-  DeviceInfo info() const {
-    DeviceInfo d = makeDeviceInfo(id);
-    if (ff21) d[21] = 0xFF;
-    return d;
-  }
-
-  double forceAt(Micros t) const {
-    if (!active) return force;
-    const double s = static_cast<double>(t - activeStart) / 1e6;
-    switch (active->kind) {
-      case EventKind::Ramp: return rampForce(activeFrom, activeTo, active->seconds, s);
-      case EventKind::Closing:
-        return closingForce(active->closing, activeFrom, activePeak, activeClamp, s);
-      default: return activeFrom;
+    // --- logging
+    void emitLog(LogKind kind, const std::string& text)
+    {
+        if (sink)
+            sink(now, kind, text);
     }
-  }
-
-  int countAt(Micros t) const {
-    return static_cast<int>(std::clamp<long long>(std::llround(offset + forceAt(t)), 0, kMaxCount));
-  }
-
-  bool awaitHolds(EventKind k) const {
-    switch (k) {
-      case EventKind::AwaitStartWait: return lastTwo[0] == kCmdRedOff && lastTwo[1] == kCmdGreenOn;
-      case EventKind::AwaitThresholdWait:
-        return lastTwo[0] == kCmdGreenOff && (lastTwo[1] == kCmdRedOn || lastTwo[1] == kCmdRedOff);
-      case EventKind::AwaitStream: return streaming;
-      case EventKind::AwaitStop: return !streaming;
-      default: return false;
+    void flushCommandLog()
+    {
+        std::string s = commandLog.flush();
+        if (!s.empty())
+            emitLog(LogKind::Command, s);
     }
-  }
-
-  // --- output
-  void send(const std::uint8_t* bytes, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-      if (dropLeft > 0) {
-        if (--dropLeft == 0) log(LogKind::State, "drop: done");
-        continue;
-      }
-      out.push_back(bytes[i]);
+    void logCommand(const std::string& text)
+    {
+        if (!sink)
+            return;
+        if (!commandLog.admit(text))
+            return;
+        flushCommandLog();
+        commandLog.remember(text);
+        emitLog(LogKind::Command, text);
     }
-  }
-
-  void emitSample() {
-    int k = countAt(now);
-    if (noiseAmplitude > 0) k = std::clamp(k + noise.symmetric(noiseAmplitude), 0, kMaxCount);
-    Triplet t = encodeTriplet(k, status());
-    if (flipByte != 0) {
-      t[flipByte] |= 0x80;
-      log(LogKind::State, "flip: bit 7 set in byte " + std::to_string(flipByte) + " of sample " +
-                              std::to_string(sent));
-      flipByte = 0;
+    void log(LogKind kind, const std::string& text)
+    {
+        if (!sink)
+            return;
+        flushCommandLog();
+        emitLog(kind, text);
     }
-    send(t.data(), t.size());
-    ++sent;
-  }
 
-  // --- scenario player
-  void finishActive() {
-    force = forceAt(activeEnd == kNever ? now : activeEnd);
-    if (active->kind == EventKind::Press) log(LogKind::State, "start request released");
-    if (active->kind == EventKind::Stall) log(LogKind::State, "stall over");
-    if (isAwait(active->kind)) {
-      log(LogKind::Event, "line " + std::to_string(active->line) + ": " + active->source +
-                              ": satisfied");
-      startOnSample = streaming && (active->kind == EventKind::AwaitStartWait ||
-                                    active->kind == EventKind::AwaitThresholdWait);
+    // --- state
+    bool playing(EventKind k) const { return active && active->kind == k; }
+    bool pressing() const { return playing(EventKind::Press); }
+    bool stalled() const { return playing(EventKind::Stall); }
+
+    SampleStatus status() const { return SampleStatus{pressing(), redLit, greenLit}; }
+
+    DeviceInfo info() const
+    {
+        DeviceInfo d = makeDeviceInfo(id);
+        if (ff21)
+            d[21] = 0xFF;
+        return d;
     }
-    active = nullptr;
-  }
 
-  void beginTimed(const ScenarioEvent& ev, Micros duration) {
-    active = &ev;
-    activeStart = startOnSample && duration != kNever ? std::max(now, nextSample) : now;
-    startOnSample = false;
-    activeEnd = duration == kNever ? kNever : activeStart + duration;
-    activeFrom = force;
-  }
-
-  void start(const ScenarioEvent& ev) {
-    log(LogKind::Event, "line " + std::to_string(ev.line) + ": " + ev.source);
-    switch (ev.kind) {
-      case EventKind::Variant: id.variant = ev.number == 500 ? Variant::N500 : Variant::N300; break;
-      case EventKind::Serial: id.serial = ev.text; break;
-      case EventKind::Ident: id.ident = ev.text; break;
-      case EventKind::Calibration: id.calibration = ev.date; break;
-      case EventKind::Offset: offset = ev.level.toCounts(id.variant); break;
-      case EventKind::Noise:
-        noiseAmplitude = static_cast<int>(ev.number);
-        noise = Random(ev.seed);
-        break;
-      case EventKind::Wait:
-      case EventKind::Hold: beginTimed(ev, secondsToMicros(ev.seconds)); break;
-      case EventKind::Press:
-        beginTimed(ev, secondsToMicros(ev.seconds));
-        log(LogKind::State, "start request pressed");
-        break;
-      case EventKind::Stall:
-        beginTimed(ev, secondsToMicros(ev.seconds));
-        log(LogKind::State, "stall: sending and answering nothing");
-        break;
-      case EventKind::Ramp:
-        beginTimed(ev, secondsToMicros(ev.seconds));
-        activeTo = ev.level.toCounts(id.variant);
-        break;
-      case EventKind::Closing:
-        beginTimed(ev, secondsToMicros(ev.closing.duration()));
-        activePeak = ev.closing.peak.toCounts(id.variant);
-        activeClamp = ev.closing.clamp.toCounts(id.variant);
-        break;
-      case EventKind::AwaitStartWait:
-      case EventKind::AwaitThresholdWait:
-      case EventKind::AwaitStream:
-      case EventKind::AwaitStop: beginTimed(ev, kNever); break;
-      case EventKind::Drop: dropLeft += static_cast<std::uint64_t>(ev.number); break;
-      case EventKind::Garbage: sendGarbage(static_cast<int>(ev.number)); break;
-      case EventKind::Flip: flipByte = static_cast<int>(ev.number); break;
-      case EventKind::Ff21: ff21 = true; break;
-      case EventKind::Disturb:
-        disturbArmed = true;
-        disturbIndex = static_cast<int>(ev.number);
-        break;
-      case EventKind::Hangup: hangUp(); break;
+    double forceAt(Micros t) const
+    {
+        if (!active)
+            return force;
+        const double s = static_cast<double>(t - activeStart) / 1e6;
+        switch (active->kind) {
+        case EventKind::Ramp:
+            return rampForce(activeFrom, activeTo, active->seconds, s);
+        case EventKind::Closing:
+            return closingForce(active->closing, activeFrom, activePeak, activeClamp, s);
+        default:
+            return activeFrom;
+        }
     }
-  }
 
-  void sendGarbage(int n) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
-    for (auto& b : bytes) b = static_cast<std::uint8_t>(garbage.next() & 0x7F);
-    send(bytes.data(), bytes.size());
-  }
+    int countAt(Micros t) const
+    {
+        return static_cast<int>(
+            std::clamp<long long>(std::llround(offset + forceAt(t)), 0, kMaxCount));
+    }
 
-  void hangUp() {
-    hung = true;
-    ended = true;
-    streaming = false;
-    active = nullptr;
-    log(LogKind::State, "hung up");
-  }
+    bool awaitHolds(EventKind k) const
+    {
+        switch (k) {
+        case EventKind::AwaitStartWait:
+            return lastTwo[0] == kCmdRedOff && lastTwo[1] == kCmdGreenOn;
+        case EventKind::AwaitThresholdWait:
+            return lastTwo[0] == kCmdGreenOff &&
+                   (lastTwo[1] == kCmdRedOn || lastTwo[1] == kCmdRedOff);
+        case EventKind::AwaitStream:
+            return streaming;
+        case EventKind::AwaitStop:
+            return !streaming;
+        default:
+            return false;
+        }
+    }
 
-  // Finishes the events due by `now` and starts the following ones, up to
-  // the next event that takes time.
-  void settle() {
-    while (!hung) {
-      if (active) {
-        bool done = isAwait(active->kind) ? awaitHolds(active->kind) : activeEnd <= now;
-        if (!done) return;
-        finishActive();
-        continue;
-      }
-      if (nextEvent >= scenario.events.size()) {
-        if (!ended) log(LogKind::State, "scenario ended");
+    // --- output
+    void send(const std::uint8_t* bytes, std::size_t n)
+    {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (dropLeft > 0) {
+                if (--dropLeft == 0)
+                    log(LogKind::State, "drop: done");
+                continue;
+            }
+            out.push_back(bytes[i]);
+        }
+    }
+
+    void emitSample()
+    {
+        int k = countAt(now);
+        if (noiseAmplitude > 0)
+            k = std::clamp(k + noise.symmetric(noiseAmplitude), 0, kMaxCount);
+        Triplet t = encodeTriplet(k, status());
+        if (flipByte != 0) {
+            t[flipByte] |= 0x80;
+            log(LogKind::State, "flip: bit 7 set in byte " + std::to_string(flipByte) +
+                                    " of sample " + std::to_string(sent));
+            flipByte = 0;
+        }
+        send(t.data(), t.size());
+        ++sent;
+    }
+
+    // --- scenario player
+    void finishActive()
+    {
+        force = forceAt(activeEnd == kNever ? now : activeEnd);
+        if (active->kind == EventKind::Press)
+            log(LogKind::State, "start request released");
+        if (active->kind == EventKind::Stall)
+            log(LogKind::State, "stall over");
+        if (isAwait(active->kind)) {
+            log(LogKind::Event,
+                "line " + std::to_string(active->line) + ": " + active->source + ": satisfied");
+            startOnSample = streaming && (active->kind == EventKind::AwaitStartWait ||
+                                          active->kind == EventKind::AwaitThresholdWait);
+        }
+        active = nullptr;
+    }
+
+    void beginTimed(const ScenarioEvent& ev, Micros duration)
+    {
+        active = &ev;
+        activeStart = startOnSample && duration != kNever ? std::max(now, nextSample) : now;
+        startOnSample = false;
+        activeEnd = duration == kNever ? kNever : activeStart + duration;
+        activeFrom = force;
+    }
+
+    void start(const ScenarioEvent& ev)
+    {
+        log(LogKind::Event, "line " + std::to_string(ev.line) + ": " + ev.source);
+        switch (ev.kind) {
+        case EventKind::Variant:
+            id.variant = ev.number == 500 ? Variant::N500 : Variant::N300;
+            break;
+        case EventKind::Serial:
+            id.serial = ev.text;
+            break;
+        case EventKind::Ident:
+            id.ident = ev.text;
+            break;
+        case EventKind::Calibration:
+            id.calibration = ev.date;
+            break;
+        case EventKind::Offset:
+            offset = ev.level.toCounts(id.variant);
+            break;
+        case EventKind::Noise:
+            noiseAmplitude = static_cast<int>(ev.number);
+            noise = Random(ev.seed);
+            break;
+        case EventKind::Wait:
+        case EventKind::Hold:
+            beginTimed(ev, secondsToMicros(ev.seconds));
+            break;
+        case EventKind::Press:
+            beginTimed(ev, secondsToMicros(ev.seconds));
+            log(LogKind::State, "start request pressed");
+            break;
+        case EventKind::Stall:
+            beginTimed(ev, secondsToMicros(ev.seconds));
+            log(LogKind::State, "stall: sending and answering nothing");
+            break;
+        case EventKind::Ramp:
+            beginTimed(ev, secondsToMicros(ev.seconds));
+            activeTo = ev.level.toCounts(id.variant);
+            break;
+        case EventKind::Closing:
+            beginTimed(ev, secondsToMicros(ev.closing.duration()));
+            activePeak = ev.closing.peak.toCounts(id.variant);
+            activeClamp = ev.closing.clamp.toCounts(id.variant);
+            break;
+        case EventKind::AwaitStartWait:
+        case EventKind::AwaitThresholdWait:
+        case EventKind::AwaitStream:
+        case EventKind::AwaitStop:
+            beginTimed(ev, kNever);
+            break;
+        case EventKind::Drop:
+            dropLeft += static_cast<std::uint64_t>(ev.number);
+            break;
+        case EventKind::Garbage:
+            sendGarbage(static_cast<int>(ev.number));
+            break;
+        case EventKind::Flip:
+            flipByte = static_cast<int>(ev.number);
+            break;
+        case EventKind::Ff21:
+            ff21 = true;
+            break;
+        case EventKind::Disturb:
+            disturbArmed = true;
+            disturbIndex = static_cast<int>(ev.number);
+            break;
+        case EventKind::Hangup:
+            hangUp();
+            break;
+        }
+    }
+
+    void sendGarbage(int n)
+    {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(garbage.next() & 0x7F);
+        send(bytes.data(), bytes.size());
+    }
+
+    void hangUp()
+    {
+        hung = true;
         ended = true;
-        return;
-      }
-      start(scenario.events[nextEvent++]);
+        streaming = false;
+        active = nullptr;
+        log(LogKind::State, "hung up");
     }
-  }
 
-  // --- host commands
-  void answerIdentify(std::uint8_t index) {
-    if (index == 0) {
-      disturbing = disturbArmed;
-      disturbArmed = false;
-    }
-    std::uint8_t v = info()[index];
-    std::string text = "rx 52 " + hexByte(index) + ": identification byte " + std::to_string(index);
-    if (disturbing && index == disturbIndex) {
-      v ^= 0x20;
-      text += " (disturbed)";
-    }
-    if (stalled()) {
-      logCommand(text + ": no answer, stalled");
-      return;
-    }
-    logCommand(text + " -> " + hexByte(v));
-    send(&v, 1);
-  }
-
-  void setLamp(bool& lamp, bool lit, const char* name) {
-    if (lamp == lit) return;
-    lamp = lit;
-    log(LogKind::State, std::string(name) + (lit ? " lamp lit" : " lamp dark"));
-  }
-
-  void command(std::uint8_t b) {
-    logCommand("rx " + hexByte(b) + ": " + commandMeaning(b));
-    switch (b) {
-      case kCmdIdentify: expectIndex = true; break;
-      case kCmdStreamOn:
-        if (!streaming) {
-          streaming = true;
-          nextSample = now + kSamplePeriodUs;
-          log(LogKind::State, "streaming");
+    // Finishes the events due by `now` and starts the following ones, up to
+    // the next event that takes time.
+    void settle()
+    {
+        while (!hung) {
+            if (active) {
+                bool done = isAwait(active->kind) ? awaitHolds(active->kind) : activeEnd <= now;
+                if (!done)
+                    return;
+                finishActive();
+                continue;
+            }
+            if (nextEvent >= scenario.events.size()) {
+                if (!ended)
+                    log(LogKind::State, "scenario ended");
+                ended = true;
+                return;
+            }
+            start(scenario.events[nextEvent++]);
         }
-        break;
-      case kCmdStreamOff:
-        if (streaming) {
-          streaming = false;
-          log(LogKind::State, "stream stopped after " + std::to_string(sent) + " samples");
+    }
+
+    // --- host commands
+    void answerIdentify(std::uint8_t index)
+    {
+        if (index == 0) {
+            disturbing = disturbArmed;
+            disturbArmed = false;
         }
-        break;
-      case kCmdRedOn: setLamp(redLit, true, "red"); break;
-      case kCmdRedOff: setLamp(redLit, false, "red"); break;
-      case kCmdGreenOn: setLamp(greenLit, true, "green"); break;
-      case kCmdGreenOff: setLamp(greenLit, false, "green"); break;
-      default: break;
-    }
-  }
-
-  void receive(std::uint8_t b) {
-    lastTwo[0] = lastTwo[1];
-    lastTwo[1] = b;
-    if (expectIndex) {
-      expectIndex = false;
-      if (b < kDeviceInfoSize) {
-        answerIdentify(b);
-        return;
-      }
-      if (!(b & 0x80)) {
-        logCommand("rx 52 " + hexByte(b) + ": identification index out of range, ignored");
-        return;
-      }
-    }
-    if (b == kCmdIdentify) {
-      expectIndex = true;
-      return;
-    }
-    command(b);
-  }
-
-  // --- time
-  void skipStalledSamples(Micros until) {
-    if (nextSample >= until) return;
-    Micros steps = (until - nextSample + kSamplePeriodUs - 1) / kSamplePeriodUs;
-    nextSample += steps * kSamplePeriodUs;
-  }
-
-  void advanceTo(Micros t) {
-    settle();
-    while (!hung) {
-      if (streaming && nextSample <= now) {
-        if (stalled()) skipStalledSamples(std::min(activeEnd, std::max(t, now + 1)));
-        else {
-          emitSample();
-          nextSample += kSamplePeriodUs;
+        std::uint8_t v = info()[index];
+        std::string text =
+            "rx 52 " + hexByte(index) + ": identification byte " + std::to_string(index);
+        if (disturbing && index == disturbIndex) {
+            v ^= 0x20;
+            text += " (disturbed)";
         }
-        continue;
-      }
-      Micros next = t;
-      if (active && activeEnd < next) next = activeEnd;
-      if (streaming && nextSample < next) next = nextSample;
-      if (next <= now) break;
-      now = next;
-      settle();
+        if (stalled()) {
+            logCommand(text + ": no answer, stalled");
+            return;
+        }
+        logCommand(text + " -> " + hexByte(v));
+        send(&v, 1);
     }
-    if (now < t) now = t;
-  }
+
+    void setLamp(bool& lamp, bool lit, const char* name)
+    {
+        if (lamp == lit)
+            return;
+        lamp = lit;
+        log(LogKind::State, std::string(name) + (lit ? " lamp lit" : " lamp dark"));
+    }
+
+    void command(std::uint8_t b)
+    {
+        logCommand("rx " + hexByte(b) + ": " + commandMeaning(b));
+        switch (b) {
+        case kCmdIdentify:
+            expectIndex = true;
+            break;
+        case kCmdStreamOn:
+            if (!streaming) {
+                streaming = true;
+                nextSample = now + kSamplePeriodUs;
+                log(LogKind::State, "streaming");
+            }
+            break;
+        case kCmdStreamOff:
+            if (streaming) {
+                streaming = false;
+                log(LogKind::State, "stream stopped after " + std::to_string(sent) + " samples");
+            }
+            break;
+        case kCmdRedOn:
+            setLamp(redLit, true, "red");
+            break;
+        case kCmdRedOff:
+            setLamp(redLit, false, "red");
+            break;
+        case kCmdGreenOn:
+            setLamp(greenLit, true, "green");
+            break;
+        case kCmdGreenOff:
+            setLamp(greenLit, false, "green");
+            break;
+        default:
+            break;
+        }
+    }
+
+    void receive(std::uint8_t b)
+    {
+        lastTwo[0] = lastTwo[1];
+        lastTwo[1] = b;
+        if (expectIndex) {
+            expectIndex = false;
+            if (b < kDeviceInfoSize) {
+                answerIdentify(b);
+                return;
+            }
+            if (!(b & 0x80)) {
+                logCommand("rx 52 " + hexByte(b) + ": identification index out of range, ignored");
+                return;
+            }
+        }
+        if (b == kCmdIdentify) {
+            expectIndex = true;
+            return;
+        }
+        command(b);
+    }
+
+    // --- time
+    void skipStalledSamples(Micros until)
+    {
+        if (nextSample >= until)
+            return;
+        Micros steps = (until - nextSample + kSamplePeriodUs - 1) / kSamplePeriodUs;
+        nextSample += steps * kSamplePeriodUs;
+    }
+
+    void advanceTo(Micros t)
+    {
+        settle();
+        while (!hung) {
+            if (streaming && nextSample <= now) {
+                if (stalled())
+                    skipStalledSamples(std::min(activeEnd, std::max(t, now + 1)));
+                else {
+                    emitSample();
+                    nextSample += kSamplePeriodUs;
+                }
+                continue;
+            }
+            Micros next = t;
+            if (active && activeEnd < next)
+                next = activeEnd;
+            if (streaming && nextSample < next)
+                next = nextSample;
+            if (next <= now)
+                break;
+            now = next;
+            settle();
+        }
+        if (now < t)
+            now = t;
+    }
 };
 
-DeviceModel::DeviceModel(Scenario scenario) : impl_(std::make_unique<Impl>()) {
-  impl_->scenario = std::move(scenario);
+DeviceModel::DeviceModel(Scenario scenario) : impl_(std::make_unique<Impl>())
+{
+    impl_->scenario = std::move(scenario);
 }
 
 DeviceModel::~DeviceModel() = default;
 DeviceModel::DeviceModel(DeviceModel&&) noexcept = default;
 DeviceModel& DeviceModel::operator=(DeviceModel&&) noexcept = default;
 
-void DeviceModel::write(const std::uint8_t* data, std::size_t n) {
-  Impl& d = *impl_;
-  d.settle();
-  for (std::size_t i = 0; i < n && !d.hung; ++i) {
-    d.receive(data[i]);
+void DeviceModel::write(const std::uint8_t* data, std::size_t n)
+{
+    Impl& d = *impl_;
     d.settle();
-  }
+    for (std::size_t i = 0; i < n && !d.hung; ++i) {
+        d.receive(data[i]);
+        d.settle();
+    }
 }
 
-void DeviceModel::write(std::initializer_list<std::uint8_t> bytes) {
-  write(bytes.begin(), bytes.size());
+void DeviceModel::write(std::initializer_list<std::uint8_t> bytes)
+{
+    write(bytes.begin(), bytes.size());
 }
 
-void DeviceModel::advanceTo(Micros t) { impl_->advanceTo(t); }
-
-std::size_t DeviceModel::takeOutput(std::uint8_t* out, std::size_t max) {
-  auto& q = impl_->out;
-  std::size_t n = std::min(max, q.size());
-  std::copy_n(q.begin(), n, out);
-  q.erase(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(n));
-  return n;
+void DeviceModel::advanceTo(Micros t)
+{
+    impl_->advanceTo(t);
 }
 
-std::size_t DeviceModel::pendingOutput() const { return impl_->out.size(); }
-
-std::size_t DeviceModel::pull(std::uint8_t* out, std::size_t max) {
-  Impl& d = *impl_;
-  d.settle();
-  while (d.out.size() < max && d.streaming && !d.hung) {
-    Micros target = d.nextSample;
-    // A stall sends nothing: jump over it instead of stepping through it.
-    if (d.stalled()) target = std::max(target, d.activeEnd);
-    d.advanceTo(target);
-  }
-  return takeOutput(out, max);
+std::size_t DeviceModel::takeOutput(std::uint8_t* out, std::size_t max)
+{
+    auto& q = impl_->out;
+    std::size_t n = std::min(max, q.size());
+    std::copy_n(q.begin(), n, out);
+    q.erase(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
 }
 
-std::vector<std::uint8_t> DeviceModel::pull(std::size_t max) {
-  std::vector<std::uint8_t> v(max);
-  v.resize(pull(v.data(), max));
-  return v;
+std::size_t DeviceModel::pendingOutput() const
+{
+    return impl_->out.size();
 }
 
-Micros DeviceModel::now() const { return impl_->now; }
-
-bool DeviceModel::scenarioEnded() const {
-  impl_->settle();
-  return impl_->ended;
+std::size_t DeviceModel::pull(std::uint8_t* out, std::size_t max)
+{
+    Impl& d = *impl_;
+    d.settle();
+    while (d.out.size() < max && d.streaming && !d.hung) {
+        Micros target = d.nextSample;
+        // A stall sends nothing: jump over it instead of stepping through it.
+        if (d.stalled())
+            target = std::max(target, d.activeEnd);
+        d.advanceTo(target);
+    }
+    return takeOutput(out, max);
 }
 
-bool DeviceModel::hungUp() const {
-  impl_->settle();
-  return impl_->hung;
+std::vector<std::uint8_t> DeviceModel::pull(std::size_t max)
+{
+    std::vector<std::uint8_t> v(max);
+    v.resize(pull(v.data(), max));
+    return v;
 }
 
-void DeviceModel::setLogSink(LogSink sink) { impl_->sink = std::move(sink); }
-
-void DeviceModel::flushLog() { impl_->flushCommandLog(); }
-
-bool DeviceModel::streaming() const { return impl_->streaming; }
-
-SampleStatus DeviceModel::status() const {
-  impl_->settle();
-  return impl_->status();
+Micros DeviceModel::now() const
+{
+    return impl_->now;
 }
 
-DeviceIdentity DeviceModel::identity() const {
-  impl_->settle();
-  return impl_->id;
+bool DeviceModel::scenarioEnded() const
+{
+    impl_->settle();
+    return impl_->ended;
 }
 
-DeviceInfo DeviceModel::deviceInfo() const {
-  impl_->settle();
-  return impl_->info();
+bool DeviceModel::hungUp() const
+{
+    impl_->settle();
+    return impl_->hung;
 }
 
-double DeviceModel::forceCounts() const {
-  impl_->settle();
-  return impl_->forceAt(impl_->now);
+void DeviceModel::setLogSink(LogSink sink)
+{
+    impl_->sink = std::move(sink);
 }
 
-int DeviceModel::currentCount() const {
-  impl_->settle();
-  return impl_->countAt(impl_->now);
+void DeviceModel::flushLog()
+{
+    impl_->flushCommandLog();
 }
 
-std::uint64_t DeviceModel::samplesSent() const { return impl_->sent; }
-
-int DeviceModel::currentLine() const {
-  Impl& d = *impl_;
-  d.settle();
-  if (d.active) return d.active->line;
-  if (d.nextEvent < d.scenario.events.size()) return d.scenario.events[d.nextEvent].line;
-  return 0;
+bool DeviceModel::streaming() const
+{
+    return impl_->streaming;
 }
 
-}  // namespace klvdevice
+SampleStatus DeviceModel::status() const
+{
+    impl_->settle();
+    return impl_->status();
+}
+
+DeviceIdentity DeviceModel::identity() const
+{
+    impl_->settle();
+    return impl_->id;
+}
+
+DeviceInfo DeviceModel::deviceInfo() const
+{
+    impl_->settle();
+    return impl_->info();
+}
+
+double DeviceModel::forceCounts() const
+{
+    impl_->settle();
+    return impl_->forceAt(impl_->now);
+}
+
+int DeviceModel::currentCount() const
+{
+    impl_->settle();
+    return impl_->countAt(impl_->now);
+}
+
+std::uint64_t DeviceModel::samplesSent() const
+{
+    return impl_->sent;
+}
+
+int DeviceModel::currentLine() const
+{
+    Impl& d = *impl_;
+    d.settle();
+    if (d.active)
+        return d.active->line;
+    if (d.nextEvent < d.scenario.events.size())
+        return d.scenario.events[d.nextEvent].line;
+    return 0;
+}
+
+} // namespace klvdevice

@@ -40,21 +40,21 @@
 
 namespace klvdevice {
 
-using Micros = std::uint64_t;  // virtual time, microseconds since the model was made
+using Micros = std::uint64_t; // virtual time, microseconds since the model was made
 
 // ---------------------------------------------------------------------------
 // Wire constants and the pacing arithmetic
 
 inline constexpr int kSamplesPerSecond = 625;
 inline constexpr int kBytesPerSample = 3;
-inline constexpr int kBytesPerSecond = kSamplesPerSecond * kBytesPerSample;  // 1875
-inline constexpr Micros kSamplePeriodUs = 1600;                              // 1.6 ms
-inline constexpr int kMaxCount = 4095;        // 12-bit count: 1.1 x nominal full scale
-inline constexpr double kCountSpan = 1.1;     // the count spans 110 % of the nominal range
+inline constexpr int kBytesPerSecond = kSamplesPerSecond * kBytesPerSample; // 1875
+inline constexpr Micros kSamplePeriodUs = 1600;                             // 1.6 ms
+inline constexpr int kMaxCount = 4095;    // 12-bit count: 1.1 x nominal full scale
+inline constexpr double kCountSpan = 1.1; // the count spans 110 % of the nominal range
 inline constexpr std::size_t kDeviceInfoSize = 30;
 
 // Command bytes the device understands.
-inline constexpr std::uint8_t kCmdIdentify = 0x52;    // followed by an index 0..29
+inline constexpr std::uint8_t kCmdIdentify = 0x52; // followed by an index 0..29
 inline constexpr std::uint8_t kCmdStreamOn = 0xE0;
 inline constexpr std::uint8_t kCmdStreamOff = 0xF0;
 inline constexpr std::uint8_t kCmdRedOn = 0x84;
@@ -86,10 +86,10 @@ double newtonsToCounts(Variant v, double newtons);
 
 // What the device tells about itself.
 struct DeviceIdentity {
-  Variant variant = Variant::N500;
-  std::string ident = "KLV1-AC";            // bytes 4..10, exactly 7 characters
-  std::string serial = "0815";              // bytes 12..15, exactly 4 characters
-  std::array<std::string, 3> calibration{"01", "01", "24"};  // bytes 16..21: DD, MM, YY
+    Variant variant = Variant::N500;
+    std::string ident = "KLV1-AC";                            // bytes 4..10, exactly 7 characters
+    std::string serial = "0815";                              // bytes 12..15, exactly 4 characters
+    std::array<std::string, 3> calibration{"01", "01", "24"}; // bytes 16..21: DD, MM, YY
 };
 
 using DeviceInfo = std::array<std::uint8_t, kDeviceInfoSize>;
@@ -102,9 +102,9 @@ DeviceInfo makeDeviceInfo(const DeviceIdentity& id);
 // SampleTriplet
 
 struct SampleStatus {
-  bool startRequest = false;  // bit 4 clear
-  bool redLit = false;        // bit 5 clear
-  bool greenLit = false;      // bit 6 clear
+    bool startRequest = false; // bit 4 clear
+    bool redLit = false;       // bit 5 clear
+    bool greenLit = false;     // bit 6 clear
 };
 
 using Triplet = std::array<std::uint8_t, 3>;
@@ -116,9 +116,9 @@ std::uint8_t encodeStatus(const SampleStatus& s);
 Triplet encodeTriplet(int count, const SampleStatus& s);
 
 struct DecodedTriplet {
-  bool valid = false;  // byte 0 has bit 7 set and bytes 1 and 2 have it clear
-  int count = 0;       // byte1 x 32 + byte2 / 4
-  SampleStatus status;
+    bool valid = false; // byte 0 has bit 7 set and bytes 1 and 2 have it clear
+    int count = 0;      // byte1 x 32 + byte2 / 4
+    SampleStatus status;
 };
 // Decodes three bytes as the host does (for tests and tools).
 DecodedTriplet decodeTriplet(const std::uint8_t* bytes);
@@ -129,63 +129,81 @@ DecodedTriplet decodeTriplet(const std::uint8_t* bytes);
 // A force level: newtons (written with the suffix N) or raw device counts.
 // Levels of ramp/hold/closing are force above the rest offset.
 struct Level {
-  double value = 0.0;
-  bool newtons = false;
-  double toCounts(Variant v) const { return newtons ? newtonsToCounts(v, value) : value; }
+    double value = 0.0;
+    bool newtons = false;
+    double toCounts(Variant v) const { return newtons ? newtonsToCounts(v, value) : value; }
 };
 
 // Shape of a door closing: from the current level a fast linear rise to the
 // peak, then a damped ringing decay towards the clamping force, the clamp held
 // until `hold` seconds after the closing began, and a linear release to 0.
 struct ClosingShape {
-  Level peak;
-  Level clamp;
-  double rise = 0.015;    // s, current level -> peak
-  double ring = 14.0;     // Hz, frequency of the ringing
-  double decay = 0.08;    // s, time constant of the decay peak -> clamp
-  double hold = 6.0;      // s from the start of the closing to the release
-  double release = 0.2;   // s, clamp -> 0
-  double duration() const { return hold + release; }
+    Level peak;
+    Level clamp;
+    double rise = 0.015;  // s, current level -> peak
+    double ring = 14.0;   // Hz, frequency of the ringing
+    double decay = 0.08;  // s, time constant of the decay peak -> clamp
+    double hold = 6.0;    // s from the start of the closing to the release
+    double release = 0.2; // s, clamp -> 0
+    double duration() const { return hold + release; }
 };
 
 enum class EventKind {
-  Variant, Serial, Calibration, Ident, Offset, Noise,
-  Wait, Press, Ramp, Hold, Closing,
-  AwaitStartWait, AwaitThresholdWait, AwaitStream, AwaitStop,
-  Drop, Garbage, Flip, Stall, Ff21, Disturb, Hangup,
+    Variant,
+    Serial,
+    Calibration,
+    Ident,
+    Offset,
+    Noise,
+    Wait,
+    Press,
+    Ramp,
+    Hold,
+    Closing,
+    AwaitStartWait,
+    AwaitThresholdWait,
+    AwaitStream,
+    AwaitStop,
+    Drop,
+    Garbage,
+    Flip,
+    Stall,
+    Ff21,
+    Disturb,
+    Hangup,
 };
 
 struct ScenarioEvent {
-  EventKind kind = EventKind::Wait;
-  int line = 0;              // 1-based line in the scenario text
-  double seconds = 0.0;      // wait, press, ramp, hold, stall
-  Level level;               // offset, ramp
-  std::int64_t number = 0;   // variant (300|500), noise counts, drop/garbage N,
-                             // flip byte (1|2), disturb index
-  std::uint64_t seed = 0;    // noise
-  std::string text;          // serial, ident
-  std::array<std::string, 3> date;  // calibration DD MM YY, two digits each
-  ClosingShape closing;
-  std::string source;        // the line as written, comment and blanks trimmed
+    EventKind kind = EventKind::Wait;
+    int line = 0;                    // 1-based line in the scenario text
+    double seconds = 0.0;            // wait, press, ramp, hold, stall
+    Level level;                     // offset, ramp
+    std::int64_t number = 0;         // variant (300|500), noise counts, drop/garbage N,
+                                     // flip byte (1|2), disturb index
+    std::uint64_t seed = 0;          // noise
+    std::string text;                // serial, ident
+    std::array<std::string, 3> date; // calibration DD MM YY, two digits each
+    ClosingShape closing;
+    std::string source; // the line as written, comment and blanks trimmed
 };
 
 struct Scenario {
-  std::string name;  // file name or built-in name, for messages
-  std::vector<ScenarioEvent> events;
+    std::string name; // file name or built-in name, for messages
+    std::vector<ScenarioEvent> events;
 };
 
 // A scenario line that cannot be understood. what() reads
 // "<name>:<line>: <problem>" (just "line <n>: <problem>" without a name, and
 // "<name>: <problem>" for line 0, a file that cannot be read).
 class ScenarioError : public std::runtime_error {
- public:
-  ScenarioError(std::string name, int line, std::string problem);
-  int line() const { return line_; }
-  const std::string& problem() const { return problem_; }
+public:
+    ScenarioError(std::string name, int line, std::string problem);
+    int line() const { return line_; }
+    const std::string& problem() const { return problem_; }
 
- private:
-  int line_;
-  std::string problem_;
+private:
+    int line_;
+    std::string problem_;
 };
 
 // Parses scenario text. Throws ScenarioError at the first bad line.
@@ -202,76 +220,76 @@ std::string_view scenarioLanguageHelp();
 // The device model
 
 enum class LogKind {
-  Command,  // bytes received from the host
-  State,    // stream, lamps, start request, faults applied, hang-up
-  Event,    // a scenario event began (or an await was satisfied)
+    Command, // bytes received from the host
+    State,   // stream, lamps, start request, faults applied, hang-up
+    Event,   // a scenario event began (or an await was satisfied)
 };
 using LogSink = std::function<void(Micros time, LogKind kind, const std::string& text)>;
 
 class DeviceModel {
- public:
-  // A device playing `scenario` from virtual time 0. An empty scenario gives
-  // a device with the default identity that streams a rest level of 0.
-  // The events due at time 0 (settings, ...) run on the first call of any
-  // member, so a log sink set right after construction sees them.
-  explicit DeviceModel(Scenario scenario = {});
-  ~DeviceModel();
-  DeviceModel(const DeviceModel&) = delete;
-  DeviceModel& operator=(const DeviceModel&) = delete;
-  DeviceModel(DeviceModel&&) noexcept;
-  DeviceModel& operator=(DeviceModel&&) noexcept;
+public:
+    // A device playing `scenario` from virtual time 0. An empty scenario gives
+    // a device with the default identity that streams a rest level of 0.
+    // The events due at time 0 (settings, ...) run on the first call of any
+    // member, so a log sink set right after construction sees them.
+    explicit DeviceModel(Scenario scenario = {});
+    ~DeviceModel();
+    DeviceModel(const DeviceModel&) = delete;
+    DeviceModel& operator=(const DeviceModel&) = delete;
+    DeviceModel(DeviceModel&&) noexcept;
+    DeviceModel& operator=(DeviceModel&&) noexcept;
 
-  // Host -> device bytes, received at the current virtual time. Commands act
-  // at once: identification answers are queued for output immediately, 0xE0
-  // starts the sample grid (first sample 1.6 ms later), lamp and stop
-  // commands take effect for the next sample; an await waiting for the
-  // host's latest bytes is re-checked. Ignored after a hang-up.
-  void write(const std::uint8_t* data, std::size_t n);
-  void write(std::initializer_list<std::uint8_t> bytes);
+    // Host -> device bytes, received at the current virtual time. Commands act
+    // at once: identification answers are queued for output immediately, 0xE0
+    // starts the sample grid (first sample 1.6 ms later), lamp and stop
+    // commands take effect for the next sample; an await waiting for the
+    // host's latest bytes is re-checked. Ignored after a hang-up.
+    void write(const std::uint8_t* data, std::size_t n);
+    void write(std::initializer_list<std::uint8_t> bytes);
 
-  // Paced driving: run the device and the scenario up to virtual time `t`
-  // (no-op if t <= now()). Every sample due by then is queued for output.
-  void advanceTo(Micros t);
-  // Takes up to `max` queued output bytes (what the device has sent).
-  std::size_t takeOutput(std::uint8_t* out, std::size_t max);
-  std::size_t pendingOutput() const;
+    // Paced driving: run the device and the scenario up to virtual time `t`
+    // (no-op if t <= now()). Every sample due by then is queued for output.
+    void advanceTo(Micros t);
+    // Takes up to `max` queued output bytes (what the device has sent).
+    std::size_t takeOutput(std::uint8_t* out, std::size_t max);
+    std::size_t pendingOutput() const;
 
-  // Unpaced driving: up to `max` device bytes as fast as asked. Returns the
-  // queued bytes first; while streaming, generates further samples, moving
-  // the clock one sample period per sample, until `max` bytes are there.
-  // Without a running stream it returns only what is queued (possibly 0) and
-  // leaves the clock alone; use advanceTo() to let time pass.
-  std::size_t pull(std::uint8_t* out, std::size_t max);
-  std::vector<std::uint8_t> pull(std::size_t max);
+    // Unpaced driving: up to `max` device bytes as fast as asked. Returns the
+    // queued bytes first; while streaming, generates further samples, moving
+    // the clock one sample period per sample, until `max` bytes are there.
+    // Without a running stream it returns only what is queued (possibly 0) and
+    // leaves the clock alone; use advanceTo() to let time pass.
+    std::size_t pull(std::uint8_t* out, std::size_t max);
+    std::vector<std::uint8_t> pull(std::size_t max);
 
-  Micros now() const;
+    Micros now() const;
 
-  // The scenario ran its last event (or hung up). The device itself goes on
-  // answering and streaming the last level until it hangs up.
-  bool scenarioEnded() const;
-  // A `hangup` event ran: the device sends and answers nothing more.
-  bool hungUp() const;
+    // The scenario ran its last event (or hung up). The device itself goes on
+    // answering and streaming the last level until it hangs up.
+    bool scenarioEnded() const;
+    // A `hangup` event ran: the device sends and answers nothing more.
+    bool hungUp() const;
 
-  // Log hook for received command bytes, state changes and scenario events.
-  void setLogSink(LogSink sink);
-  // Writes out a pending summary of repeated commands (which is otherwise
-  // written when the next different line comes), e.g. before the log closes.
-  void flushLog();
+    // Log hook for received command bytes, state changes and scenario events.
+    void setLogSink(LogSink sink);
+    // Writes out a pending summary of repeated commands (which is otherwise
+    // written when the next different line comes), e.g. before the log closes.
+    void flushLog();
 
-  // Current state, for tests and the front end.
-  bool streaming() const;
-  SampleStatus status() const;  // what the next sample's status byte carries
-  DeviceIdentity identity() const;
-  DeviceInfo deviceInfo() const;  // as the next clean identification read answers
-  double forceCounts() const;     // force level above the offset, counts, at now()
-  int currentCount() const;       // offset + force, rounded and clamped, noise excluded
-  std::uint64_t samplesSent() const;
-  // 1-based line of the event being played, 0 once the scenario ended.
-  int currentLine() const;
+    // Current state, for tests and the front end.
+    bool streaming() const;
+    SampleStatus status() const; // what the next sample's status byte carries
+    DeviceIdentity identity() const;
+    DeviceInfo deviceInfo() const; // as the next clean identification read answers
+    double forceCounts() const;    // force level above the offset, counts, at now()
+    int currentCount() const;      // offset + force, rounded and clamped, noise excluded
+    std::uint64_t samplesSent() const;
+    // 1-based line of the event being played, 0 once the scenario ended.
+    int currentLine() const;
 
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // ---------------------------------------------------------------------------
@@ -282,36 +300,36 @@ class DeviceModel {
 // silent port whose reads always time out.
 
 class VirtualSerialPort {
- public:
-  explicit VirtualSerialPort(DeviceModel* device = nullptr, std::size_t inputQueueLimit = 6000);
+public:
+    explicit VirtualSerialPort(DeviceModel* device = nullptr, std::size_t inputQueueLimit = 6000);
 
-  // Host -> device, at the current virtual time.
-  void write(const std::uint8_t* data, std::size_t n);
-  void write(std::initializer_list<std::uint8_t> bytes);
-  // One byte, or -1 when none came within `timeoutMs` of virtual time (the
-  // clock then stands `timeoutMs` later). A byte already waiting returns at once.
-  int readByte(std::uint32_t timeoutMs);
-  // Bytes waiting in the input queue now (as ClearCommError's cbInQue).
-  std::size_t bytesWaiting();
-  // Reads up to `max` waiting bytes without waiting.
-  std::size_t readWaiting(std::uint8_t* out, std::size_t max);
-  // Discards the input queue.
-  void purge();
-  // Lets virtual time pass; the device keeps sending meanwhile.
-  void sleepMs(std::uint32_t ms);
-  void sleepUs(Micros us);
-  Micros nowUs() const { return now_; }
-  std::uint32_t nowMs() const { return static_cast<std::uint32_t>(now_ / 1000); }
-  // Bytes lost because the input queue was full.
-  std::uint64_t overrunBytes() const { return overrun_; }
+    // Host -> device, at the current virtual time.
+    void write(const std::uint8_t* data, std::size_t n);
+    void write(std::initializer_list<std::uint8_t> bytes);
+    // One byte, or -1 when none came within `timeoutMs` of virtual time (the
+    // clock then stands `timeoutMs` later). A byte already waiting returns at once.
+    int readByte(std::uint32_t timeoutMs);
+    // Bytes waiting in the input queue now (as ClearCommError's cbInQue).
+    std::size_t bytesWaiting();
+    // Reads up to `max` waiting bytes without waiting.
+    std::size_t readWaiting(std::uint8_t* out, std::size_t max);
+    // Discards the input queue.
+    void purge();
+    // Lets virtual time pass; the device keeps sending meanwhile.
+    void sleepMs(std::uint32_t ms);
+    void sleepUs(Micros us);
+    Micros nowUs() const { return now_; }
+    std::uint32_t nowMs() const { return static_cast<std::uint32_t>(now_ / 1000); }
+    // Bytes lost because the input queue was full.
+    std::uint64_t overrunBytes() const { return overrun_; }
 
- private:
-  void runUntil(Micros t);
-  DeviceModel* device_;
-  std::size_t limit_;
-  Micros now_ = 0;
-  std::deque<std::uint8_t> input_;
-  std::uint64_t overrun_ = 0;
+private:
+    void runUntil(Micros t);
+    DeviceModel* device_;
+    std::size_t limit_;
+    Micros now_ = 0;
+    std::deque<std::uint8_t> input_;
+    std::uint64_t overrun_ = 0;
 };
 
-}  // namespace klvdevice
+} // namespace klvdevice

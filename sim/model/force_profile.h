@@ -14,14 +14,14 @@ double rampForce(double from, double to, double duration, double t);
 
 // Deterministic pseudo-random numbers (splitmix64), the same on every platform.
 class Random {
- public:
-  explicit Random(std::uint64_t seed = 0) : state_(seed) {}
-  std::uint64_t next();
-  // Uniform whole number in -amplitude..amplitude.
-  int symmetric(int amplitude);
+public:
+    explicit Random(std::uint64_t seed = 0) : state_(seed) {}
+    std::uint64_t next();
+    // Uniform whole number in -amplitude..amplitude.
+    int symmetric(int amplitude);
 
- private:
-  std::uint64_t state_;
+private:
+    std::uint64_t state_;
 };
 
-}  // namespace klvdevice
+} // namespace klvdevice

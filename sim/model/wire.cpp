@@ -6,62 +6,87 @@
 
 namespace klvdevice {
 
-std::uint64_t samplesSentAfter(Micros elapsed) { return elapsed / kSamplePeriodUs; }
-
-std::uint64_t streamBytesSentAfter(Micros elapsed) {
-  return samplesSentAfter(elapsed) * kBytesPerSample;
+std::uint64_t samplesSentAfter(Micros elapsed)
+{
+    return elapsed / kSamplePeriodUs;
 }
 
-Micros sampleDueTime(std::uint64_t n) { return (n + 1) * kSamplePeriodUs; }
-
-Micros secondsToMicros(double seconds) {
-  if (!(seconds > 0.0)) return 0;
-  return static_cast<Micros>(std::llround(seconds * 1e6));
+std::uint64_t streamBytesSentAfter(Micros elapsed)
+{
+    return samplesSentAfter(elapsed) * kBytesPerSample;
 }
 
-int fullScaleNewtons(Variant v) { return v == Variant::N500 ? 500 : 300; }
-
-double countsPerNewton(Variant v) { return kMaxCount / (kCountSpan * fullScaleNewtons(v)); }
-
-double newtonsToCounts(Variant v, double newtons) { return newtons * countsPerNewton(v); }
-
-DeviceInfo makeDeviceInfo(const DeviceIdentity& id) {
-  DeviceInfo info{};
-  auto put = [&info](std::size_t at, const std::string& text, std::size_t width) {
-    for (std::size_t i = 0; i < width && i < text.size(); ++i)
-      info[at + i] = static_cast<std::uint8_t>(text[i]);
-  };
-  put(4, id.ident, 7);
-  info[11] = id.variant == Variant::N500 ? '5' : '3';
-  put(12, id.serial, 4);
-  put(16, id.calibration[0], 2);
-  put(18, id.calibration[1], 2);
-  put(20, id.calibration[2], 2);
-  return info;
+Micros sampleDueTime(std::uint64_t n)
+{
+    return (n + 1) * kSamplePeriodUs;
 }
 
-std::uint8_t encodeStatus(const SampleStatus& s) {
-  std::uint8_t b = 0x80;
-  if (!s.greenLit) b |= 0x40;
-  if (!s.redLit) b |= 0x20;
-  if (!s.startRequest) b |= 0x10;
-  return b;
+Micros secondsToMicros(double seconds)
+{
+    if (!(seconds > 0.0))
+        return 0;
+    return static_cast<Micros>(std::llround(seconds * 1e6));
 }
 
-Triplet encodeTriplet(int count, const SampleStatus& s) {
-  const int k = std::clamp(count, 0, kMaxCount);
-  return {encodeStatus(s), static_cast<std::uint8_t>(k >> 5),
-          static_cast<std::uint8_t>((k & 31) << 2)};
+int fullScaleNewtons(Variant v)
+{
+    return v == Variant::N500 ? 500 : 300;
 }
 
-DecodedTriplet decodeTriplet(const std::uint8_t* b) {
-  DecodedTriplet d;
-  d.valid = (b[0] & 0x80) && !(b[1] & 0x80) && !(b[2] & 0x80);
-  d.count = (b[1] & 0x7F) * 32 + (b[2] & 0x7F) / 4;
-  d.status.greenLit = !(b[0] & 0x40);
-  d.status.redLit = !(b[0] & 0x20);
-  d.status.startRequest = !(b[0] & 0x10);
-  return d;
+double countsPerNewton(Variant v)
+{
+    return kMaxCount / (kCountSpan * fullScaleNewtons(v));
 }
 
-}  // namespace klvdevice
+double newtonsToCounts(Variant v, double newtons)
+{
+    return newtons * countsPerNewton(v);
+}
+
+DeviceInfo makeDeviceInfo(const DeviceIdentity& id)
+{
+    DeviceInfo info{};
+    auto put = [&info](std::size_t at, const std::string& text, std::size_t width) {
+        for (std::size_t i = 0; i < width && i < text.size(); ++i)
+            info[at + i] = static_cast<std::uint8_t>(text[i]);
+    };
+    put(4, id.ident, 7);
+    info[11] = id.variant == Variant::N500 ? '5' : '3';
+    put(12, id.serial, 4);
+    put(16, id.calibration[0], 2);
+    put(18, id.calibration[1], 2);
+    put(20, id.calibration[2], 2);
+    return info;
+}
+
+std::uint8_t encodeStatus(const SampleStatus& s)
+{
+    std::uint8_t b = 0x80;
+    if (!s.greenLit)
+        b |= 0x40;
+    if (!s.redLit)
+        b |= 0x20;
+    if (!s.startRequest)
+        b |= 0x10;
+    return b;
+}
+
+Triplet encodeTriplet(int count, const SampleStatus& s)
+{
+    const int k = std::clamp(count, 0, kMaxCount);
+    return {encodeStatus(s), static_cast<std::uint8_t>(k >> 5),
+            static_cast<std::uint8_t>((k & 31) << 2)};
+}
+
+DecodedTriplet decodeTriplet(const std::uint8_t* b)
+{
+    DecodedTriplet d;
+    d.valid = (b[0] & 0x80) && !(b[1] & 0x80) && !(b[2] & 0x80);
+    d.count = (b[1] & 0x7F) * 32 + (b[2] & 0x7F) / 4;
+    d.status.greenLit = !(b[0] & 0x40);
+    d.status.redLit = !(b[0] & 0x20);
+    d.status.startRequest = !(b[0] & 0x10);
+    return d;
+}
+
+} // namespace klvdevice

@@ -13,7 +13,10 @@ namespace {
 
 volatile std::sig_atomic_t gStop = 0;
 
-void onSignal(int) { gStop = 1; }
+void onSignal(int)
+{
+    gStop = 1;
+}
 
 constexpr const char* kUsage =
     R"(Usage: klvsim --link PATH [--scenario FILE|series] [--log FILE|-] [--linger SECONDS]
@@ -54,121 +57,139 @@ up (scenario event "hangup"), or it is stopped by a signal. Exit code 0 then;
 )";
 
 struct Options {
-  std::string link;
-  std::string scenario = "series";
-  std::string logPath;
-  double linger = 0.5;
-  bool check = false;
+    std::string link;
+    std::string scenario = "series";
+    std::string logPath;
+    double linger = 0.5;
+    bool check = false;
 };
 
-int usageError(const std::string& problem) {
-  std::fprintf(stderr, "klvsim: %s\n(klvsim --help shows the options)\n", problem.c_str());
-  return 2;
+int usageError(const std::string& problem)
+{
+    std::fprintf(stderr, "klvsim: %s\n(klvsim --help shows the options)\n", problem.c_str());
+    return 2;
 }
 
 // Parses the command line; returns -1 to go on, or an exit code.
-int parseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    auto value = [&](std::string& into) {
-      if (i + 1 >= argc) return false;
-      into = argv[++i];
-      return true;
-    };
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      std::fputs(klvdevice::scenarioLanguageHelp().data(), stdout);
-      return 0;
-    } else if (a == "--check") {
-      o.check = true;
-    } else if (a == "--link") {
-      if (!value(o.link)) return usageError("--link needs a PATH");
-    } else if (a == "--scenario") {
-      if (!value(o.scenario)) return usageError("--scenario needs a FILE or series");
-    } else if (a == "--log") {
-      if (!value(o.logPath)) return usageError("--log needs a FILE or -");
-    } else if (a == "--linger") {
-      std::string s;
-      if (!value(s)) return usageError("--linger needs SECONDS");
-      char* end = nullptr;
-      o.linger = std::strtod(s.c_str(), &end);
-      if (end == s.c_str() || *end || !(o.linger >= 0) || o.linger > 3600)
-        return usageError("--linger: '" + s + "' is not a number of seconds 0..3600");
-    } else {
-      return usageError("unknown argument '" + a + "'");
+int parseOptions(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc)
+                return false;
+            into = argv[++i];
+            return true;
+        };
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            std::fputs(klvdevice::scenarioLanguageHelp().data(), stdout);
+            return 0;
+        } else if (a == "--check") {
+            o.check = true;
+        } else if (a == "--link") {
+            if (!value(o.link))
+                return usageError("--link needs a PATH");
+        } else if (a == "--scenario") {
+            if (!value(o.scenario))
+                return usageError("--scenario needs a FILE or series");
+        } else if (a == "--log") {
+            if (!value(o.logPath))
+                return usageError("--log needs a FILE or -");
+        } else if (a == "--linger") {
+            std::string s;
+            if (!value(s))
+                return usageError("--linger needs SECONDS");
+            char* end = nullptr;
+            o.linger = std::strtod(s.c_str(), &end);
+            if (end == s.c_str() || *end || !(o.linger >= 0) || o.linger > 3600)
+                return usageError("--linger: '" + s + "' is not a number of seconds 0..3600");
+        } else {
+            return usageError("unknown argument '" + a + "'");
+        }
     }
-  }
-  if (!o.check && o.link.empty()) return usageError("--link PATH is required");
-  return -1;
+    if (!o.check && o.link.empty())
+        return usageError("--link PATH is required");
+    return -1;
 }
 
-void installSignalHandlers() {
-  struct sigaction sa {};
-  sa.sa_handler = onSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGHUP, &sa, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
+void installSignalHandlers()
+{
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
-const char* endText(klvsim::ServeEnd e) {
-  switch (e) {
-    case klvsim::ServeEnd::ScenarioEnded: return "scenario ended";
-    case klvsim::ServeEnd::HungUp: return "device hung up";
-    case klvsim::ServeEnd::Stopped: return "stopped by a signal";
-    case klvsim::ServeEnd::LineFailed: return "the line failed";
-  }
-  return "";
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options opt;
-  if (int rc = parseOptions(argc, argv, opt); rc >= 0) return rc;
-
-  klvdevice::Scenario scenario;
-  try {
-    scenario = klvdevice::loadScenario(opt.scenario);
-  } catch (const klvdevice::ScenarioError& e) {
-    std::fprintf(stderr, "klvsim: %s\n", e.what());
-    return 1;
-  }
-  if (opt.check) {
-    std::printf("%s: %zu events, ok\n", opt.scenario.c_str(), scenario.events.size());
-    return 0;
-  }
-
-  std::FILE* logFile = nullptr;
-  if (opt.logPath == "-") {
-    logFile = stdout;
-  } else if (!opt.logPath.empty()) {
-    logFile = std::fopen(opt.logPath.c_str(), "w");
-    if (!logFile) {
-      std::fprintf(stderr, "klvsim: cannot write the log %s: %s\n", opt.logPath.c_str(),
-                   std::strerror(errno));
-      return 1;
+const char* endText(klvsim::ServeEnd e)
+{
+    switch (e) {
+    case klvsim::ServeEnd::ScenarioEnded:
+        return "scenario ended";
+    case klvsim::ServeEnd::HungUp:
+        return "device hung up";
+    case klvsim::ServeEnd::Stopped:
+        return "stopped by a signal";
+    case klvsim::ServeEnd::LineFailed:
+        return "the line failed";
     }
-  }
-  klvsim::WireLog log(logFile);
+    return "";
+}
 
-  installSignalHandlers();
-  klvsim::PtyLine line;
-  std::string error;
-  if (!line.open(opt.link, error)) {
-    std::fprintf(stderr, "klvsim: %s\n", error.c_str());
-    return 1;
-  }
-  log.write(0, "line", "serving scenario " + opt.scenario + " on " + line.slaveName() + " (link " +
-                           opt.link + ")");
+} // namespace
 
-  klvdevice::DeviceModel model(std::move(scenario));
-  model.setLogSink(log.sink());
-  klvsim::ServeEnd end = klvsim::serve(line, model, log, opt.linger, gStop);
-  model.flushLog();
-  log.write(model.now(), "line", std::string("exit: ") + endText(end));
-  line.removeLink();
-  if (logFile && logFile != stdout) std::fclose(logFile);
-  return end == klvsim::ServeEnd::LineFailed ? 1 : 0;
+int main(int argc, char** argv)
+{
+    Options opt;
+    if (int rc = parseOptions(argc, argv, opt); rc >= 0)
+        return rc;
+
+    klvdevice::Scenario scenario;
+    try {
+        scenario = klvdevice::loadScenario(opt.scenario);
+    } catch (const klvdevice::ScenarioError& e) {
+        std::fprintf(stderr, "klvsim: %s\n", e.what());
+        return 1;
+    }
+    if (opt.check) {
+        std::printf("%s: %zu events, ok\n", opt.scenario.c_str(), scenario.events.size());
+        return 0;
+    }
+
+    std::FILE* logFile = nullptr;
+    if (opt.logPath == "-") {
+        logFile = stdout;
+    } else if (!opt.logPath.empty()) {
+        logFile = std::fopen(opt.logPath.c_str(), "w");
+        if (!logFile) {
+            std::fprintf(stderr, "klvsim: cannot write the log %s: %s\n", opt.logPath.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    klvsim::WireLog log(logFile);
+
+    installSignalHandlers();
+    klvsim::PtyLine line;
+    std::string error;
+    if (!line.open(opt.link, error)) {
+        std::fprintf(stderr, "klvsim: %s\n", error.c_str());
+        return 1;
+    }
+    log.write(0, "line",
+              "serving scenario " + opt.scenario + " on " + line.slaveName() + " (link " +
+                  opt.link + ")");
+
+    klvdevice::DeviceModel model(std::move(scenario));
+    model.setLogSink(log.sink());
+    klvsim::ServeEnd end = klvsim::serve(line, model, log, opt.linger, gStop);
+    model.flushLog();
+    log.write(model.now(), "line", std::string("exit: ") + endText(end));
+    line.removeLink();
+    if (logFile && logFile != stdout)
+        std::fclose(logFile);
+    return end == klvsim::ServeEnd::LineFailed ? 1 : 0;
 }

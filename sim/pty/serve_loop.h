@@ -11,13 +11,13 @@ namespace klvsim {
 
 // Time-stamped log lines: "  12.345678 cmd   rx 85: red lamp off".
 class WireLog {
- public:
-  explicit WireLog(std::FILE* out = nullptr) : out_(out) {}
-  void write(klvdevice::Micros time, const char* kind, const std::string& text);
-  klvdevice::LogSink sink();
+public:
+    explicit WireLog(std::FILE* out = nullptr) : out_(out) {}
+    void write(klvdevice::Micros time, const char* kind, const std::string& text);
+    klvdevice::LogSink sink();
 
- private:
-  std::FILE* out_;
+private:
+    std::FILE* out_;
 };
 
 enum class ServeEnd { ScenarioEnded, HungUp, Stopped, LineFailed };
@@ -25,7 +25,7 @@ enum class ServeEnd { ScenarioEnded, HungUp, Stopped, LineFailed };
 // Plays `model` on the line until the scenario has ended (and `lingerSeconds`
 // more have passed, so the host's last commands still find the line), the
 // device hangs up, `stop` becomes nonzero, or the line fails.
-ServeEnd serve(PtyLine& line, klvdevice::DeviceModel& model, WireLog& log,
-               double lingerSeconds, const volatile std::sig_atomic_t& stop);
+ServeEnd serve(PtyLine& line, klvdevice::DeviceModel& model, WireLog& log, double lingerSeconds,
+               const volatile std::sig_atomic_t& stop);
 
-}  // namespace klvsim
+} // namespace klvsim

@@ -3,12 +3,12 @@
 #define KLVTOOL_COMMANDS_H
 
 constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;   // the command ran and failed (device, file, scenario)
-constexpr int kExitUsage = 2;     // bad command line
+constexpr int kExitFailure = 1; // the command ran and failed (device, file, scenario)
+constexpr int kExitUsage = 2;   // bad command line
 
 // Each takes the arguments after the command's name.
 int MeasureCommand(int argc, char** argv);
-int InfoCommand(int argc, char** argv);     // doc_commands.cpp
-int ExportCommand(int argc, char** argv);   // doc_commands.cpp
+int InfoCommand(int argc, char** argv);   // doc_commands.cpp
+int ExportCommand(int argc, char** argv); // doc_commands.cpp
 
 #endif

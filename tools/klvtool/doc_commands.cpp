@@ -52,16 +52,20 @@ bool LoadDocumentFile(const char* command, const char* path, MeasurementDocument
     }
     const KlvReadResult result = ReadKlvDocument(bytes.data(), bytes.size(), *doc);
     if (!result) {
-        std::fprintf(stderr, "klvtool %s: %s: %s\n", command, path, DescribeKlvReadResult(result).c_str());
+        std::fprintf(stderr, "klvtool %s: %s: %s\n", command, path,
+                     DescribeKlvReadResult(result).c_str());
         return false;
     }
     if (result.trailingBytes > 0)
-        std::fprintf(stderr, "klvtool %s: %s: note: %zu bytes after the text block are ignored\n", command, path,
-                     result.trailingBytes);
+        std::fprintf(stderr, "klvtool %s: %s: note: %zu bytes after the text block are ignored\n",
+                     command, path, result.trailingBytes);
     return true;
 }
 
-bool IsHelp(const char* arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }
+bool IsHelp(const char* arg)
+{
+    return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
+}
 
 // One FILE.klv argument, or --help. -1 = go on with argv[0].
 int CheckFileArgument(const char* command, int argc, char** argv, const char* usage)
@@ -99,19 +103,38 @@ const char kExportUsage[] =
 struct DescriptionOption {
     const char* option;
     const char* help;
-    std::size_t offset;   // of the field in MessDescr
+    std::size_t offset; // of the field in MessDescr
     std::size_t size;
-    std::string value;    // UTF-8, as given
+    std::string value; // UTF-8, as given
 };
 
 DescriptionOption g_description[] = {
-    {"--examiner", "examiner (Pruefer) for --out", offsetof(MessDescr, szExaminer), sizeof(MessDescr::szExaminer), {}},
-    {"--vehicle", "vehicle (Fahrzeug) for --out", offsetof(MessDescr, szVehicle), sizeof(MessDescr::szVehicle), {}},
+    {"--examiner",
+     "examiner (Pruefer) for --out",
+     offsetof(MessDescr, szExaminer),
+     sizeof(MessDescr::szExaminer),
+     {}},
+    {"--vehicle",
+     "vehicle (Fahrzeug) for --out",
+     offsetof(MessDescr, szVehicle),
+     sizeof(MessDescr::szVehicle),
+     {}},
     {"--door", "door (Tuer) for --out", offsetof(MessDescr, szDoor), sizeof(MessDescr::szDoor), {}},
-    {"--position", "position (Position) for --out", offsetof(MessDescr, szPosition), sizeof(MessDescr::szPosition), {}},
-    {"--meas-type", "measurement type (MessTyp) for --out", offsetof(MessDescr, szMeasType),
-     sizeof(MessDescr::szMeasType), {}},
-    {"--remarks", "remarks (Edit) for --out", offsetof(MessDescr, szRemarks), sizeof(MessDescr::szRemarks), {}},
+    {"--position",
+     "position (Position) for --out",
+     offsetof(MessDescr, szPosition),
+     sizeof(MessDescr::szPosition),
+     {}},
+    {"--meas-type",
+     "measurement type (MessTyp) for --out",
+     offsetof(MessDescr, szMeasType),
+     sizeof(MessDescr::szMeasType),
+     {}},
+    {"--remarks",
+     "remarks (Edit) for --out",
+     offsetof(MessDescr, szRemarks),
+     sizeof(MessDescr::szRemarks),
+     {}},
 };
 
 // measure hands every registered option its value after the series, in the
@@ -124,19 +147,20 @@ bool RememberDescription(const MessDescr&, const std::string& value, std::string
     return true;
 }
 
-bool WriteMeasurementDocument(const MessDescr& measured, const std::string& path, std::string* error)
+bool WriteMeasurementDocument(const MessDescr& measured, const std::string& path,
+                              std::string* error)
 {
-    MessDescr descr = measured;   // shares the curve buffers, which are only read
+    MessDescr descr = measured; // shares the curve buffers, which are only read
     for (const DescriptionOption& item : g_description) {
         if (!item.value.empty())
-            SetFixedText(reinterpret_cast<char*>(&descr) + item.offset, item.size, Utf8ToCp1252(item.value));
+            SetFixedText(reinterpret_cast<char*>(&descr) + item.offset, item.size,
+                         Utf8ToCp1252(item.value));
     }
     const std::vector<std::uint8_t> bytes = EncodeKlvDocument(BuildNewMeasurementDocument(descr));
     return WriteOutputFile(path, std::string(bytes.begin(), bytes.end()), error);
 }
 
-template <int... Index>
-void RegisterDescriptionOptions(std::integer_sequence<int, Index...>)
+template <int... Index> void RegisterDescriptionOptions(std::integer_sequence<int, Index...>)
 {
     (RegisterMeasureFileOption(g_description[Index].option, "TEXT", g_description[Index].help,
                                RememberDescription<Index>),
@@ -147,13 +171,14 @@ struct MeasureOutRegistration {
     MeasureOutRegistration()
     {
         RegisterDescriptionOptions(std::make_integer_sequence<int, std::size(g_description)>());
-        RegisterMeasureFileOption("--out", "FILE.klv",
-                                  "the series as a .klv document, as the program saves a new measurement",
-                                  WriteMeasurementDocument);
+        RegisterMeasureFileOption(
+            "--out", "FILE.klv",
+            "the series as a .klv document, as the program saves a new measurement",
+            WriteMeasurementDocument);
     }
 } g_measureOutRegistration;
 
-}  // namespace
+} // namespace
 
 int InfoCommand(int argc, char** argv)
 {

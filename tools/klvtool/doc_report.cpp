@@ -114,7 +114,7 @@ void AppendCsvCell(std::string& row, const std::string& text)
     row += '"';
 }
 
-}  // namespace
+} // namespace
 
 std::string KlvInfoJson(const MeasurementDocument& doc)
 {
@@ -136,7 +136,8 @@ std::string KlvInfoJson(const MeasurementDocument& doc)
     return out;
 }
 
-std::vector<KlvCurveColumn> KlvCurveColumns(const MeasurementDocument& doc, std::vector<std::string>* notes)
+std::vector<KlvCurveColumn> KlvCurveColumns(const MeasurementDocument& doc,
+                                            std::vector<std::string>* notes)
 {
     std::vector<KlvCurveColumn> columns;
     for (int k = 0; k < kKlvGraphWindows; ++k) {
@@ -148,25 +149,28 @@ std::vector<KlvCurveColumn> KlvCurveColumns(const MeasurementDocument& doc, std:
                 continue;
             const std::string id = "Graph" + std::to_string(k + 1) + "." + std::to_string(i + 1);
             if (g.nMaxBit == 0) {
-                notes->push_back(id + ": raw full scale nMaxBit is 0, its samples cannot be converted and are left out");
+                notes->push_back(id + ": raw full scale nMaxBit is 0, its samples cannot be "
+                                      "converted and are left out");
                 continue;
             }
             KlvCurveColumn column;
-            column.heading = id + " " + Cp1252ToUtf8(TerminatedText(g.szName, sizeof g.szName)) + " [" +
-                             Cp1252ToUtf8(TerminatedText(g.szUnit, sizeof g.szUnit)) + "]";
+            column.heading = id + " " + Cp1252ToUtf8(TerminatedText(g.szName, sizeof g.szName)) +
+                             " [" + Cp1252ToUtf8(TerminatedText(g.szUnit, sizeof g.szUnit)) + "]";
             column.timeStart = w.block.dTimeMin;
             column.timeBase = g.dTimeBase;
             const double span = g.dMaxValue - g.dMinValue;
             column.values.reserve(count);
             for (std::size_t s = 0; s < count; ++s)
-                column.values.push_back(g.samples[s] / static_cast<double>(g.nMaxBit) * span + g.dMinValue);
+                column.values.push_back(g.samples[s] / static_cast<double>(g.nMaxBit) * span +
+                                        g.dMinValue);
             columns.push_back(std::move(column));
         }
     }
     return columns;
 }
 
-std::string KlvCurvesCsv(const std::vector<KlvCurveColumn>& columns, std::vector<std::string>* notes)
+std::string KlvCurvesCsv(const std::vector<KlvCurveColumn>& columns,
+                         std::vector<std::string>* notes)
 {
     std::string out = "\"time [s]\"";
     std::size_t rows = 0;
@@ -175,13 +179,15 @@ std::string KlvCurvesCsv(const std::vector<KlvCurveColumn>& columns, std::vector
         AppendCsvCell(out, column.heading);
         rows = std::max(rows, column.values.size());
         if (!SameTimeAxis(column, columns.front()))
-            notes->push_back(column.heading + ": its time axis differs from the first curve's; its values are listed by sample index");
+            notes->push_back(column.heading + ": its time axis differs from the first curve's; its "
+                                              "values are listed by sample index");
     }
     out += "\n";
     for (std::size_t r = 0; r < rows; ++r) {
         char cell[48];
         const KlvCurveColumn& first = columns.front();
-        std::snprintf(cell, sizeof cell, "%.4f", first.timeStart + static_cast<double>(r) * first.timeBase);
+        std::snprintf(cell, sizeof cell, "%.4f",
+                      first.timeStart + static_cast<double>(r) * first.timeBase);
         out += cell;
         for (const KlvCurveColumn& column : columns) {
             out += ',';
@@ -199,14 +205,21 @@ std::string Utf8ToCp1252(const std::string& utf8)
 {
     // Windows-1252 bytes 0x80..0x9F and the characters they stand for.
     static const char32_t kHigh[32] = {
-        0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        int length = lead < 0x80         ? 1
+                     : (lead >> 5) == 6  ? 2
+                     : (lead >> 4) == 14 ? 3
+                     : (lead >> 3) == 30 ? 4
+                                         : 0;
+        char32_t code = length == 1   ? lead
+                        : length == 2 ? lead & 0x1F
+                        : length == 3 ? lead & 0x0F
+                                      : lead & 0x07;
         bool valid = length > 0 && i + length <= utf8.size();
         for (int k = 1; valid && k < length; ++k) {
             const unsigned char next = static_cast<unsigned char>(utf8[i + k]);

@@ -29,7 +29,7 @@ void PrintUsage(std::FILE* to)
     std::fprintf(to, "\n'klvtool COMMAND --help' describes a command.\n");
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

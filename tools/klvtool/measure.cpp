@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr std::uint64_t kSilenceLimitMs = 10000;   // a streaming device never pauses this long
+constexpr std::uint64_t kSilenceLimitMs = 10000; // a streaming device never pauses this long
 constexpr std::uint64_t kMaxReceiveWaitMs = 100;
 
 struct ExtraFileOption {
@@ -71,8 +71,8 @@ void PrintMeasureUsage(std::FILE* to)
 }
 
 // "--name value" or "--name=value".
-bool TakeValue(const char* arg, const char* name, int& i, int argc, char** argv,
-               std::string* value, std::string* error)
+bool TakeValue(const char* arg, const char* name, int& i, int argc, char** argv, std::string* value,
+               std::string* error)
 {
     const std::size_t length = std::strlen(name);
     if (std::strncmp(arg, name, length) != 0)
@@ -125,7 +125,7 @@ bool WriteOutputs(const MeasureOptions& options, const MessDescr& descr, std::st
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseMeasureOptions(int argc, char** argv, MeasureOptions* options, std::string* error)
 {
@@ -143,7 +143,8 @@ bool ParseMeasureOptions(int argc, char** argv, MeasureOptions* options, std::st
             continue;
         bool extra = false;
         for (ExtraFileOption& option : ExtraFileOptions())
-            extra = extra || TakeValue(arg, option.option.c_str(), i, argc, argv, &option.path, error);
+            extra =
+                extra || TakeValue(arg, option.option.c_str(), i, argc, argv, &option.path, error);
         if (!extra)
             *error = std::string("unknown option '") + arg + "'";
     }
@@ -212,7 +213,8 @@ bool RunMeasurementSeries(LinkTransport& link, MessDescr* descr, const MeasDate&
             nextTick += kTimerPeriodMs;
             continue;
         }
-        const std::uint64_t wait = nextTick - now < kMaxReceiveWaitMs ? nextTick - now : kMaxReceiveWaitMs;
+        const std::uint64_t wait =
+            nextTick - now < kMaxReceiveWaitMs ? nextTick - now : kMaxReceiveWaitMs;
         const std::size_t got = link.Receive(buffer, sizeof(buffer), static_cast<unsigned>(wait));
         if (got > 0) {
             lastData = link.NowMs();
@@ -256,7 +258,8 @@ int MeasureCommand(int argc, char** argv)
 
     std::unique_ptr<LinkTransport> link;
     try {
-        link = options.sim.empty() ? MakePortTransport(options.port) : MakeSimTransport(options.sim);
+        link =
+            options.sim.empty() ? MakePortTransport(options.port) : MakeSimTransport(options.sim);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "klvtool measure: scenario: %s\n", e.what());
         return kExitFailure;

@@ -15,7 +15,7 @@ extern "C" void OnInterrupt(int)
     gInterrupted = 1;
 }
 
-}  // namespace
+} // namespace
 
 void CatchInterrupts()
 {

@@ -163,7 +163,7 @@ private:
     std::string finished_;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<LinkTransport> MakePortTransport(const std::string& device)
 {

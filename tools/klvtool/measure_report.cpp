@@ -42,7 +42,7 @@ void AppendValues(std::string& out, const char* key, const double (&values)[kMes
     out += "],\n";
 }
 
-}  // namespace
+} // namespace
 
 std::string MeasurementJson(const MessDescr& d)
 {
@@ -112,12 +112,13 @@ bool WriteInPlace(const std::string& path, const std::string& text, std::string*
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteOutputFile(const std::string& path, const std::string& text, std::string* error)
 {
     if (path == "-") {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+            std::fflush(stdout) != 0) {
             *error = "cannot write to standard output";
             return false;
         }

@@ -78,7 +78,7 @@ private:
     std::uint64_t endedAtMs_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<LinkTransport> MakeSimTransport(const std::string& scenario)
 {

@@ -36,17 +36,21 @@ MeasurementDocument Document()
     return doc;
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
-}  // namespace
+} // namespace
 
 TEST(KlvInfoJson, EveryItemButTheCalibrationUnderItsName)
 {
     MeasurementDocument doc = Document();
-    doc.texts[kKlvPruefer] = "Pr\xFC" "fer \"M\xFCller\"\r\nzwei";   // Windows-1252
+    doc.texts[kKlvPruefer] = "Pr\xFC"
+                             "fer \"M\xFCller\"\r\nzwei"; // Windows-1252
     const std::string json = KlvInfoJson(doc);
-    for (const char* key : {"Descr1", "Descr2", "Descr3", "Descr4", "Fahrzeug", "Tuer", "Position", "MessTyp",
-                            "SensorTyp", "SerNo", "Title", "Edit"})
+    for (const char* key : {"Descr1", "Descr2", "Descr3", "Descr4", "Fahrzeug", "Tuer", "Position",
+                            "MessTyp", "SensorTyp", "SerNo", "Title", "Edit"})
         EXPECT_TRUE(Contains(json, std::string("\"") + key + "\": \"" + key + "\"")) << key;
     EXPECT_TRUE(Contains(json, "\"Pruefer\": \"Prüfer \\\"Müller\\\"\\r\\nzwei\""));
     EXPECT_FALSE(Contains(json, "Kalib"));
@@ -60,16 +64,20 @@ TEST(KlvInfoJson, FourWindowsWithBlockFieldsAndGraphs)
     doc.graphWindows[2].block.dZoomTimeMax = std::numeric_limits<double>::quiet_NaN();
     const std::string json = KlvInfoJson(doc);
     std::size_t windows = 0, graphs = 0;
-    for (std::size_t at = 0; (at = json.find("\"title\": ", at)) != std::string::npos; ++at) ++windows;
-    for (std::size_t at = 0; (at = json.find("\"szName\": ", at)) != std::string::npos; ++at) ++graphs;
+    for (std::size_t at = 0; (at = json.find("\"title\": ", at)) != std::string::npos; ++at)
+        ++windows;
+    for (std::size_t at = 0; (at = json.find("\"szName\": ", at)) != std::string::npos; ++at)
+        ++graphs;
     EXPECT_EQ(windows, 4u);
     EXPECT_EQ(graphs, 5u);
-    for (const char* key : {"nStyle", "nXLines", "nYLines", "dTimeMin", "dTimeMax", "dZoomTimeMin", "dZoomTimeMax",
-                            "nZoomMinBit", "nZoomMaxBit", "dMinValue", "dMaxValue", "nMinBit", "nMaxBit",
-                            "szAxisLabel", "szNotes", "nTimeFormat", "szUnit", "nSize", "nBuffEnd", "dTimeBase"})
+    for (const char* key :
+         {"nStyle",       "nXLines",      "nYLines",     "dTimeMin",    "dTimeMax",
+          "dZoomTimeMin", "dZoomTimeMax", "nZoomMinBit", "nZoomMaxBit", "dMinValue",
+          "dMaxValue",    "nMinBit",      "nMaxBit",     "szAxisLabel", "szNotes",
+          "nTimeFormat",  "szUnit",       "nSize",       "nBuffEnd",    "dTimeBase"})
         EXPECT_TRUE(Contains(json, std::string("\"") + key + "\": ")) << key;
     EXPECT_TRUE(Contains(json, "\"szNotes\": \"Notiz\""));
-    EXPECT_TRUE(Contains(json, "\"dZoomTimeMax\": null"));   // JSON has no NaN
+    EXPECT_TRUE(Contains(json, "\"dZoomTimeMax\": null")); // JSON has no NaN
     EXPECT_TRUE(Contains(json, "\"dTimeMin\": -1,"));
     EXPECT_TRUE(Contains(json, "\"nBuffEnd\": 3,"));
 }
@@ -80,7 +88,7 @@ TEST(KlvCurveExport, ValidPartInNewtonsWithTimeFromMinusOneSecond)
     const std::vector<KlvCurveColumn> columns = KlvCurveColumns(Document(), &notes);
     ASSERT_EQ(columns.size(), 4u);
     EXPECT_EQ(columns[0].heading, "Graph1.1 Forza di chiusura [N]");
-    ASSERT_EQ(columns[0].values.size(), 3u);   // nBuffEnd, not nSize
+    ASSERT_EQ(columns[0].values.size(), 3u); // nBuffEnd, not nSize
     EXPECT_DOUBLE_EQ(columns[0].values[1], 300.0);
     EXPECT_DOUBLE_EQ(columns[0].values[2], 2048.0 / 4095.0 * 300.0);
     const std::string csv = KlvCurvesCsv(columns, &notes);
@@ -100,8 +108,8 @@ TEST(KlvCurveExport, ScalingOffsetAndShorterCurvesLeaveCellsEmpty)
     g.dMinValue = -10.0;
     g.dMaxValue = 10.0;
     g.nBuffEnd = 1;
-    doc.graphWindows[2].graphs[0].nBuffEnd = 0;      // empty: no column
-    doc.graphWindows[3].graphs[0].nBuffEnd = 99;     // beyond its samples: bounded
+    doc.graphWindows[2].graphs[0].nBuffEnd = 0;  // empty: no column
+    doc.graphWindows[3].graphs[0].nBuffEnd = 99; // beyond its samples: bounded
     std::vector<std::string> notes;
     const std::vector<KlvCurveColumn> columns = KlvCurveColumns(doc, &notes);
     ASSERT_EQ(columns.size(), 3u);
@@ -130,7 +138,8 @@ TEST(KlvCurveExport, UnconvertibleAndOffAxisCurvesAreNoted)
 TEST(KlvCurveExport, NoValidSamplesGivesTheTimeHeadingOnly)
 {
     MeasurementDocument doc = Document();
-    for (GraphWindowImage& w : doc.graphWindows) w.graphs.clear();
+    for (GraphWindowImage& w : doc.graphWindows)
+        w.graphs.clear();
     std::vector<std::string> notes;
     const std::vector<KlvCurveColumn> columns = KlvCurveColumns(doc, &notes);
     EXPECT_TRUE(columns.empty());
@@ -139,9 +148,13 @@ TEST(KlvCurveExport, NoValidSamplesGivesTheTimeHeadingOnly)
 
 TEST(CommandLineTexts, Utf8BecomesWindows1252)
 {
-    EXPECT_EQ(Utf8ToCp1252("Prüfer Müller"), "Pr\xFC" "fer M\xFCller");
-    EXPECT_EQ(Utf8ToCp1252("Energìa 5 €"), "Energ\xEC" "a 5 \x80");
-    EXPECT_EQ(Utf8ToCp1252("ΩK"), "?K");            // no Windows-1252 character
-    EXPECT_EQ(Utf8ToCp1252("a\xFF" "b\xC3"), "a?b?");   // broken UTF-8
+    EXPECT_EQ(Utf8ToCp1252("Prüfer Müller"), "Pr\xFC"
+                                             "fer M\xFCller");
+    EXPECT_EQ(Utf8ToCp1252("Energìa 5 €"), "Energ\xEC"
+                                           "a 5 \x80");
+    EXPECT_EQ(Utf8ToCp1252("ΩK"), "?K"); // no Windows-1252 character
+    EXPECT_EQ(Utf8ToCp1252("a\xFF"
+                           "b\xC3"),
+              "a?b?"); // broken UTF-8
     EXPECT_EQ(Utf8ToCp1252(""), "");
 }

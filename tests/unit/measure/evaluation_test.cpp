@@ -35,11 +35,11 @@ TEST(EvaluateMeasurement, FiguresOfATypicalClosing)
 {
     Record r(300);
     std::vector<std::int16_t> c = Curve(10);
-    c[624] = c[625] = 700;                 // trigger, stored twice
+    c[624] = c[625] = 700; // trigger, stored twice
     for (int i = 626; i < 826; ++i)
-        c[i] = 2000;                       // 200 samples at 146.5 N
-    c[900] = 3000;                         // the peak
-    c[3749] = 1000;                        // clamping force at 5 s
+        c[i] = 2000; // 200 samples at 146.5 N
+    c[900] = 3000;   // the peak
+    c[3749] = 1000;  // clamping force at 5 s
     EvaluateMeasurement(r.d, c.data(), 1);
     const double sum = N(700, 300) + 200 * N(2000, 300) + N(3000, 300) + N(1000, 300);
     EXPECT_NEAR(r.d->dEffForce[1], sum / 203, 1e-9);
@@ -56,9 +56,9 @@ TEST(EvaluateMeasurement, PulseDurationOf1000SamplesTogetherOrApart)
 {
     for (bool scattered : {false, true}) {
         Record r(500);
-        std::vector<std::int16_t> c = Curve(409);  // 49.94 N: below the limit
+        std::vector<std::int16_t> c = Curve(409); // 49.94 N: below the limit
         for (int n = 0; n < 1000; ++n)
-            c[scattered ? 625 + 3 * n : 1000 + n] = 410;   // 50.06 N
+            c[scattered ? 625 + 3 * n : 1000 + n] = 410; // 50.06 N
         EvaluateMeasurement(r.d, c.data(), 0);
         EXPECT_NEAR(r.d->dPulseDuration[0], 1.60, 1e-12) << scattered;
         // The mean of 1000 equal values, up to the rounding of their running sum.
@@ -70,10 +70,10 @@ TEST(EvaluateMeasurement, LimitIsInclusiveAndStartsAtTheRepeatedTrigger)
 {
     Record r(300);
     std::vector<std::int16_t> c = Curve(0);
-    c[624] = 683;                // before index 625: not counted
-    c[625] = 683;                // 50.04 N: counted
-    c[626] = 682;                // 49.96 N: not counted
-    c[3749] = 683;               // the last sample counts
+    c[624] = 683;  // before index 625: not counted
+    c[625] = 683;  // 50.04 N: counted
+    c[626] = 682;  // 49.96 N: not counted
+    c[3749] = 683; // the last sample counts
     EvaluateMeasurement(r.d, c.data(), 0);
     EXPECT_NEAR(r.d->dPulseDuration[0], 2 * 0.0016, 1e-12);
     EXPECT_DOUBLE_EQ(r.d->dEffForce[0], N(683, 300));
@@ -83,7 +83,7 @@ TEST(EvaluateMeasurement, PreTriggerPeakIsThePeakForce)
 {
     Record r(500);
     std::vector<std::int16_t> c = Curve(0);
-    c[100] = 3500;               // before the trigger
+    c[100] = 3500; // before the trigger
     c[624] = c[625] = 82;
     c[1000] = 3000;
     EvaluateMeasurement(r.d, c.data(), 2);
@@ -96,7 +96,7 @@ TEST(EvaluateMeasurement, ClosingThatNeverReaches50NIsFiniteAndZero)
     Record r(500);
     std::vector<std::int16_t> c = Curve(5);
     c[624] = c[625] = 82;
-    c[700] = 400;                // 48.8 N at most
+    c[700] = 400; // 48.8 N at most
     c[3749] = 100;
     EvaluateMeasurement(r.d, c.data(), 0);
     EXPECT_EQ(r.d->dEffForce[0], 0.0);
@@ -106,7 +106,8 @@ TEST(EvaluateMeasurement, ClosingThatNeverReaches50NIsFiniteAndZero)
     EXPECT_DOUBLE_EQ(r.d->dClampForce[0], N(100, 500));
     char text[512];
     FormatResult(r.d, 0, text, sizeof(text));
-    EXPECT_EQ(std::string(text).rfind("Forza effettiva:\t\t0.0 N\r\nForza di serraggio:\t*", 0), 0u);
+    EXPECT_EQ(std::string(text).rfind("Forza effettiva:\t\t0.0 N\r\nForza di serraggio:\t*", 0),
+              0u);
     EXPECT_NE(std::string(text).find("\t*12.2 N"), std::string::npos);
     // An all-zero curve gives no division by zero either.
     std::vector<std::int16_t> zero = Curve(0);
@@ -131,10 +132,10 @@ TEST(CompleteSeries, MeanCurveTruncatesAndMeansAreThirds)
         r.d->dKFactor[s] = k[s];
         r.d->dPeakForce[s] = 10.0 * (s + 1);
     }
-    r.d->dClampForce[3] = 99.0;              // overwritten, not added to
+    r.d->dClampForce[3] = 99.0; // overwritten, not added to
     CompleteSeries(r.d);
-    EXPECT_EQ(r.d->pMeanCurve[10], 1);       // 4 / 3
-    EXPECT_EQ(r.d->pMeanCurve[11], 4367);    // 13103 / 3
+    EXPECT_EQ(r.d->pMeanCurve[10], 1);    // 4 / 3
+    EXPECT_EQ(r.d->pMeanCurve[11], 4367); // 13103 / 3
     EXPECT_EQ(r.d->pMeanCurve[0], 0);
     EXPECT_DOUBLE_EQ(r.d->dEffForce[3], (100.0 + 110.0 + 120.5) * (1.0 / 3.0));
     // The mean K-factor is the mean of the K-factors.
@@ -210,4 +211,4 @@ TEST(FormatResult, BadSlotGivesEmptyText)
     EXPECT_STREQ(text, "");
 }
 
-}  // namespace
+} // namespace

@@ -568,8 +568,8 @@ public:
     {
         // It keeps serving after its scenario until the test is done, so the
         // run's closing commands reach it however slowly the machine runs.
-        pid_ = Spawn({KLVSIM_PATH, "--link", link, "--scenario", scenario, "--log", log,
-                      "--linger", "600"});
+        pid_ = Spawn(
+            {KLVSIM_PATH, "--link", link, "--scenario", scenario, "--log", log, "--linger", "600"});
         struct stat st {};
         serving_ = pid_ && PollUntil([&] { return lstat(link.c_str(), &st) == 0; }, 5.0);
     }

@@ -92,7 +92,7 @@ TEST(Start, IdentifiesTheDeviceAndWritesTheRecord)
     ASSERT_EQ(r.graphStyles.size(), 1u);
     EXPECT_EQ(r.graphStyles[0].nStyle, 8);
     EXPECT_EQ(r.graphStyles[0].nXLines, 6);
-    EXPECT_EQ(r.graphStyles[0].nYLines, 10);   // 50 N per division
+    EXPECT_EQ(r.graphStyles[0].nYLines, 10); // 50 N per division
     EXPECT_EQ(r.graphStyles[0].dStart, -1.0);
     EXPECT_EQ(r.graphStyles[0].dEnd, 5.0);
 
@@ -139,7 +139,7 @@ TEST(Start, TestModeStartsTheStreamWithBothLampCommands)
 
 TEST(Start, PortThatCannotBeOpenedShowsItsNameAndSendsNothing)
 {
-    Recorder r;   // OpenLink gives null
+    Recorder r; // OpenLink gives null
     MeasRun run;
     MeasRunInit(&run);
     MessDescr* descr = AllocMessDescr();
@@ -148,7 +148,7 @@ TEST(Start, PortThatCannotBeOpenedShowsItsNameAndSendsNothing)
     EXPECT_EQ(r.errors[0].first, IDS_PORT_NOT_OPENED);
     EXPECT_EQ(r.errors[0].second, "COM7");
     EXPECT_TRUE(r.wire.empty());
-    EXPECT_EQ(r.closeLinkCalls, 1);   // also after a failed open
+    EXPECT_EQ(r.closeLinkCalls, 1); // also after a failed open
     EXPECT_EQ(r.closeDialogCalls, 1);
     EXPECT_FALSE(r.dialogResult);
     EXPECT_EQ(r.priorityRestored, 1);
@@ -159,14 +159,14 @@ TEST(Start, PortThatCannotBeOpenedShowsItsNameAndSendsNothing)
     MeasRunEndRequest(&run);
     EXPECT_TRUE(r.questions.empty());
     EXPECT_EQ(r.closeDialogCalls, 1);
-    EXPECT_EQ(descr->szTitle[0], 0);   // the record is not written
+    EXPECT_EQ(descr->szTitle[0], 0); // the record is not written
     FreeMessDescr(descr);
 }
 
 TEST(Start, SilentDeviceFailsAfterOneReadTimeout)
 {
     Recorder r;
-    klvdevice::VirtualSerialPort silent;   // no device behind it
+    klvdevice::VirtualSerialPort silent; // no device behind it
     ModelPort port(silent, r);
     r.port = &port;
     MeasRun run;
@@ -179,7 +179,8 @@ TEST(Start, SilentDeviceFailsAfterOneReadTimeout)
     EXPECT_EQ(port.purges, 0);
     // 10 ms after the request, then the read gives up after 1010 ms.
     EXPECT_EQ(silent.nowMs(), 10u + kIdentReadTimeoutMs);
-    const Bytes expected = {kCmdStop, kCmd85, kCmd89, kCmdIdentRequest, 0, kCmd89, kCmd85, kCmdStop};
+    const Bytes expected = {kCmdStop, kCmd85, kCmd89, kCmdIdentRequest,
+                            0,        kCmd89, kCmd85, kCmdStop};
     EXPECT_EQ(Hex(r.wire), Hex(expected));
     EXPECT_EQ(r.closeLinkCalls, 1);
     EXPECT_EQ(r.priorityRaised, 1);
@@ -196,7 +197,7 @@ TEST(Start, WrongIdentificationGivesUpAfterThreeAttempts)
     EXPECT_FALSE(h.Start());
     const Recorder& r = h.recorder;
     EXPECT_EQ(h.port.reads, 3 * kDeviceInfoSize);
-    EXPECT_EQ(h.port.purges, 3);   // after each mismatch, the last one too
+    EXPECT_EQ(h.port.purges, 3); // after each mismatch, the last one too
     ASSERT_EQ(r.errors.size(), 1u);
     EXPECT_EQ(r.errors[0].first, IDS_SENSOR_NOT_FOUND);
     Bytes expected = {kCmdStop, kCmd85, kCmd89};
@@ -229,7 +230,7 @@ class Series : public ::testing::Test {
 protected:
     SimHarness h{"variant 500\nserial 4711\n"};
     std::size_t wireMark = 0;
-    static constexpr int kTriggerCount = 1000;   // far above 82 counts
+    static constexpr int kTriggerCount = 1000; // far above 82 counts
 
     void SetUp() override
     {
@@ -262,7 +263,7 @@ protected:
         s.Sample(0, true);
         s.Samples(kSamplesPerBlock - 1, 0);
         Feed(s);
-        FeedLevel(9 * kSamplesPerBlock, 0);   // 625 settled after 562 more; 14 waiting
+        FeedLevel(9 * kSamplesPerBlock, 0); // 625 settled after 562 more; 14 waiting
         ASSERT_EQ(h.run.MeasState, WaitThreshold);
     }
     // From WaitThreshold to the end of the recording, without ticks.
@@ -270,7 +271,7 @@ protected:
     {
         FeedLevel(kSamplesPerBlock, kTriggerCount);
         ASSERT_EQ(h.run.MeasState, Measuring);
-        FeedLevel(48 * kSamplesPerBlock, 500);   // 689 + 3072 > 3750
+        FeedLevel(48 * kSamplesPerBlock, 500); // 689 + 3072 > 3750
         ASSERT_EQ(h.run.MeasState, WaitStart);
     }
     void RecordMeasurement()
@@ -287,22 +288,22 @@ TEST_F(Series, EveryCommandByteOfAWholeSeriesInOrder)
     // Measurement 1: a block waiting for the start, 85 88 for every sample.
     FeedLevel(kSamplesPerBlock, 0);
     Append(expected, Repeat({kCmd85, kCmd88}, kSamplesPerBlock));
-    MeasRunTimerTick(&h.run);                           // WaitStart: nothing
+    MeasRunTimerTick(&h.run); // WaitStart: nothing
     // The start request is handled in WaitStart first: one more pair.
     StreamBuilder start;
     start.Sample(0, true);
     start.Samples(kSamplesPerBlock - 1, 0);
     Feed(start);
     Append(expected, {kCmd85, kCmd88});
-    MeasRunTimerTick(&h.run);                           // Settling: nothing
+    MeasRunTimerTick(&h.run); // Settling: nothing
     FeedLevel(9 * kSamplesPerBlock, 0);
     ASSERT_EQ(h.run.MeasState, WaitThreshold);
-    MeasRunTimerTick(&h.run);                           // phase 0 -> 84
-    MeasRunTimerTick(&h.run);                           // phase 1 -> 85
+    MeasRunTimerTick(&h.run); // phase 0 -> 84
+    MeasRunTimerTick(&h.run); // phase 1 -> 85
     Append(expected, {kCmd89, kCmd84, kCmd89, kCmd85});
     FeedLevel(kSamplesPerBlock, kTriggerCount);
     ASSERT_EQ(h.run.MeasState, Measuring);
-    MeasRunTimerTick(&h.run);                           // phase 0: 84 once
+    MeasRunTimerTick(&h.run); // phase 0: 84 once
     MeasRunTimerTick(&h.run);
     Append(expected, {kCmd84});
     // 3750 - 689 = 3061 more samples: 47 blocks and 53 samples, then 85 88
@@ -382,10 +383,18 @@ TEST_F(Series, StatusTextsAndTheRecordedCurves)
         RecordMeasurement();
     FeedLevel(kSamplesPerBlock, 0);
     const std::vector<std::string> expected = {
-        Text(IDS_WAIT_START, 1), Text(IDS_START_MEASUREMENT, 1), Text(IDS_WAIT_THRESHOLD, 1),
-        Text(IDS_MEASURING, 1),  Text(IDS_WAIT_START, 2),        Text(IDS_START_MEASUREMENT, 2),
-        Text(IDS_WAIT_THRESHOLD, 2), Text(IDS_MEASURING, 2),     Text(IDS_WAIT_START, 3),
-        Text(IDS_START_MEASUREMENT, 3), Text(IDS_WAIT_THRESHOLD, 3), Text(IDS_MEASURING, 3),
+        Text(IDS_WAIT_START, 1),
+        Text(IDS_START_MEASUREMENT, 1),
+        Text(IDS_WAIT_THRESHOLD, 1),
+        Text(IDS_MEASURING, 1),
+        Text(IDS_WAIT_START, 2),
+        Text(IDS_START_MEASUREMENT, 2),
+        Text(IDS_WAIT_THRESHOLD, 2),
+        Text(IDS_MEASURING, 2),
+        Text(IDS_WAIT_START, 3),
+        Text(IDS_START_MEASUREMENT, 3),
+        Text(IDS_WAIT_THRESHOLD, 3),
+        Text(IDS_MEASURING, 3),
         "Aspetti la confermazione di misurazione...",
     };
     EXPECT_EQ(h.recorder.statusTexts, expected);
@@ -405,7 +414,7 @@ TEST_F(Series, StatusTextsAndTheRecordedCurves)
         EXPECT_DOUBLE_EQ(h.descr->dClampForce[m], CountToNewton(level, 500)) << m;
         EXPECT_DOUBLE_EQ(h.descr->dPeakForce[m], CountToNewton(trigger, 500)) << m;
     }
-    EXPECT_EQ(h.descr->dPeakForce[3], 0.0);   // not before the confirmation
+    EXPECT_EQ(h.descr->dPeakForce[3], 0.0); // not before the confirmation
     StreamBuilder confirm;
     confirm.Sample(0, true);
     confirm.Samples(kSamplesPerBlock - 1, 0);
@@ -444,7 +453,7 @@ TEST_F(Series, StartRequestIsIgnoredWhileTheRepeatQuestionIsOpen)
     Feed(s);
     EXPECT_EQ(h.run.MeasState, Settling);
     EXPECT_EQ(h.recorder.statusTexts.back(), Text(IDS_START_MEASUREMENT, 2));
-    EXPECT_FALSE(h.recorder.repeatEnabled);   // disabled while settling
+    EXPECT_FALSE(h.recorder.repeatEnabled); // disabled while settling
 }
 
 TEST_F(Series, RepeatConfirmedGoesBackOneMeasurement)
@@ -471,10 +480,10 @@ TEST_F(Series, RepeatConfirmedGoesBackOneMeasurement)
 TEST_F(Series, RepeatIsRefusedOutsideTheWaitForMeasurement2Or3OrTheConfirmation)
 {
     h.recorder.onAsk = [](int) { return true; };
-    MeasRunRepeatRequest(&h.run);            // measurement 1: nothing to repeat
+    MeasRunRepeatRequest(&h.run); // measurement 1: nothing to repeat
     FeedLevel(kSamplesPerBlock, 0);
     StartAndSettle();
-    MeasRunRepeatRequest(&h.run);            // waiting for the threshold
+    MeasRunRepeatRequest(&h.run); // waiting for the threshold
     EXPECT_TRUE(h.recorder.questions.empty());
     EXPECT_EQ(h.run.nMeasNo, 1);
 }
@@ -545,7 +554,7 @@ TEST_F(Series, SeriesCompletedWhileTheEndQuestionIsOpenEndsOnlyOnce)
         confirm.Sample(0, true);
         confirm.Samples(kSamplesPerBlock - 1, 0);
         Feed(confirm);
-        return true;   // the user confirms after the series already ended
+        return true; // the user confirms after the series already ended
     };
     MeasRunEndRequest(&h.run);
     EXPECT_TRUE(MeasRunResult(&h.run));
@@ -633,4 +642,4 @@ TEST(SeriesOnTheModel, FaultsOnTheWireCostSamplesButNotTheSeries)
     EXPECT_GT(h.link.blocks.size(), 250u);
 }
 
-}  // namespace
+} // namespace

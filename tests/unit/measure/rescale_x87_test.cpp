@@ -29,8 +29,9 @@ TEST(RescaleOnX87, EveryCountAgreesWithDoubleArithmetic)
 {
     for (int fullScale : {300, 500}) {
         for (int k = 0; k <= 4095; ++k)
-            ASSERT_EQ(RescaleCount(k, fullScale), RescaleInDouble(k, fullScale)) << k << " " << fullScale;
+            ASSERT_EQ(RescaleCount(k, fullScale), RescaleInDouble(k, fullScale))
+                << k << " " << fullScale;
     }
 }
 
-}  // namespace
+} // namespace

@@ -83,7 +83,7 @@ LRESULT CALLBACK BedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     }
 }
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -21,7 +21,10 @@ namespace {
 
 volatile sig_atomic_t g_stop = 0;
 
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int)
+{
+    g_stop = 1;
+}
 
 struct Options {
     std::string link;
@@ -29,7 +32,7 @@ struct Options {
     bool locked = false;
 };
 
-bool ParseOptions(int argc, char **argv, Options &o)
+bool ParseOptions(int argc, char** argv, Options& o)
 {
     for (int i = 1; i < argc; i += 2) {
         std::string key = argv[i];
@@ -52,14 +55,14 @@ bool ParseOptions(int argc, char **argv, Options &o)
 
 // Opens a pty pair; the slave end stays open here too, so the line never
 // hangs up while the program under test closes and reopens its port.
-bool OpenPty(int &master, int &slave, std::string &slaveName, bool locked)
+bool OpenPty(int& master, int& slave, std::string& slaveName, bool locked)
 {
     master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0)
         return false;
     slaveName = ptsname(master);
     if (locked)
-        return true;  // nobody, not even this peer, can open the slave
+        return true; // nobody, not even this peer, can open the slave
     if (unlockpt(master) != 0)
         return false;
     slave = open(slaveName.c_str(), O_RDWR | O_NOCTTY);
@@ -73,9 +76,9 @@ bool OpenPty(int &master, int &slave, std::string &slaveName, bool locked)
     return true;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     Options opt;
     if (!ParseOptions(argc, argv, opt)) {
@@ -107,7 +110,7 @@ int main(int argc, char **argv)
     using Clock = std::chrono::steady_clock;
     bool streaming = false;
     uint32_t pos = 0;
-    double credit = 0;  // bytes the rate allows now
+    double credit = 0; // bytes the rate allows now
     Clock::time_point last = Clock::now();
     unsigned long commands = 0;
     while (!g_stop) {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-constexpr unsigned char kPeerStart = 'S';  // restart the stream at position 0
-constexpr unsigned char kPeerStop = 'X';   // stop streaming
+constexpr unsigned char kPeerStart = 'S'; // restart the stream at position 0
+constexpr unsigned char kPeerStop = 'X';  // stop streaming
 
 inline uint8_t StreamByte(uint32_t p)
 {
