@@ -5,8 +5,7 @@
 
 #include "aboutboxres.h"
 #include "dispatch.h"
-#include "frame.h"
-#include "startup.h"
+#include "services.h"
 
 namespace {
 
@@ -88,7 +87,7 @@ const CommandEntry kAboutCommands[] = {
     {IDOK, OnAboutClose},
     {IDCANCEL, OnAboutClose},
 };
-const CommandTable kAboutCommandTable = MakeCommandTable(kAboutCommands, kDefaultNone);
+const CommandTable kAboutCommandTable = MakeCommandTable(kAboutCommands, kNoDefault);
 
 LRESULT OnAboutCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 {
@@ -99,7 +98,7 @@ const MessageEntry kAboutMessages[] = {
     {WM_INITDIALOG, OnAboutInit},
     {WM_COMMAND, OnAboutCommand},
 };
-const MessageTable kAboutMessageTable = MakeMessageTable(kAboutMessages, kDefaultNone);
+const MessageTable kAboutMessageTable = MakeMessageTable(kAboutMessages, kNoDefault);
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -124,7 +124,7 @@ const CommandEntry kCommandEntries[] = {
     {IDCANCEL, OnCmdEnd},
     {IDC_DESCR_TEST, OnCmdTest},
 };
-const CommandTable kCommandTable = MakeCommandTable(kCommandEntries, kDefaultNone);
+const CommandTable kCommandTable = MakeCommandTable(kCommandEntries, kNoDefault);
 
 LRESULT OnCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 {
@@ -142,7 +142,7 @@ const MessageEntry kMessageEntries[] = {
     {WM_COMMAND, OnCommand},
     {WM_DESTROY, OnDestroy},
 };
-const MessageTable kMessageTable = MakeMessageTable(kMessageEntries, kDefaultNone);
+const MessageTable kMessageTable = MakeMessageTable(kMessageEntries, kNoDefault);
 
 INT_PTR CALLBACK DescrDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

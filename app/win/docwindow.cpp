@@ -11,13 +11,11 @@
 #include "appui.h"
 #include "bmpreader.h"
 #include "dispatch.h"
-#include "docfile.h"
 #include "doclayout.h"
 #include "evaluation.h"
-#include "frame.h"
 #include "resource.h"
+#include "services.h"
 #include "settings.h"
-#include "startup.h"
 #include "varnok.h"
 
 const char kDocumentClass[] = "MdiChild";
@@ -54,6 +52,9 @@ constexpr DWORD kMaxLogoFileBytes = 300u << 20;
 // The record for the window being created: the creation handling takes it
 // over (set just before the creation call, cleared right after it).
 MessDescr* g_pendingRecord;
+
+// Asked before a document window closes; set once at start-up.
+DocumentCloseQuery g_closeQuery;
 
 constexpr int kCalibrationRow = 7;
 
@@ -342,7 +343,7 @@ LRESULT OnDocumentNotify(HWND document, UINT, WPARAM, LPARAM)
 
 LRESULT OnDocumentClose(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!QuerySaveDocument(document))
+    if (g_closeQuery && !g_closeQuery(document))
         return 0;
     return DefMDIChildProcA(document, message, wParam, lParam);
 }
@@ -372,7 +373,6 @@ LRESULT OnDocumentDestroy(HWND document, UINT message, WPARAM wParam, LPARAM lPa
             RemovePropA(tab, name);
     }
     FreeMessDescr(static_cast<MessDescr*>(RemovePropA(document, kPropMessDescr)));
-    --OpenDocumentCount;
     RemovePropA(document, kPropFilenameSet);
     RemovePropA(document, kPropTabControl);
     return DefMDIChildProcA(document, message, wParam, lParam);
@@ -382,8 +382,7 @@ const MessageEntry kDocumentMessages[] = {
     {WM_CREATE, OnDocumentCreate}, {WM_SIZE, OnDocumentSize},   {WM_SETFOCUS, OnDocumentSetFocus},
     {WM_NOTIFY, OnDocumentNotify}, {WM_CLOSE, OnDocumentClose}, {WM_DESTROY, OnDocumentDestroy},
 };
-const MessageTable kDocumentMessageTable =
-    MakeMessageTable(kDocumentMessages, kDefaultMdiChildProc);
+const MessageTable kDocumentMessageTable = MakeMessageTable(kDocumentMessages, DefMDIChildProcA);
 
 // WM_MDICREATE on the NT family and before version 4; WS_EX_MDICHILD on
 // Windows 95 and its successors. Both give the same window.
@@ -413,6 +412,11 @@ LRESULT CALLBACK DocumentWndProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DispatchMessageTable(kDocumentMessageTable, window, message, wParam, lParam);
 }
 
+void SetDocumentCloseQuery(DocumentCloseQuery query)
+{
+    g_closeQuery = query;
+}
+
 HWND CreateDocumentWindow(const char* title, MessDescr* record)
 {
     g_pendingRecord = record;
@@ -424,7 +428,6 @@ HWND CreateDocumentWindow(const char* title, MessDescr* record)
     ShowWindow(document, SW_SHOWMAXIMIZED);
     SetDocumentNamed(document, false);
     ++UntitledCounter;
-    ++OpenDocumentCount;
     return document;
 }
 

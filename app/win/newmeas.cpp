@@ -12,7 +12,7 @@
 #include "descrdlg.h"
 #include "docfile.h"
 #include "docwindow.h"
-#include "frame.h"
+#include "services.h"
 #include "messdescr.h"
 #include "settings.h"
 

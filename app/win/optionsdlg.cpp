@@ -16,7 +16,7 @@
 #include "dispatch.h"
 #include "optionsdlgres.h"
 #include "settings.h"
-#include "startup.h"
+#include "services.h"
 
 #include "appstrings.h"
 #include "appui.h"
@@ -259,7 +259,7 @@ const CommandEntry kOptionsCommands[] = {
     {IDCANCEL, OnOptionsCancel},
     {IDC_OPT_BITMAP, OnChooseBitmap},
 };
-const CommandTable kOptionsCommandTable = MakeCommandTable(kOptionsCommands, kDefaultNone);
+const CommandTable kOptionsCommandTable = MakeCommandTable(kOptionsCommands, kNoDefault);
 
 // Radio buttons are matched on the whole wParam, so only a click
 // (notification code 0) switches lists.
@@ -278,7 +278,7 @@ const MessageEntry kOptionsMessages[] = {
     {WM_COMMAND, OnOptionsCommand},
     {WM_INITDIALOG, OnOptionsInit},
 };
-const MessageTable kOptionsMessageTable = MakeMessageTable(kOptionsMessages, kDefaultNone);
+const MessageTable kOptionsMessageTable = MakeMessageTable(kOptionsMessages, kNoDefault);
 
 INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

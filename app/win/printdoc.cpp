@@ -9,10 +9,9 @@
 #include "appui.h"
 #include "dispatch.h"
 #include "docwindow.h"
-#include "frame.h"
+#include "services.h"
 #include "printdocres.h"
 #include "printlayout.h"
-#include "startup.h"
 #include "varnok.h"
 
 namespace {
@@ -63,7 +62,7 @@ const MessageEntry kAbortMessages[] = {
     {WM_INITDIALOG, OnAbortInit},
     {WM_COMMAND, OnAbortCommand},
 };
-const MessageTable kAbortMessageTable = MakeMessageTable(kAbortMessages, kDefaultNone);
+const MessageTable kAbortMessageTable = MakeMessageTable(kAbortMessages, kNoDefault);
 
 INT_PTR CALLBACK AbortDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -1,7 +1,7 @@
 // The notes dialog of a graph window ("NOTES"): free text kept in the
 // window's block and saved with it. It has no buttons; closing it through its
 // close box keeps what was typed.
-#include "graphwindow.h"
+#include "graphstate.h"
 #include "varnokres.h"
 
 namespace {

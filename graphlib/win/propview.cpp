@@ -1,7 +1,7 @@
 #include "propview.h"
 
 #include "graphlist.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 #include "varnokres.h"
 
 #include <cstdarg>
