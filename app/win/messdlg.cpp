@@ -265,7 +265,7 @@ MessDlgState* StateOf(HWND dialog)
 // "COM%d" from the settings' Port index; COM1 when it cannot be read.
 void ReadPortName(char* name, std::size_t size)
 {
-    MakePortName(name, size, true, ReadSettingDword("Port", 0));
+    MakePortName(name, size, true, ReadSettingDword(kPortValue, 0));
 }
 
 MeasDate TodayUtc()

@@ -27,11 +27,6 @@ constexpr int kPortCount = 32;        // COM1 .. COM32
 constexpr int kBitmapPathBytes = 256; // BMP is always written as 256 bytes
 constexpr int kListEntryBytes = 80;   // a list entry is written as 80 bytes
 
-const char kPortValue[] = "Port";
-const char kAutoSaveValue[] = "AutoSave";
-const char kLogoValue[] = "Logo";
-const char kBitmapValue[] = "BMP";
-
 // The radio button of each list, in list order.
 const int kListButtons[kChoiceListCount] = {IDC_OPT_EXAMINER, IDC_OPT_VEHICLE, IDC_OPT_DOOR,
                                             IDC_OPT_POSITION, IDC_OPT_MEASTYPE};

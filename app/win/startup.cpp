@@ -25,8 +25,8 @@ const char kOpenCommandKey[] = "Klemva.Document.1\\shell\\open\\command";
 void EnsureSettingsKey()
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\VARNOK\\Klemva\\2.0\\Einstellungen", 0,
-                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS)
         RegCloseKey(key);
 }
 
@@ -38,7 +38,7 @@ void SeedPortFromHintFile()
     if (!settings)
         return;
     DWORD port = 0, type = 0, size = sizeof port;
-    bool present = RegQueryValueExA(settings, "Port", nullptr, &type,
+    bool present = RegQueryValueExA(settings, kPortValue, nullptr, &type,
                                     reinterpret_cast<BYTE*>(&port), &size) == ERROR_SUCCESS;
     if (!present) {
         FILE* hint = std::fopen(kHintFileName, "r");
@@ -48,7 +48,7 @@ void SeedPortFromHintFile()
             std::fclose(hint);
             int index;
             if (ParseHintPort(text, n, &index))
-                WriteDwordValue(settings, "Port", static_cast<DWORD>(index));
+                WriteDwordValue(settings, kPortValue, static_cast<DWORD>(index));
         }
     }
     RegCloseKey(settings);
@@ -69,7 +69,7 @@ void SetClassesRootDefault(const char* path, const char* text, DWORD size)
 // points at a program.
 void ProgramFolder(char* folder, DWORD size)
 {
-    if (ReadUserString(kVersionKey, "directory", folder, size))
+    if (ReadUserString(kVersionKey, kDirectoryValue, folder, size))
         return;
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
