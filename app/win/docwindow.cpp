@@ -256,7 +256,7 @@ void BuildDocumentPages(HWND document, MessDescr* record)
 
 // ---- Messages --------------------------------------------------------------
 
-LRESULT OnDocumentCreate(HWND document, UINT, WPARAM, LPARAM)
+LRESULT OnCreate(HWND document, UINT, WPARAM, LPARAM)
 {
     MessDescr* record = g_pendingRecord;
     g_pendingRecord = nullptr;
@@ -273,7 +273,7 @@ void MovePart(HWND tab, const char* name, const LayoutRect& r)
         MoveWindow(part, r.x, r.y, r.width, r.height, TRUE);
 }
 
-LRESULT OnDocumentSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND tab = DocumentTabControl(document);
     if (tab) {
@@ -299,7 +299,7 @@ LRESULT OnDocumentSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam
     return DefMDIChildProcA(document, message, wParam, lParam);
 }
 
-LRESULT OnDocumentSetFocus(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnSetFocus(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DefMDIChildProcA(document, message, wParam, lParam);
     HWND tab = DocumentTabControl(document);
@@ -334,13 +334,13 @@ void SwitchDocumentPage(HWND document)
     SetWindowLongPtrA(document, GWLP_USERDATA, selected);
 }
 
-LRESULT OnDocumentNotify(HWND document, UINT, WPARAM, LPARAM)
+LRESULT OnNotify(HWND document, UINT, WPARAM, LPARAM)
 {
     SwitchDocumentPage(document);
     return 0;
 }
 
-LRESULT OnDocumentClose(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnClose(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (g_closeQuery && !g_closeQuery(document))
         return 0;
@@ -359,7 +359,7 @@ void ReleaseLogo(HWND tab)
     std::free(GetPropA(tab, kPropDibInfo));
 }
 
-LRESULT OnDocumentDestroy(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnDestroy(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND tab = DocumentTabControl(document);
     if (tab) {
@@ -383,8 +383,8 @@ LRESULT OnDocumentDestroy(HWND document, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 const MessageEntry kDocumentMessages[] = {
-    {WM_CREATE, OnDocumentCreate}, {WM_SIZE, OnDocumentSize},   {WM_SETFOCUS, OnDocumentSetFocus},
-    {WM_NOTIFY, OnDocumentNotify}, {WM_CLOSE, OnDocumentClose}, {WM_DESTROY, OnDocumentDestroy},
+    {WM_CREATE, OnCreate}, {WM_SIZE, OnSize},   {WM_SETFOCUS, OnSetFocus},
+    {WM_NOTIFY, OnNotify}, {WM_CLOSE, OnClose}, {WM_DESTROY, OnDestroy},
 };
 const MessageTable kDocumentMessageTable = MakeMessageTable(kDocumentMessages, DefMDIChildProcA);
 

@@ -77,7 +77,7 @@ void OpenCommandLineDocument(HWND frame)
         OpenDocumentFile(path, frame);
 }
 
-LRESULT OnFrameCreate(HWND frame, UINT, WPARAM, LPARAM)
+LRESULT OnCreate(HWND frame, UINT, WPARAM, LPARAM)
 {
     SetFrameWindow(frame);
     CreateToolbar(frame);
@@ -90,7 +90,7 @@ LRESULT OnFrameCreate(HWND frame, UINT, WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT OnFrameDestroy(HWND, UINT, WPARAM, LPARAM)
+LRESULT OnDestroy(HWND, UINT, WPARAM, LPARAM)
 {
     DeleteSharedObjects();
     SetFrameWindow(nullptr);
@@ -101,7 +101,7 @@ LRESULT OnFrameDestroy(HWND, UINT, WPARAM, LPARAM)
 
 // ---- Layout, menus, toolbar ---------------------------------------------
 
-LRESULT OnFrameSize(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnSize(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SendMessageA(g_toolbar, message, wParam, lParam);
     SendMessageA(g_statusBar, message, wParam, lParam);
@@ -127,7 +127,7 @@ bool ActiveDocumentModified()
     return OpenDocumentCount() > 0 && document && DocumentIsModified(document);
 }
 
-LRESULT OnFrameInitMenu(HWND frame, UINT, WPARAM wParam, LPARAM)
+LRESULT OnInitMenu(HWND frame, UINT, WPARAM wParam, LPARAM)
 {
     HMENU menu = reinterpret_cast<HMENU>(wParam);
     if (menu != GetMenu(frame))
@@ -160,7 +160,7 @@ void UpdateToolbarButtons()
     SetToolbarButtonEnabled(IDM_PRINT, OpenDocumentCount() > 0);
 }
 
-LRESULT OnFrameNotify(HWND, UINT, WPARAM, LPARAM lParam)
+LRESULT OnNotify(HWND, UINT, WPARAM, LPARAM lParam)
 {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (header->code == TTN_NEEDTEXTA) {
@@ -195,14 +195,14 @@ bool CloseAllDocuments(HWND frame)
     return true;
 }
 
-LRESULT OnFrameClose(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnClose(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!CloseAllDocuments(frame))
         return 0;
     return DefWindowProcA(frame, message, wParam, lParam);
 }
 
-LRESULT OnFrameQueryEndSession(HWND frame, UINT, WPARAM, LPARAM)
+LRESULT OnQueryEndSession(HWND frame, UINT, WPARAM, LPARAM)
 {
     return QuerySaveDocument(frame);
 }
@@ -275,25 +275,25 @@ LRESULT OnCmdCloseAll(HWND frame, WORD, WORD, HWND)
 const CommandEntry kFrameCommands[] = {
     {IDM_NEW, OnCmdNewMeasurement}, {IDM_OPEN, OnCmdOpen},
     {IDM_SAVE, OnCmdSave},          {IDM_SAVEAS, OnCmdSaveAs},
-    {IDM_CLOSE, OnCmdClose},        {IDM_OPTIONS, OptionsCommand},
-    {IDM_PRINT, PrintCommand},      {IDM_PRINTSETUP, PrinterSetupCommand},
+    {IDM_CLOSE, OnCmdClose},        {IDM_OPTIONS, OnCmdOptions},
+    {IDM_PRINT, OnCmdPrint},        {IDM_PRINTSETUP, OnCmdPrinterSetup},
     {IDM_EXIT, OnCmdExit},          {IDM_TILE, OnCmdTile},
     {IDM_CASCADE, OnCmdCascade},    {IDM_ARRANGE, OnCmdArrangeIcons},
-    {IDM_CLOSEALL, OnCmdCloseAll},  {IDM_ABOUT, AboutCommand},
+    {IDM_CLOSEALL, OnCmdCloseAll},  {IDM_ABOUT, OnCmdAbout},
 };
 // The MDI client's document list commands (1310 on) reach DefFrameProcA.
 const CommandTable kFrameCommandTable = MakeCommandTable(kFrameCommands, FrameDefaultProc);
 
-LRESULT OnFrameCommand(HWND frame, UINT, WPARAM wParam, LPARAM lParam)
+LRESULT OnCommand(HWND frame, UINT, WPARAM wParam, LPARAM lParam)
 {
     return DispatchCommandTable(kFrameCommandTable, frame, wParam, lParam);
 }
 
 const MessageEntry kFrameMessages[] = {
-    {WM_INITMENU, OnFrameInitMenu}, {WM_COMMAND, OnFrameCommand},
-    {WM_CREATE, OnFrameCreate},     {WM_DESTROY, OnFrameDestroy},
-    {WM_NOTIFY, OnFrameNotify},     {WM_SIZE, OnFrameSize},
-    {WM_CLOSE, OnFrameClose},       {WM_QUERYENDSESSION, OnFrameQueryEndSession},
+    {WM_INITMENU, OnInitMenu}, {WM_COMMAND, OnCommand},
+    {WM_CREATE, OnCreate},     {WM_DESTROY, OnDestroy},
+    {WM_NOTIFY, OnNotify},     {WM_SIZE, OnSize},
+    {WM_CLOSE, OnClose},       {WM_QUERYENDSESSION, OnQueryEndSession},
 };
 const MessageTable kFrameMessageTable = MakeMessageTable(kFrameMessages, FrameDefaultProc);
 

@@ -179,7 +179,7 @@ void FillPortList(HWND dialog)
     }
 }
 
-LRESULT OnOptionsInit(HWND dialog, UINT, WPARAM, LPARAM)
+LRESULT OnInitDialog(HWND dialog, UINT, WPARAM, LPARAM)
 {
     FillPortList(dialog);
     LoadListIntoEdit(dialog, 0);
@@ -211,7 +211,7 @@ void LoadBitmapFilter(char* filter, int size)
     filter[length] = '\0';
 }
 
-LRESULT OnChooseBitmap(HWND dialog, WORD, WORD, HWND)
+LRESULT OnCmdChooseBitmap(HWND dialog, WORD, WORD, HWND)
 {
     if (!g_bitmapFolder[0])
         GetCurrentDirectoryA(sizeof g_bitmapFolder, g_bitmapFolder);
@@ -235,7 +235,7 @@ LRESULT OnChooseBitmap(HWND dialog, WORD, WORD, HWND)
     return TRUE;
 }
 
-LRESULT OnOptionsOk(HWND dialog, WORD, WORD, HWND)
+LRESULT OnCmdOk(HWND dialog, WORD, WORD, HWND)
 {
     StoreEditIntoList(dialog, CurrentList);
     SaveSettings(dialog);
@@ -243,22 +243,22 @@ LRESULT OnOptionsOk(HWND dialog, WORD, WORD, HWND)
     return TRUE;
 }
 
-LRESULT OnOptionsCancel(HWND dialog, WORD, WORD, HWND)
+LRESULT OnCmdCancel(HWND dialog, WORD, WORD, HWND)
 {
     EndDialog(dialog, IDCANCEL);
     return TRUE;
 }
 
 const CommandEntry kOptionsCommands[] = {
-    {IDOK, OnOptionsOk},
-    {IDCANCEL, OnOptionsCancel},
-    {IDC_OPT_BITMAP, OnChooseBitmap},
+    {IDOK, OnCmdOk},
+    {IDCANCEL, OnCmdCancel},
+    {IDC_OPT_BITMAP, OnCmdChooseBitmap},
 };
 const CommandTable kOptionsCommandTable = MakeCommandTable(kOptionsCommands, kNoDefault);
 
 // Radio buttons are matched on the whole wParam, so only a click
 // (notification code 0) switches lists.
-LRESULT OnOptionsCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
+LRESULT OnCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 {
     for (int list = 0; list < kChoiceListCount; ++list) {
         if (wParam == static_cast<WPARAM>(kListButtons[list])) {
@@ -270,8 +270,8 @@ LRESULT OnOptionsCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 }
 
 const MessageEntry kOptionsMessages[] = {
-    {WM_COMMAND, OnOptionsCommand},
-    {WM_INITDIALOG, OnOptionsInit},
+    {WM_COMMAND, OnCommand},
+    {WM_INITDIALOG, OnInitDialog},
 };
 const MessageTable kOptionsMessageTable = MakeMessageTable(kOptionsMessages, kNoDefault);
 
@@ -282,7 +282,7 @@ INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 } // namespace
 
-LRESULT OptionsCommand(HWND frame, WORD, WORD, HWND)
+LRESULT OnCmdOptions(HWND frame, WORD, WORD, HWND)
 {
     DialogBoxParamA(AppInstance(), "OPTIONSDLG", frame, OptionsDlgProc, 0);
     return 0;

@@ -42,7 +42,7 @@ HWND g_abortDialog = nullptr;
 
 // ---- Abort dialog ------------------------------------------------------
 
-LRESULT OnAbortInit(HWND dialog, UINT, WPARAM, LPARAM)
+LRESULT OnInitDialog(HWND dialog, UINT, WPARAM, LPARAM)
 {
     SetFocus(GetDlgItem(dialog, IDCANCEL));
     char title[kAbortTitleChars + 1] = {};
@@ -53,15 +53,15 @@ LRESULT OnAbortInit(HWND dialog, UINT, WPARAM, LPARAM)
 }
 
 // Any command, the button or Escape, cancels; the job destroys the dialog.
-LRESULT OnAbortCommand(HWND, UINT, WPARAM, LPARAM)
+LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM)
 {
     PrintAborted = TRUE;
     return TRUE;
 }
 
 const MessageEntry kAbortMessages[] = {
-    {WM_INITDIALOG, OnAbortInit},
-    {WM_COMMAND, OnAbortCommand},
+    {WM_INITDIALOG, OnInitDialog},
+    {WM_COMMAND, OnCommand},
 };
 const MessageTable kAbortMessageTable = MakeMessageTable(kAbortMessages, kNoDefault);
 
@@ -321,7 +321,7 @@ int PrintDocument(HWND owner, HDC dc)
     return cancelled ? 0 : 1;
 }
 
-LRESULT PrintCommand(HWND frame, WORD, WORD, HWND)
+LRESULT OnCmdPrint(HWND frame, WORD, WORD, HWND)
 {
     if (!PrintableDocument())
         return 0;
@@ -348,7 +348,7 @@ LRESULT PrintCommand(HWND frame, WORD, WORD, HWND)
     return 0;
 }
 
-LRESULT PrinterSetupCommand(HWND frame, WORD, WORD, HWND)
+LRESULT OnCmdPrinterSetup(HWND frame, WORD, WORD, HWND)
 {
     PRINTDLGA dialog = {};
     dialog.lStructSize = sizeof dialog;

@@ -2,6 +2,7 @@
 // button and context menu, the ownership rules on destroy, and its messages.
 #include "graphwindow.h"
 
+#include "dispatch.h"
 #include "graphstate.h"
 
 #include "globalmem.h"
@@ -31,7 +32,7 @@ bool HasGraphListStyle(HWND hWnd)
     return (GetWindowLongPtrA(hWnd, GWL_STYLE) & kGraphStyleGraphList) != 0;
 }
 
-LRESULT OnCreate(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnCreate(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     GraphData* d = static_cast<GraphData*>(AllocLocked(sizeof(GraphData)));
     if (d) {
@@ -55,7 +56,7 @@ LRESULT OnCreate(HWND hWnd, WPARAM wParam, LPARAM lParam)
 
 // The library frees everything it allocated for the window: menu and list
 // first, then each graph's buffer and record, then the block.
-LRESULT OnDestroy(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnDestroy(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     GraphData* d = GraphDataOf(hWnd);
     if (d) {
@@ -79,7 +80,7 @@ LRESULT OnDestroy(HWND hWnd, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hWnd, WM_DESTROY, wParam, lParam);
 }
 
-LRESULT OnSize(HWND hWnd, WPARAM, LPARAM lParam)
+LRESULT OnSize(HWND hWnd, UINT, WPARAM, LPARAM lParam)
 {
     int cx = GET_X_LPARAM(lParam);
     int cy = GET_Y_LPARAM(lParam);
@@ -94,17 +95,17 @@ LRESULT OnSize(HWND hWnd, WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT OnPaint(HWND hWnd, WPARAM, LPARAM)
+LRESULT OnPaint(HWND hWnd, UINT, WPARAM, LPARAM)
 {
     return PaintGraphWindow(hWnd);
 }
 
-LRESULT OnGetModify(HWND hWnd, WPARAM, LPARAM)
+LRESULT OnGetModify(HWND hWnd, UINT, WPARAM, LPARAM)
 {
     return GetDirtyFlag(hWnd);
 }
 
-LRESULT OnSetModify(HWND hWnd, WPARAM wParam, LPARAM)
+LRESULT OnSetModify(HWND hWnd, UINT, WPARAM wParam, LPARAM)
 {
     SetDirtyFlag(hWnd, static_cast<INT_PTR>(wParam));
     return 1;
@@ -125,30 +126,29 @@ void ToggleGraphList(HWND hWnd)
     InvalidateGraphWindow(hWnd, d);
 }
 
-void OnCmdToggleList(HWND hWnd)
+LRESULT OnCmdToggleList(HWND hWnd, WORD, WORD, HWND)
 {
     ToggleGraphList(hWnd);
+    return 0;
 }
 
-void OnCmdZoom(HWND hWnd)
+LRESULT OnCmdZoom(HWND hWnd, WORD, WORD, HWND)
 {
     _SetCursorMode(hWnd, kCursorModeZoom);
+    return 0;
 }
 
-void OnCmdCursor(HWND hWnd)
+LRESULT OnCmdCursor(HWND hWnd, WORD, WORD, HWND)
 {
     _SetCursorMode(hWnd, kCursorModeCursor);
+    return 0;
 }
 
-void OnCmdSettings(HWND hWnd)
+LRESULT OnCmdSettings(HWND hWnd, WORD, WORD, HWND)
 {
     ShowPropertyView(hWnd);
+    return 0;
 }
-
-struct CommandEntry {
-    UINT id;
-    void (*handler)(HWND);
-};
 
 const CommandEntry kGraphCommands[] = {
     {kIdToggleButton, OnCmdToggleList},
@@ -156,19 +156,15 @@ const CommandEntry kGraphCommands[] = {
     {kCmdCursor, OnCmdCursor},
     {kCmdSettings, OnCmdSettings},
 };
+// Other commands are answered with 0.
+const CommandTable kGraphCommandTable = MakeCommandTable(kGraphCommands, kNoDefault);
 
-LRESULT OnCommand(HWND hWnd, WPARAM wParam, LPARAM)
+LRESULT OnCommand(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
-    for (const CommandEntry& e : kGraphCommands) {
-        if (e.id == LOWORD(wParam)) {
-            e.handler(hWnd);
-            break;
-        }
-    }
-    return 0;
+    return DispatchCommandTable(kGraphCommandTable, hWnd, wParam, lParam);
 }
 
-LRESULT OnNotify(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnNotify(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     const NMHDR* nm = reinterpret_cast<const NMHDR*>(lParam);
     if (nm && nm->idFrom == kIdGraphList && nm->code == NM_DBLCLK)
@@ -176,31 +172,31 @@ LRESULT OnNotify(HWND hWnd, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hWnd, WM_NOTIFY, wParam, lParam);
 }
 
-LRESULT OnLButtonDown(HWND hWnd, WPARAM, LPARAM lParam)
+LRESULT OnLButtonDown(HWND hWnd, UINT, WPARAM, LPARAM lParam)
 {
     OnGraphLButtonDown(hWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     return 0;
 }
 
-LRESULT OnMouseMove(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnMouseMove(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     if (OnGraphMouseMove(hWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
         return 0;
     return DefWindowProcA(hWnd, WM_MOUSEMOVE, wParam, lParam);
 }
 
-LRESULT OnLButtonUp(HWND hWnd, WPARAM, LPARAM)
+LRESULT OnLButtonUp(HWND hWnd, UINT, WPARAM, LPARAM)
 {
     return OnGraphLButtonUp(hWnd);
 }
 
-LRESULT OnKeyDown(HWND hWnd, WPARAM wParam, LPARAM)
+LRESULT OnKeyDown(HWND hWnd, UINT, WPARAM wParam, LPARAM)
 {
     OnGraphKeyDown(hWnd, wParam);
     return 0;
 }
 
-LRESULT OnRButtonUp(HWND hWnd, WPARAM, LPARAM lParam)
+LRESULT OnRButtonUp(HWND hWnd, UINT, WPARAM, LPARAM lParam)
 {
     GraphData* d = GraphDataOf(hWnd);
     if (!d || !d->hPopupMenu)
@@ -211,11 +207,6 @@ LRESULT OnRButtonUp(HWND hWnd, WPARAM, LPARAM lParam)
     return 0;
 }
 
-struct MessageEntry {
-    UINT message;
-    LRESULT (*handler)(HWND, WPARAM, LPARAM);
-};
-
 const MessageEntry kGraphMessages[] = {
     {WM_CREATE, OnCreate},       {WM_DESTROY, OnDestroy},     {WM_SIZE, OnSize},
     {WM_PAINT, OnPaint},         {EM_GETMODIFY, OnGetModify}, {EM_SETMODIFY, OnSetModify},
@@ -223,17 +214,14 @@ const MessageEntry kGraphMessages[] = {
     {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONUP, OnLButtonUp}, {WM_RBUTTONUP, OnRButtonUp},
     {WM_KEYDOWN, OnKeyDown},
 };
+const MessageTable kGraphMessageTable = MakeMessageTable(kGraphMessages, DefWindowProcA);
 
 } // namespace
 
 extern "C" VARNOK_API LRESULT CALLBACK GraphWndProc(HWND hWnd, UINT uMsg, WPARAM wParam,
                                                     LPARAM lParam)
 {
-    for (const MessageEntry& e : kGraphMessages) {
-        if (e.message == uMsg)
-            return e.handler(hWnd, wParam, lParam);
-    }
-    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    return DispatchMessageTable(kGraphMessageTable, hWnd, uMsg, wParam, lParam);
 }
 
 bool RegisterGraphWindowClass()
