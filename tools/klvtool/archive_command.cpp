@@ -10,8 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "archive_pages.h"
@@ -139,13 +137,16 @@ std::string DefaultIndexPath(const std::string& folder)
 
 bool ReadText(const std::string& path, std::string* text)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
         return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    *text = all.str();
-    return true;
+    char chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text->append(chunk, got);
+    const bool read = std::ferror(file) == 0;
+    std::fclose(file);
+    return read;
 }
 
 // The previous run's index when it belongs to this folder; a damaged one is
@@ -240,12 +241,17 @@ int ArchiveCommand(int argc, char** argv)
         std::fprintf(stderr, "klvtool archive: %s\n", error.c_str());
         return kExitFailure;
     }
+    // An archive read wholly from an index that lists nothing else leaves
+    // that index as it is.
+    const bool indexUnchanged = scanOptions.previous && scan.documentsRead == 0 &&
+                                scan.index.entries.size() == previous.entries.size();
     previous = ArchiveIndex(); // no longer needed; its memory goes back
     ReportProblems(scan);
 
     ArchiveJudgement judgement{std::string(), {}, NAN, NAN};
     const bool written = WriteOutputs(options, scan, judgement);
-    KeepIndex(indexPath, scan.index);
+    if (!indexUnchanged)
+        KeepIndex(indexPath, scan.index);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::fprintf(stderr,

@@ -92,7 +92,7 @@ void AppendJsonUtf8(std::string& out, const std::string& utf8)
 // ---- HTML ------------------------------------------------------------------
 
 const char kPageStyle[] = R"(<style>
-body { font-family: Arial, "Liberation Sans", Helvetica, sans-serif; font-size: 13px; margin: 16px; }
+body { font-family: Arial, "Liberation Sans", Arimo, "DejaVu Sans Condensed", sans-serif; font-size: 13px; margin: 16px; }
 h1 { font-size: 18px; } h2 { font-size: 15px; margin-top: 24px; }
 table { border-collapse: collapse; } th, td { border: 1px solid #bbb; padding: 2px 6px; }
 th { background: #e8e8e8; cursor: pointer; white-space: nowrap; } th[aria-sort="ascending"]::after { content: " \25B2"; }

@@ -28,7 +28,7 @@ const char kSaturationWarning[] =
     "i valori possono essere inferiori a quelli reali.";
 
 const char kStyle[] = R"(<style>
-body { margin: 0; background: #d8d8d8; font-family: Arial, "Liberation Sans", Helvetica, sans-serif; }
+body { margin: 0; background: #d8d8d8; font-family: Arial, "Liberation Sans", Arimo, "DejaVu Sans Condensed", sans-serif; }
 .page { position: relative; width: 700px; height: 1030px; margin: 16px auto; background: #fff;
         box-shadow: 0 0 6px #888; overflow: hidden; color: #000; }
 .page div { position: absolute; }
