@@ -95,7 +95,7 @@ const char kPageStyle[] = R"(<style>
 body { font-family: Arial, "Liberation Sans", Arimo, "DejaVu Sans Condensed", sans-serif; font-size: 13px; margin: 16px; }
 h1 { font-size: 18px; } h2 { font-size: 15px; margin-top: 24px; }
 table { border-collapse: collapse; } th, td { border: 1px solid #bbb; padding: 2px 6px; }
-th { background: #e8e8e8; cursor: pointer; white-space: nowrap; } th[aria-sort="ascending"]::after { content: " \25B2"; }
+th { background: #e8e8e8; cursor: pointer; } td.num, td.date { white-space: nowrap; } th[aria-sort="ascending"]::after { content: " \25B2"; }
 th[aria-sort="descending"]::after { content: " \25BC"; }
 td.num { text-align: right; } tr.saturated td.sat { color: #b00000; font-weight: bold; }
 td.pass { color: #006400; } td.fail { color: #b00000; font-weight: bold; } td.na { color: #805000; }
@@ -103,7 +103,7 @@ td.pass { color: #006400; } td.fail { color: #b00000; font-weight: bold; } td.na
 .charts { display: flex; flex-wrap: wrap; gap: 12px; }
 .chart { border: 1px solid #ccc; padding: 4px; } .chart h3 { font-size: 13px; margin: 2px 4px; }
 svg text { font-size: 10px; } .eff { stroke: #1f5fbf; fill: #1f5fbf; } .peak { stroke: #c03020; fill: #c03020; }
-svg polyline { fill: none; stroke-width: 1.5; } svg .axis { stroke: #000; } svg .gridline { stroke: #ddd; }
+svg text.eff, svg text.peak { stroke: none; } svg polyline { fill: none; stroke-width: 1.5; } svg .axis { stroke: #000; } svg .gridline { stroke: #ddd; }
 svg .limit { stroke-dasharray: 5 3; stroke-width: 1; }
 </style>
 )";
@@ -192,7 +192,7 @@ void AppendTableRow(std::string& out, const ArchiveRow& row, const ArchiveJudgem
 {
     out += Saturated(row) ? "<tr class=\"saturated\">" : "<tr>";
     AppendCell(out, row.path);
-    AppendCell(out, row.date);
+    AppendCell(out, row.date, "date");
     for (const std::string& text : row.texts)
         AppendCell(out, Cp1252ToUtf8(text));
     for (int f = 0; f < kFigureCount; ++f) {
@@ -213,6 +213,27 @@ void AppendTableRow(std::string& out, const ArchiveRow& row, const ArchiveJudgem
     out += "</tr>\n";
 }
 
+// The page's Italian name of a problem; CSV, JSON and the index keep the
+// English keys of ArchiveProblemName for programs that read them.
+const char* ProblemLabel(ArchiveProblemKind kind)
+{
+    switch (kind) {
+    case ArchiveProblemKind::Foreign:
+        return "non \xC3\xA8 un documento Klemva";
+    case ArchiveProblemKind::CutShort:
+        return "troncato";
+    case ArchiveProblemKind::Damaged:
+        return "danneggiato";
+    case ArchiveProblemKind::Unreadable:
+        return "illeggibile";
+    case ArchiveProblemKind::Vanished:
+        return "scomparso durante la lettura";
+    case ArchiveProblemKind::LinkLoop:
+        return "ciclo di collegamenti simbolici";
+    }
+    return "illeggibile";
+}
+
 void AppendProblems(std::string& out, const std::vector<ArchiveProblem>& problems)
 {
     if (problems.empty())
@@ -223,7 +244,7 @@ void AppendProblems(std::string& out, const std::vector<ArchiveProblem>& problem
     for (const ArchiveProblem& p : problems) {
         out += "<tr>";
         AppendCell(out, p.path);
-        AppendCell(out, ArchiveProblemName(p.kind));
+        AppendCell(out, ProblemLabel(p.kind));
         AppendCell(out, p.reason);
         out += "</tr>\n";
     }

@@ -36,6 +36,7 @@ svg { display: block; }
 .box { border: 1px solid #000; box-sizing: border-box; }
 .text { white-space: pre-wrap; overflow-wrap: break-word; overflow: hidden; font-size: 10.67px; line-height: 13px; }
 .heading { font-size: 13.33px; font-weight: bold; line-height: 16px; }
+.headertext { overflow: hidden; } .headertext p { margin: 0; } .description { margin-top: 7px !important; }
 .footer { font-size: 9.33px; line-height: 11px; text-align: center; white-space: nowrap; }
 .warning { color: #b00000; font-weight: bold; }
 .verdict { border-top: 1px solid #000; }
@@ -66,7 +67,10 @@ std::string FieldOf(const MeasurementDocument& doc, KlvTextItem item)
 }
 
 // The header: the title line in the heading font one line down, the
-// description block three text lines down, both word-wrapped in one box.
+// description block below it, both word-wrapped in the box's text
+// rectangle. On paper the description starts three text lines down,
+// whatever the title's length; here it follows the title, so that a title
+// that wraps does not run into the examiner's line.
 void AppendHeader(std::string& out, const MeasurementDocument& doc, const PageLayout& page,
                   const std::string& path)
 {
@@ -77,9 +81,6 @@ void AppendHeader(std::string& out, const MeasurementDocument& doc, const PageLa
     char heading[256];
     std::snprintf(heading, sizeof heading, "\r\n%s (%s %s)", FieldOf(doc, kKlvTitle).c_str(),
                   FieldOf(doc, kKlvSensorTyp).c_str(), FieldOf(doc, kKlvSerNo).c_str());
-    OpenBlock(out, "text heading", r.left, r.top, r.right - r.left, r.bottom - r.top);
-    AppendProgramText(out, heading);
-    out += "</div>";
     // The path comes last in the description; it is shown as given (UTF-8),
     // the other texts are the program's Windows-1252 texts.
     char description[2048];
@@ -87,10 +88,16 @@ void AppendHeader(std::string& out, const MeasurementDocument& doc, const PageLa
                     FieldOf(doc, kKlvPruefer).c_str(), FieldOf(doc, kKlvFahrzeug).c_str(),
                     FieldOf(doc, kKlvTuer).c_str(), FieldOf(doc, kKlvPosition).c_str(),
                     FieldOf(doc, kKlvMessTyp).c_str(), FieldOf(doc, kKlvEdit).c_str(), "");
-    OpenBlock(out, "text", r.left, r.top, r.right - r.left, r.bottom - r.top);
-    AppendProgramText(out, description);
+    const char* below = description;
+    for (int breaks = 0; breaks < 3 && std::strncmp(below, "\r\n", 2) == 0; ++breaks)
+        below += 2;
+    OpenBlock(out, "headertext", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    out += "<p class=\"text heading\">";
+    AppendProgramText(out, heading);
+    out += "</p><p class=\"text description\">";
+    AppendProgramText(out, below);
     AppendHtmlText(out, path);
-    out += "</div>";
+    out += "</p></div>";
 }
 
 void AppendBand(std::string& out, const MeasurementDocument& doc, const PrintBand& band, int k,
