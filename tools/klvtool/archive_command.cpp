@@ -15,14 +15,16 @@
 #include "archive_pages.h"
 #include "archive_scan.h"
 #include "commands.h"
+#include "cp1252.h"
 #include "doc_file.h"
+#include "limit_choice.h"
 #include "measure_report.h"
 
 namespace {
 
 const char kArchiveUsage[] =
     "usage: klvtool archive DIR [--csv FILE] [--json FILE] [--html FILE]\n"
-    "                          [--index FILE | --no-index]\n\n"
+    "                          [--limits FILE --set NAME] [--index FILE | --no-index]\n\n"
     "Reads every .klv file below DIR (following symbolic links) and writes one\n"
     "row per document: path below DIR, measurement date, examiner, vehicle,\n"
     "door, position, measurement type, sensor type, serial number, the six\n"
@@ -36,18 +38,23 @@ const char kArchiveUsage[] =
     "                over the date for each vehicle, door and position with two\n"
     "                or more documents\n"
     "Without an output option the CSV goes to standard output; FILE may be '-'.\n"
+    "  --limits FILE --set NAME   adds each document's verdict by the limit set\n"
+    "                NAME of the limit file FILE (Limiti.ini), and the set's\n"
+    "                limits of the mean's effective and peak force to the trends\n"
     "  --index FILE  what this run learnt, for the next one: a file whose size\n"
     "                and modification time are unchanged is not read again\n"
     "                (default: $XDG_CACHE_HOME/klvtool, else ~/.cache/klvtool,\n"
     "                one index per folder)\n"
     "  --no-index    read every file, keep no index\n\n"
     "Exit status: 0 the outputs are written (files listed apart included),\n"
-    "1 DIR cannot be read or an output cannot be written, 2 bad command line.\n";
+    "1 DIR cannot be read, the limit file cannot be used or an output cannot be\n"
+    "written, 2 bad command line.\n";
 
 struct ArchiveOptions {
     std::string folder;
     std::string csv, json, html;
     std::string index;
+    std::string limits, set;
     bool useIndex = true;
 };
 
@@ -60,8 +67,12 @@ int Usage(const std::string& problem)
 // 0 = parsed, -1 = help shown; otherwise the exit status.
 int ParseArchiveOptions(int argc, char** argv, ArchiveOptions* options)
 {
-    std::string* const valued[] = {&options->csv, &options->json, &options->html, &options->index};
-    const char* const names[] = {"--csv", "--json", "--html", "--index"};
+    const struct {
+        const char* name;
+        std::string* value;
+    } valued[] = {{"--csv", &options->csv},       {"--json", &options->json},
+                  {"--html", &options->html},     {"--index", &options->index},
+                  {"--limits", &options->limits}, {"--set", &options->set}};
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (IsHelp(argv[i])) {
@@ -73,12 +84,12 @@ int ParseArchiveOptions(int argc, char** argv, ArchiveOptions* options)
             continue;
         }
         bool known = false;
-        for (int k = 0; k < 4; ++k) {
-            if (arg != names[k])
+        for (const auto& option : valued) {
+            if (arg != option.name)
                 continue;
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
-                return Usage(arg + " needs a file name");
-            *valued[k] = argv[++i];
+                return Usage(arg + " needs a value");
+            *option.value = argv[++i];
             known = true;
         }
         if (known)
@@ -91,6 +102,8 @@ int ParseArchiveOptions(int argc, char** argv, ArchiveOptions* options)
     }
     if (options->folder.empty())
         return Usage("expected DIR");
+    if (options->limits.empty() != options->set.empty())
+        return Usage("--limits and --set go together");
     if (options->csv.empty() && options->json.empty() && options->html.empty())
         options->csv = "-";
     return 0;
@@ -185,6 +198,29 @@ void KeepIndex(const std::string& path, const ArchiveIndex& index)
         std::fprintf(stderr, "klvtool archive: note: the index is not kept: %s\n", error.c_str());
 }
 
+// Every row's verdict, and the set's limits of the mean's effective and peak
+// force for the trend charts.
+ArchiveJudgement Judge(const ArchiveScan& scan, const LimitSet* set)
+{
+    ArchiveJudgement judgement{std::string(), {}, NAN, NAN};
+    if (!set)
+        return judgement;
+    judgement.set = Cp1252ToUtf8(set->name);
+    for (const LimitRule& rule : set->rules) {
+        if (rule.scope != kScopeMean)
+            continue;
+        if (rule.figure == kFigureEffective)
+            judgement.effectiveLimit = rule.max;
+        if (rule.figure == kFigurePeak)
+            judgement.peakLimit = rule.max;
+    }
+    judgement.verdicts.reserve(scan.rows.size());
+    for (const ArchiveRow& row : scan.rows)
+        judgement.verdicts.push_back(row.hasFigures ? JudgeSeries(*set, row.figures).overall
+                                                    : Outcome::NotAssessable);
+    return judgement;
+}
+
 void ReportProblems(const ArchiveScan& scan)
 {
     for (const ArchiveProblem& p : scan.problems)
@@ -227,6 +263,9 @@ int ArchiveCommand(int argc, char** argv)
             return kExitFailure;
         }
     }
+    LimitSet set;
+    if (!options.limits.empty() && !LoadLimitChoice("archive", options.limits, options.set, &set))
+        return kExitFailure;
     const auto start = std::chrono::steady_clock::now();
     const std::string indexPath = !options.useIndex       ? std::string()
                                   : options.index.empty() ? DefaultIndexPath(options.folder)
@@ -248,7 +287,7 @@ int ArchiveCommand(int argc, char** argv)
     previous = ArchiveIndex(); // no longer needed; its memory goes back
     ReportProblems(scan);
 
-    ArchiveJudgement judgement{std::string(), {}, NAN, NAN};
+    const ArchiveJudgement judgement = Judge(scan, options.limits.empty() ? nullptr : &set);
     const bool written = WriteOutputs(options, scan, judgement);
     if (!indexUnchanged)
         KeepIndex(indexPath, scan.index);

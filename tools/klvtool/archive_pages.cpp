@@ -12,6 +12,7 @@
 #include "doc_figures.h"
 #include "html_text.h"
 #include "json_text.h"
+#include "limit_choice.h"
 
 namespace {
 
@@ -204,11 +205,11 @@ void AppendTableRow(std::string& out, const ArchiveRow& row, const ArchiveJudgem
     }
     AppendCell(out, Saturated(row) ? "s\xC3\xAC" : "no", "sat");
     if (!judgement.set.empty()) {
-        const RowVerdict v = judgement.verdicts[index];
-        AppendCell(out, RowVerdictText(v),
-                   v == RowVerdict::Pass   ? "pass"
-                   : v == RowVerdict::Fail ? "fail"
-                                           : "na");
+        const Outcome v = judgement.verdicts[index];
+        AppendCell(out, OutcomeText(v),
+                   v == Outcome::Pass   ? "pass"
+                   : v == Outcome::Fail ? "fail"
+                                        : "na");
     }
     out += "</tr>\n";
 }
@@ -385,19 +386,6 @@ void AppendCharts(std::string& out, const ArchiveScan& scan, const ArchiveJudgem
 
 } // namespace
 
-const char* RowVerdictText(RowVerdict verdict)
-{
-    switch (verdict) {
-    case RowVerdict::Pass:
-        return "conforme";
-    case RowVerdict::Fail:
-        return "non conforme";
-    case RowVerdict::NotAssessable:
-        break;
-    }
-    return "non valutabile";
-}
-
 std::string ArchiveCsv(const ArchiveScan& scan, const ArchiveJudgement& judgement)
 {
     std::string out;
@@ -421,7 +409,7 @@ std::string ArchiveCsv(const ArchiveScan& scan, const ArchiveJudgement& judgemen
             out += "," + (HasFigure(row, f) ? JsonNumber(MeanOf(row).value[f]) : std::string());
         out += Saturated(row) ? ",1" : ",0";
         if (!judgement.set.empty())
-            AppendCsvCell(out, RowVerdictText(judgement.verdicts[i]));
+            AppendCsvCell(out, OutcomeText(judgement.verdicts[i]));
         out += "\n";
     }
     return out;
@@ -456,8 +444,13 @@ std::string ArchiveJson(const ArchiveScan& scan, const ArchiveJudgement& judgeme
             out += std::string(", \"") + FigureJsonKey(f) +
                    "\": " + (HasFigure(row, f) ? JsonNumber(MeanOf(row).value[f]) : "null");
         out += std::string(", \"saturated\": ") + (Saturated(row) ? "true" : "false");
-        if (!judgement.set.empty())
-            out += std::string(", \"verdict\": \"") + RowVerdictText(judgement.verdicts[i]) + "\"";
+        if (!judgement.set.empty()) {
+            const Outcome v = judgement.verdicts[i];
+            out += std::string(", \"verdict\": \"") + OutcomeText(v) + "\", \"pass\": " +
+                   (v == Outcome::Pass   ? "true"
+                    : v == Outcome::Fail ? "false"
+                                         : "null");
+        }
         out += "}";
     }
     out += scan.rows.empty() ? "],\n" : "\n  ],\n";

@@ -7,20 +7,16 @@
 #include <vector>
 
 #include "archive_scan.h"
-
-enum class RowVerdict { Pass, Fail, NotAssessable };
+#include "limitset.h"
 
 // The verdicts of a limit set, one per row, and the set's limits on the
 // mean's effective and peak force for the trend charts (NaN: no such rule).
 struct ArchiveJudgement {
     std::string set; // empty: no set given, no verdict column
-    std::vector<RowVerdict> verdicts;
+    std::vector<Outcome> verdicts;
     double effectiveLimit;
     double peakLimit;
 };
-
-// "conforme", "non conforme", "non valutabile".
-const char* RowVerdictText(RowVerdict verdict);
 
 std::string ArchiveCsv(const ArchiveScan& scan, const ArchiveJudgement& judgement);
 std::string ArchiveJson(const ArchiveScan& scan, const ArchiveJudgement& judgement);

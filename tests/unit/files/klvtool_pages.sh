@@ -42,12 +42,14 @@ describe=(--vehicle "Fiat Panda" --door "anteriore sinistra" --position serratur
 "$klvtool" measure --sim "$saturating" --date 2027-03-01 "${describe[@]}" --out docs/sub/b.klv \
   > /dev/null 2>&1 || fail "measure b.klv"
 printf 'PK\003\004' > docs/foreign.klv
+printf '[Prova]\nFonte=prova interna\nMedia.ForzaDiPunta=320\nMedia.ForzaEffettiva=150,0\n' > limits.ini
 
 "$klvtool" info docs/a.klv > info.json || fail "info: exit $?"
-"$klvtool" report docs/a.klv -o report.html || fail "report: exit $?"
+"$klvtool" report docs/a.klv --limits limits.ini --set prova -o report.html || fail "report: exit $?"
 "$klvtool" report docs/sub/b.klv -o saturated.html || fail "report b: exit $?"
 grep -qiE '<script|src=|href=|url\((https?|file)' report.html && fail "the report refers to something outside itself"
 "$klvtool" archive docs --html archive.html --json archive.json --csv archive.csv --no-index \
+  --limits limits.ini --set Prova \
   2> archive.log || fail "archive: exit $?"
 
 probe report.html report.json
@@ -74,6 +76,8 @@ for k, text in enumerate(report.get('valueTexts', [])):
 check(report.get('saturationWarnings') == 0, "report of an unsaturated series warns")
 check(saturated.get('saturationWarnings', 0) >= 1, "report of a saturated series has no warning")
 check('Misurazione del 07.12.2026' in (report.get('heading') or ''), "report heading lacks the title")
+check((report.get('verdict') or '').startswith('Verdetto: CONFORME'), f"report verdict: {report.get('verdict')!r}")
+check(saturated.get('verdict') is None, "a report without a set shows a verdict")
 
 check(page.get('rows') == 2, f"archive: {page.get('rows')} rows, expected 2 ({page.get('error')})")
 check(page.get('problems') == 1, f"archive: {page.get('problems')} files listed apart, expected 1")
@@ -91,6 +95,9 @@ peaks = [float(v) for v in page['afterSecondClick']]
 check(peaks == sorted(peaks, reverse=True), f"a second click does not sort down: {peaks}")
 check(page.get('filterShown') and page.get('rowsShownAfterFilter') == 1, "the filter does not narrow the rows")
 check(page.get('trendCharts') == 1, f"{page.get('trendCharts')} trend charts, expected 1")
+check(page.get('limitLines') == 2, f"{page.get('limitLines')} limit lines in the trend, expected 2")
+verdicts = table[heads.index('Verdetto')]
+check(verdicts[row] == 'CONFORME' and verdicts[1 - row] == 'NON CONFORME', f"archive verdicts {verdicts}")
 check([d['path'] for d in listing['documents']] == ['a.klv', 'sub/b.klv'], "archive JSON rows")
 check(listing['problems'][0]['kind'] == 'foreign', "archive JSON: foreign file not named")
 check(listing['documents'][0]['peak'] == mean['peak'], "archive JSON peak differs from info's")
@@ -121,6 +128,9 @@ expect 1 "cannot write nowhere/x.csv" docs --csv nowhere/x.csv --no-index
 expect 1 "it is a folder" docs --html docs --no-index
 expect 2 "expected DIR" --csv x.csv
 expect 2 "unknown option '--fast'" docs --fast
+expect 2 "--limits and --set go together" docs --limits limits.ini
+expect 1 "has no limit set 'altro'" docs --limits limits.ini --set altro --no-index
+expect 1 "missing.ini" docs --limits missing.ini --set Prova --no-index
 ln -s .. docs/sub/up
 expect 0 "sub/up: listed apart (link loop)" docs --json loop.json --index "$work/idx"
 python3 -c 'import json; d = json.load(open("loop.json")); assert len(d["documents"]) == 2' \
