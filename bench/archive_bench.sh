@@ -42,19 +42,23 @@ seeds+=("$work/seeds/series.klv")
 echo "archive: $count documents, $(du -sm "$work/docs" | cut -f1) MB in $work/docs"
 cat "$work"/docs/*/*/*.klv > /dev/null # warm cache
 
-run() { # LABEL
+# run LABEL: one timed run; sets LABEL_rate (by the clock) and LABEL_memory (KB)
+run() {
   /usr/bin/time -v "$bin/klvtool" archive "$work/docs" --index "$work/archive.index" \
     --csv "$work/archive.csv" --json "$work/archive.json" --html "$work/archive.html" \
     2> "$work/$1.log"
-  local line seconds memory
+  local line seconds cpu memory
   line=$(grep '^klvtool archive:' "$work/$1.log" | tail -n 1)
   seconds=$(sed -n 's/.* in \([0-9.]*\) s$/\1/p' <<< "$line")
+  cpu=$(awk -F': ' '/User time|System time/ { t += $2 } END { print t }' "$work/$1.log")
   memory=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/$1.log")
-  awk -v label="$1" -v n="$count" -v s="$seconds" -v kb="$memory" -v line="$line" 'BEGIN {
-    printf "%-12s %s\n%-12s %.0f documents/s, peak memory %.1f MB\n", label, line, "", n / s, kb / 1024 }'
-  eval "${1//-/_}_rate=\$(awk -v n=$count -v s=$seconds 'BEGIN { printf \"%d\", n / s }')"
-  eval "${1//-/_}_memory=$memory"
+  awk -v label="$1" -v n="$count" -v s="$seconds" -v c="$cpu" -v kb="$memory" -v line="$line" 'BEGIN {
+    printf "%-11s %s\n%-11s %.0f documents/s by the clock, %.0f/s by CPU time (%.2f s), peak memory %.1f MB\n",
+      label, line, "", n / s, n / c, c, kb / 1024 }'
+  printf -v "${1//-/_}_rate" '%d' "$(awk -v n="$count" -v s="$seconds" 'BEGIN { printf "%d", n / s }')"
+  printf -v "${1//-/_}_memory" '%d' "$memory"
 }
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) (other work on the machine lowers the rates by the clock)"
 rm -f "$work/archive.index"
 run first-run
 run second-run
