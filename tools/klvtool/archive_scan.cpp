@@ -52,6 +52,8 @@ public:
         char* real = ::realpath(root_.c_str(), nullptr);
         scan_->index.folder = real ? real : root_;
         std::free(real);
+        if (options_.previous) // as many rows as last time, give or take a few
+            scan_->rows.reserve(options_.previous->entries.size());
         if (!WalkFolder(std::string(), FolderId{st.st_dev, st.st_ino}, error))
             return false;
         return true;
