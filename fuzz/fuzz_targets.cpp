@@ -7,6 +7,7 @@
 #include "bmp_fuzz_check.h"
 #include "klv_fuzz_check.h"
 #include "klvtool_args_fuzz_check.h"
+#include "limit_file_fuzz_check.h"
 #include "scenario_fuzz_check.h"
 
 const FuzzTarget kFuzzTargets[] = {
@@ -15,6 +16,7 @@ const FuzzTarget kFuzzTargets[] = {
     {"scenario", CheckScenarioText, ScenarioFuzzSeeds},
     {"klvtool-args", CheckKlvtoolArguments, KlvtoolArgumentSeeds},
     {"bmp-logo", CheckBmpLogo, BmpLogoSeeds},
+    {"limit-file", CheckLimitFile, LimitFileSeeds},
 };
 const std::size_t kFuzzTargetCount = sizeof kFuzzTargets / sizeof kFuzzTargets[0];
 

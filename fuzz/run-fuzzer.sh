@@ -18,7 +18,7 @@ runs=${KLV_FUZZ_RUNS:--1}
 case $target in
 graph-records) max_len=24000 ;;
 klv-documents) max_len=70000 ;;
-scenario | bmp-logo) max_len=4096 ;;
+scenario | bmp-logo | limit-file) max_len=4096 ;;
 *) max_len=512 ;;
 esac
 rm -rf "$work"

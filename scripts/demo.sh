@@ -138,6 +138,9 @@ cp "$saves"/*.klv "$work/"
 doc="$work/$(basename "$saved")"
 "$host/bin/klvtool" info "$doc" > "$work/document.json"
 "$host/bin/klvtool" export "$doc" > "$work/curves.csv"
+"$host/bin/klvtool" report "$doc" -o "$work/report.html"
+"$host/bin/klvtool" archive "$work" --html "$work/archive.html" --csv "$work/archive.csv" \
+  --no-index 2>/dev/null
 "$host/bin/klvtool" measure --sim "$scenario" --date "$(date -u +%F)" --json "$work/klvtool-series.json" >/dev/null
 echo
 echo "--- the saved document's results (klvtool info) ---"
@@ -147,5 +150,7 @@ jq -r '.results[3] | gsub("\r"; "")' "$work/klvtool-series.json" 2>/dev/null || 
 echo
 echo "Saved document: $doc"
 echo "Its reading:    $work/document.json, curves $work/curves.csv"
+echo "Its report:     $work/report.html (open in a browser; prints on one A4 page)"
+echo "The archive:    $work/archive.html, $work/archive.csv (klvtool archive $work)"
 ls "$work"/*.png >/dev/null 2>&1 && echo "Screenshots:    $work/*.png"
 echo "Wire log:       $work/wire.log"

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev libfftw3-dev
   cups printer-driver-cups-pdf ghostscript poppler-utils
   nsis
+  chromium
   patchelf
 )
 missing=()

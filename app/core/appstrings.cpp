@@ -70,6 +70,20 @@ const AppStringEntry kAppStrings[] = {
     {IDS_SENSOR_NOT_FOUND, "Il sensore non \xE8 potuto essere trovato.\r\n"
                            "Per piacere controllate la conessione al port seriale del Vs. PC."},
     {IDS_CANNOT_OPEN, "Non ha potuto aperire %s.\r\n%s"},
+    {IDS_LIMITS_UNREADABLE, "Non ha potuto leggere il file dei valori limite %s: %s"},
+    {IDS_LIMITS_LINE_ERROR, "File dei valori limite %s, riga %d: %s"},
+    {IDS_LIMITS_BAD_LINE, "riga non valida (attesi [insieme], CHIAVE=VALORE o un commento)"},
+    {IDS_LIMITS_EMPTY_SET_NAME, "il nome dell'insieme \xE8 vuoto"},
+    {IDS_LIMITS_KEY_OUTSIDE_SET, "la chiave \"%s\" sta prima del primo [insieme]"},
+    {IDS_LIMITS_UNKNOWN_KEY,
+     "chiave sconosciuta \"%s\" (valide: Fonte, Media.FIGURA, Chiusura.FIGURA)"},
+    {IDS_LIMITS_UNKNOWN_FIGURE,
+     "figura sconosciuta \"%s\" (valide: ForzaEffettiva, "
+     "ForzaDiSerraggio, ForzaDiPunta, KFattore, DurataImpulsi, Energia)"},
+    {IDS_LIMITS_BAD_NUMBER, "numero non valido \"%s\" (solo cifre, con punto o virgola decimale)"},
+    {IDS_LIMITS_DUPLICATE_SET, "l'insieme \"%s\" \xE8 definito due volte, la prima alla riga %d"},
+    {IDS_LIMITS_DUPLICATE_KEY, "la chiave \"%s\" \xE8 definita due volte, la prima alla riga %d"},
+    {IDS_LIMITS_SET_WITHOUT_RULE, "l'insieme \"%s\" non ha nessuna regola"},
 };
 
 const std::size_t kAppStringCount = sizeof(kAppStrings) / sizeof(kAppStrings[0]);

@@ -58,6 +58,18 @@ enum AppStringId {
     IDS_PORT_NOT_OPENED = 30048,     // %s: port name
     IDS_SENSOR_NOT_FOUND = 30049,
     IDS_CANNOT_OPEN = 30050, // %s: path, %s: the system's text for the error
+    // Limit files: the message names the file and the line (%s, %d, problem).
+    IDS_LIMITS_UNREADABLE = 30260, // %s: path, %s: the system's reason
+    IDS_LIMITS_LINE_ERROR = 30261, // %s: path, %d: line, %s: one of the problems below
+    IDS_LIMITS_BAD_LINE = 30262,
+    IDS_LIMITS_EMPTY_SET_NAME = 30263,
+    IDS_LIMITS_KEY_OUTSIDE_SET = 30264,  // %s: key
+    IDS_LIMITS_UNKNOWN_KEY = 30265,      // %s: key
+    IDS_LIMITS_UNKNOWN_FIGURE = 30266,   // %s: figure
+    IDS_LIMITS_BAD_NUMBER = 30267,       // %s: value
+    IDS_LIMITS_DUPLICATE_SET = 30268,    // %s: set, %d: line of the first
+    IDS_LIMITS_DUPLICATE_KEY = 30269,    // %s: key, %d: line of the first
+    IDS_LIMITS_SET_WITHOUT_RULE = 30270, // %s: set
 };
 
 struct AppStringEntry {

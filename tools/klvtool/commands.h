@@ -8,7 +8,9 @@ constexpr int kExitUsage = 2;   // bad command line
 
 // Each takes the arguments after the command's name.
 int MeasureCommand(int argc, char** argv);
-int InfoCommand(int argc, char** argv);   // doc_commands.cpp
-int ExportCommand(int argc, char** argv); // doc_commands.cpp
+int InfoCommand(int argc, char** argv);    // doc_commands.cpp
+int ExportCommand(int argc, char** argv);  // doc_commands.cpp
+int ReportCommand(int argc, char** argv);  // report_command.cpp
+int ArchiveCommand(int argc, char** argv); // archive_command.cpp
 
 #endif

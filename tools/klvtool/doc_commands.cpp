@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "commands.h"
+#include "doc_file.h"
+#include "doc_figures.h"
 #include "doc_report.h"
 #include "klvdoc.h"
 #include "klvdoc_build.h"
@@ -17,55 +19,6 @@
 #include "measure_report.h"
 
 namespace {
-
-// ---- reading a document ----------------------------------------------------
-
-bool ReadWholeFile(const char* path, std::vector<std::uint8_t>* bytes, std::string* error)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        *error = std::string("cannot open ") + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::uint8_t chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        *error = std::string("cannot read ") + path;
-        return false;
-    }
-    return true;
-}
-
-// A document that reads whole; anything less is reported and refused, so a
-// damaged file is never shown as if it were complete.
-bool LoadDocumentFile(const char* command, const char* path, MeasurementDocument* doc)
-{
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!ReadWholeFile(path, &bytes, &error)) {
-        std::fprintf(stderr, "klvtool %s: %s\n", command, error.c_str());
-        return false;
-    }
-    const KlvReadResult result = ReadKlvDocument(bytes.data(), bytes.size(), *doc);
-    if (!result) {
-        std::fprintf(stderr, "klvtool %s: %s: %s\n", command, path,
-                     DescribeKlvReadResult(result).c_str());
-        return false;
-    }
-    if (result.trailingBytes > 0)
-        std::fprintf(stderr, "klvtool %s: %s: note: %zu bytes after the text block are ignored\n",
-                     command, path, result.trailingBytes);
-    return true;
-}
-
-bool IsHelp(const char* arg)
-{
-    return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
-}
 
 // One FILE.klv argument, or --help. -1 = go on with argv[0].
 int CheckFileArgument(const char* command, int argc, char** argv, const char* usage)
@@ -85,8 +38,14 @@ const char kInfoUsage[] =
     "usage: klvtool info FILE.klv\n\n"
     "Prints the document as JSON: the text of every slot under its item name\n"
     "(Descr1..Descr4, Pruefer, Fahrzeug, Tuer, Position, MessTyp, SensorTyp,\n"
-    "SerNo, Title, Edit) and graphWindows, the four graph windows with their\n"
-    "title, settings and graphs. Texts are converted from Windows-1252 to UTF-8.\n\n"
+    "SerNo, Title, Edit), graphWindows, the four graph windows with their\n"
+    "title, settings and graphs, and figures: for each measurement and the mean\n"
+    "the six figures computed from the curves (effective, clamping, peak,\n"
+    "kFactor, pulseDuration, energy; null when a figure does not exist),\n"
+    "saturated (a count at the end of the sensor's range) and textsAgree (the\n"
+    "stored value text is the one the program writes for those figures);\n"
+    "figures is null when the curves are not a measurement's.\n"
+    "Texts are converted from Windows-1252 to UTF-8.\n\n"
     "Exit status: 0 read, 1 the file is missing or damaged, 2 bad command line.\n";
 
 const char kExportUsage[] =
@@ -187,7 +146,7 @@ int InfoCommand(int argc, char** argv)
     MeasurementDocument doc;
     if (!LoadDocumentFile("info", argv[0], &doc))
         return kExitFailure;
-    const std::string json = KlvInfoJson(doc);
+    const std::string json = KlvInfoJson(doc, {FiguresJsonMember(doc)});
     std::string error;
     if (!WriteOutputFile("-", json, &error)) {
         std::fprintf(stderr, "klvtool info: %s\n", error.c_str());

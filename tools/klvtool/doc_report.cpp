@@ -116,7 +116,7 @@ void AppendCsvCell(std::string& row, const std::string& text)
 
 } // namespace
 
-std::string KlvInfoJson(const MeasurementDocument& doc)
+std::string KlvInfoJson(const MeasurementDocument& doc, const std::vector<std::string>& moreMembers)
 {
     std::string out;
     JsonObject o(out, 0);
@@ -131,6 +131,8 @@ std::string KlvInfoJson(const MeasurementDocument& doc)
         AppendGraphWindow(out, doc.graphWindows[k], 4);
     }
     out += "\n  ]";
+    for (const std::string& member : moreMembers)
+        out += ",\n  " + member;
     o.Close();
     out += "\n";
     return out;

@@ -10,8 +10,11 @@
 
 // UTF-8 JSON: the text of every slot under its item name (the calibration
 // slot, never kept, is left out) and "graphWindows", the four graph windows
-// with their title, the block fields a load takes over and their graphs.
-std::string KlvInfoJson(const MeasurementDocument& doc);
+// with their title, the block fields a load takes over and their graphs;
+// then moreMembers, each a whole member ("key": value) indented for the
+// top level.
+std::string KlvInfoJson(const MeasurementDocument& doc,
+                        const std::vector<std::string>& moreMembers = {});
 
 // One exported column: the valid part of one graph, in its physical unit.
 struct KlvCurveColumn {

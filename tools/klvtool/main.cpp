@@ -19,6 +19,8 @@ const Command kCommands[] = {
     {"measure", MeasureCommand, "run a measurement series against the device or the device model"},
     {"info", InfoCommand, "print a .klv document as JSON"},
     {"export", ExportCommand, "print the curves of a .klv document as CSV in newtons"},
+    {"report", ReportCommand, "write a .klv document as an HTML page, as it prints"},
+    {"archive", ArchiveCommand, "list every .klv document of a folder as CSV, JSON or HTML"},
 };
 
 void PrintUsage(std::FILE* to)
