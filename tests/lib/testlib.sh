@@ -21,7 +21,9 @@
 failures=0
 
 drv() {
-  wine "$KLV_WIN64_BIN/klvdriver.exe" "$@" | tr -d '\r'
+  # Line by line, so that a driver running in the background (watch) is
+  # read as it writes.
+  wine "$KLV_WIN64_BIN/klvdriver.exe" "$@" | sed -u 's/\r//g'
   return "${PIPESTATUS[0]}"
 }
 
