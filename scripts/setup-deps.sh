@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 fonts-wine
   xvfb xauth x11-apps imagemagick jq python3
-  clang libclang-rt-14-dev libfftw3-dev
+  clang clang-format libclang-rt-14-dev libfftw3-dev
   cups printer-driver-cups-pdf ghostscript poppler-utils
   nsis
   chromium

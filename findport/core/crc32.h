@@ -1,7 +1,8 @@
 // CRC-32 as used by the port probe to compare two reads of the device
 // information (ISO-HDLC: reflected polynomial 0xEDB88320, preset all ones,
 // result inverted).
-#pragma once
+#ifndef CRC32_H
+#define CRC32_H
 
 #include <cstddef>
 #include <cstdint>
@@ -11,3 +12,5 @@ namespace findport {
 uint32_t Crc32(const uint8_t* data, size_t length);
 
 } // namespace findport
+
+#endif

@@ -3,7 +3,8 @@
 // The probe is written against two small interfaces, a serial-port system
 // and a clock, so that the Windows program drives real COM ports while the
 // tests drive the device model on a virtual clock.
-#pragma once
+#ifndef PROBE_PORT_H
+#define PROBE_PORT_H
 
 #include <array>
 #include <cstddef>
@@ -143,3 +144,5 @@ private:
 std::vector<std::wstring> SplitPortList(const std::wstring& portList);
 
 } // namespace findport
+
+#endif

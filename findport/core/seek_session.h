@@ -1,6 +1,7 @@
 // The port finder's run: the timed phase with the progress window, the final
 // phase with the failure question, and storing the port that was found.
-#pragma once
+#ifndef SEEK_SESSION_H
+#define SEEK_SESSION_H
 
 #include <cstdint>
 #include <string>
@@ -54,3 +55,5 @@ std::string HintFileText(int32_t index);
 int RunSeek(PortProbe& probe, Clock& clock, SeekWindow& window, PortStore& store);
 
 } // namespace findport
+
+#endif

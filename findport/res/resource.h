@@ -1,5 +1,6 @@
 // Resource identifiers of FindKLV.exe, shared by the resource script and the code.
-#pragma once
+#ifndef FINDKLV_RESOURCE_H
+#define FINDKLV_RESOURCE_H
 
 #define IDS_WINDOW_TITLE 1
 #define IDS_CANCEL 2
@@ -16,3 +17,5 @@
 // Gadget numbers of the progress window.
 #define IDC_PROGRESS 1
 #define IDC_CANCEL 2
+
+#endif

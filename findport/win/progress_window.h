@@ -1,6 +1,7 @@
 // The "Seeking for KLV" window: a progress bar over the timed search and a
 // Cancel button; also asks the failure question once the window is gone.
-#pragma once
+#ifndef PROGRESS_WINDOW_H
+#define PROGRESS_WINDOW_H
 
 #include <windows.h>
 
@@ -35,3 +36,5 @@ private:
 };
 
 } // namespace findport
+
+#endif

@@ -1,6 +1,7 @@
 // Stores the found port where the measurement program looks for it: the
 // registry value Port, and the hint file in the working directory.
-#pragma once
+#ifndef REGISTRY_STORE_H
+#define REGISTRY_STORE_H
 
 #include "seek_session.h"
 
@@ -12,3 +13,5 @@ public:
 };
 
 } // namespace findport
+
+#endif

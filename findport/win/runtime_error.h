@@ -1,7 +1,8 @@
 // Run-time errors of FindKLV: whatever goes wrong, the user is told how to
 // report it and that the port can still be set by hand; the process then ends
 // with exit code 0 so that an installer running the tool carries on.
-#pragma once
+#ifndef FINDKLV_RUNTIME_ERROR_H
+#define FINDKLV_RUNTIME_ERROR_H
 
 #include <exception>
 #include <string>
@@ -60,3 +61,5 @@ template <typename Body> int RunReportingErrors(Body body)
 }
 
 } // namespace findport
+
+#endif

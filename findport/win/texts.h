@@ -1,5 +1,6 @@
 // The program's texts come from its string table.
-#pragma once
+#ifndef FINDKLV_TEXTS_H
+#define FINDKLV_TEXTS_H
 
 #include <string>
 
@@ -12,3 +13,5 @@ std::wstring LoadText(unsigned id);
 std::wstring FailureMessage();
 
 } // namespace findport
+
+#endif

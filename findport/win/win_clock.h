@@ -1,5 +1,6 @@
 // The millisecond clock and waits of the probe on Windows.
-#pragma once
+#ifndef WIN_CLOCK_H
+#define WIN_CLOCK_H
 
 #include "probe_port.h"
 
@@ -23,3 +24,5 @@ private:
 };
 
 } // namespace findport
+
+#endif

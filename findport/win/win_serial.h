@@ -1,6 +1,7 @@
 // COM ports of this machine for the probe, opened by their "\\.\COMn" device
 // names so that ports numbered 10 and above open too.
-#pragma once
+#ifndef WIN_SERIAL_H
+#define WIN_SERIAL_H
 
 #include "probe_port.h"
 
@@ -13,3 +14,5 @@ public:
 };
 
 } // namespace findport
+
+#endif

@@ -24,7 +24,8 @@
 //
 // No operating-system headers: the library builds wherever C++20 does.
 // Nothing here is thread-safe; one thread drives one model.
-#pragma once
+#ifndef DEVICE_MODEL_H
+#define DEVICE_MODEL_H
 
 #include <array>
 #include <cstddef>
@@ -333,3 +334,5 @@ private:
 };
 
 } // namespace klvdevice
+
+#endif

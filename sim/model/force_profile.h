@@ -1,5 +1,6 @@
 // Force levels over time for the timed scenario events (internal to klvdevice).
-#pragma once
+#ifndef FORCE_PROFILE_H
+#define FORCE_PROFILE_H
 
 #include <cstdint>
 
@@ -21,3 +22,5 @@ private:
 };
 
 } // namespace klvdevice
+
+#endif

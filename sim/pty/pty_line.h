@@ -1,5 +1,6 @@
 // The simulator's end of a pseudo-terminal that stands in for a serial line.
-#pragma once
+#ifndef PTY_LINE_H
+#define PTY_LINE_H
 
 #include <string>
 
@@ -35,3 +36,5 @@ private:
 bool MakeRaw(int fd);
 
 } // namespace klvsim
+
+#endif

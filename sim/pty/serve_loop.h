@@ -1,5 +1,6 @@
 // Serving the device model on a pty, paced by real time.
-#pragma once
+#ifndef SERVE_LOOP_H
+#define SERVE_LOOP_H
 
 #include <csignal>
 #include <cstdio>
@@ -29,3 +30,5 @@ ServeEnd Serve(PtyLine& line, klvdevice::DeviceModel& model, WireLog& log, doubl
                const volatile std::sig_atomic_t& stop);
 
 } // namespace klvsim
+
+#endif

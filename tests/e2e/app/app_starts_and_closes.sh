@@ -5,8 +5,7 @@
 # menu, the menu bar with its item texts. Then closes the frame like a user
 # and expects a clean exit.
 set -uo pipefail
-fail() { echo "FAIL: $*"; exit 1; }
-drv() { wine "$KLV_WIN64_BIN/klvdriver.exe" "$@"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 wine "$KLV_WIN64_BIN/klemva99_it.exe" &
 app=$!
 trap 'kill $app 2>/dev/null' EXIT
@@ -59,22 +58,12 @@ check_frame() {
 }
 
 # Wine's drawing reaches the X screen a moment after the window exists.
-deadline=$((SECONDS + 15))
-until check_frame; do
-  [ $SECONDS -lt $deadline ] || fail "after 15 s: $why (see $shot)"
-done
+wait_until 15 check_frame || fail "after 15 s: $why (see $shot)"
 echo "the frame shows in $shot"
 
 drv close Klemva || exit 1
-for _ in $(seq 1 100); do
-  kill -0 $app 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 $app 2>/dev/null; then
-  echo "FAIL: the program did not end after its frame was closed"
-  exit 1
-fi
+wait_pid_gone $app 10 || fail "the program did not end after its frame was closed"
 wait $app
 rc=$?
-[ $rc -eq 0 ] || { echo "FAIL: exit code $rc"; exit 1; }
-echo "PASS"
+[ $rc -eq 0 ] || fail "exit code $rc"
+finish

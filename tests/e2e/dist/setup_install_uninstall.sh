@@ -11,12 +11,10 @@
 #   4. silent uninstall: program, shortcuts, association and entry gone;
 #      measurements folder and settings kept.
 set -uo pipefail
-fail() { echo "FAIL: $*"; exit 1; }
-failures=0
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 check() { # check DESCRIPTION ACTUAL EXPECTED
     if [ "$2" != "$3" ]; then
-        echo "FAIL: $1: got \"$2\", expected \"$3\""
-        failures=$((failures + 1))
+        note_failure "$1: got \"$2\", expected \"$3\""
     fi
 }
 
@@ -31,7 +29,6 @@ wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1000 /f >/dev/null 2>&1
 wineserver -w
 
-drv() { wine "$KLV_WIN64_BIN/klvdriver.exe" "$@"; }
 reg_value() { # reg_value KEY NAME (empty NAME: the default value)
     local sel=(/v "$2")
     [ -n "$2" ] || sel=(/ve)
@@ -39,15 +36,10 @@ reg_value() { # reg_value KEY NAME (empty NAME: the default value)
 }
 key_exists() { wine reg query "$1" >/dev/null 2>&1 && echo yes || echo no; }
 title="Installazione di Klemva"
+control_shows() { [[ "$(drv text "$title" "$1" 2>/dev/null)" == *"$2"* ]]; }
 wait_text() { # wait_text ID TEXT: until the control's text contains TEXT
-    local got
-    for _ in $(seq 1 100); do
-        got=$(drv text "$title" "$1" 2>/dev/null | tr -d '\r')
-        [[ "$got" == *"$2"* ]] && return 0
-        sleep 0.1
-    done
-    echo "FAIL: control $1 of the setup shows \"$got\", not \"$2\""
-    failures=$((failures + 1))
+    wait_until 10 control_shows "$1" "$2" && return 0
+    note_failure "control $1 of the setup shows \"$(drv text "$title" "$1" 2>/dev/null)\", not \"$2\""
     return 1
 }
 shot() { bash "$KLV_SCRIPTS/screenshot.sh" "dist_$1" >/dev/null; }
@@ -135,12 +127,8 @@ doc_name="Serie di prova"
     fail "klvtool could not make a document"
 wine start "$meas_win\\$doc_name.klv"
 drv wait-window class:Klemva 20000 >/dev/null || fail "opening $doc_name.klv started no program"
-for _ in $(seq 1 100); do
-    docs=$(drv mdi-children class:Klemva 2>/dev/null | tr -d '\r')
-    [[ "$docs" == *"$doc_name"* ]] && break
-    sleep 0.1
-done
-check "document window of $doc_name.klv" "$([[ "$docs" == *"$doc_name"* ]] && echo shown)" shown
+document_window_shown() { [[ "$(drv mdi-children class:Klemva 2>/dev/null)" == *"$doc_name"* ]]; }
+check "document window of $doc_name.klv" "$(wait_until 10 document_window_shown && echo shown)" shown
 shot 0_document_opened
 drv close class:Klemva >/dev/null
 drv wait-gone class:Klemva 10000 >/dev/null || fail "the program did not end when closed"
@@ -195,10 +183,8 @@ wait $app
 
 # 4. Silent uninstall; the uninstaller runs from a copy, so wait for its work.
 wine "$prog_dir/Disinstalla.exe" /S
-for _ in $(seq 1 300); do
-    [ ! -e "$prog_dir" ] && [ "$(key_exists "$uninstall")" = no ] && break
-    sleep 0.2
-done
+uninstalled() { [ ! -e "$prog_dir" ] && [ "$(key_exists "$uninstall")" = no ]; }
+wait_until 60 uninstalled
 wineserver -w
 check "program folder after uninstall" "$([ -e "$prog_dir" ] && echo present || echo gone)" gone
 check "start menu folder after uninstall" "$([ -e "$menu" ] && echo present || echo gone)" gone
@@ -212,5 +198,4 @@ check "measurements folder value after uninstall" "$(reg_value "$klemva" directo
 check "measurement file after uninstall" "$(cat "$meas_dir/misura.klv" 2>/dev/null)" data
 check "document after uninstall" "$([ -f "$meas_dir/$doc_name.klv" ] && echo present)" present
 
-[ $failures -eq 0 ] || fail "$failures checks failed"
-echo "PASS"
+finish

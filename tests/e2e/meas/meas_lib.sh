@@ -1,17 +1,10 @@
 # meas_lib.sh - shared steps of the measurement flow tests (sourced).
 # Needs the test bed's environment (scripts/wine-test.sh).
 
-drv() { wine "$KLV_WIN64_BIN/klvdriver.exe" "$@"; }
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 
 SHOTS_W=$(winpath "$KLV_SCREENSHOTS")
 steps_no=0
-
-fail() {
-  echo "FAIL: $*"
-  bash "$KLV_SCRIPTS/screenshot.sh" "${TEST_NAME}_failure" >/dev/null 2>&1
-  exit 1
-}
 
 # steps NAME <<'EOF' ... : runs driver commands (UTF-8 text, converted to the
 # program's code page) in one driver start; @SHOTS@ is the screenshot folder.
@@ -46,11 +39,7 @@ start_program() {
 stop_program() {
   drv close Klemva
   drv answer Klemva No "Modifiche" 3000 >/dev/null 2>&1
-  for _ in $(seq 1 100); do
-    kill -0 $app 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 $app 2>/dev/null && fail "the program did not end"
+  wait_pid_gone $app 10 || fail "the program did not end"
   wait $app
 }
 
@@ -64,13 +53,10 @@ convert_shots() {
 
 # Waits up to 10 s for a file of 53372 bytes (a new measurement's document)
 # matching the glob pattern; prints its path.
-wait_document_file() {
-  local pattern=$1
-  for _ in $(seq 1 100); do
-    for f in $pattern; do
-      [ -f "$f" ] && [ "$(stat -c %s "$f")" -eq 53372 ] && { echo "$f"; return 0; }
-    done
-    sleep 0.1
+document_file() {
+  for f in $1; do
+    [ -f "$f" ] && [ "$(stat -c %s "$f")" -eq 53372 ] && { echo "$f"; return 0; }
   done
   return 1
 }
+wait_document_file() { wait_until 10 document_file "$1"; }

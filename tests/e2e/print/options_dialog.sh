@@ -15,12 +15,9 @@ open_options() {
   drv command class:Klemva 11842
   drv wait-window $dlg 10000 >/dev/null || fail "the options dialog did not open"
   # Its controls answer once the dialog has been set up.
-  for _ in $(seq 1 50); do
-    drv text $dlg 105 >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "the options dialog's controls did not answer"
+  wait_until 5 options_answer || fail "the options dialog's controls did not answer"
 }
+options_answer() { drv text $dlg 105 >/dev/null 2>&1; }
 close_with() { # 1 = OK, 2 = Annulla
   drv click $dlg "$1"
   drv wait-gone $dlg 10000 || fail "the options dialog did not close"
@@ -29,11 +26,9 @@ close_with() { # 1 = OK, 2 = Annulla
 # included, by the time the button reads as ticked.
 switch_list() {
   drv press $dlg "$1"
-  for _ in $(seq 1 50); do
-    [ "$(drv checked $dlg "$1" | tr -d '\r')" == 1 ] && return 0
-  done
-  fail "radio button $1 did not take the click"
+  wait_until 10 radio_ticked "$1" || fail "radio button $1 did not take the click"
 }
+radio_ticked() { [ "$(drv checked $dlg "$1")" == 1 ]; }
 list_text() { drv text $dlg 111 | tr -d '\r'; }
 expect_list() {
   local got

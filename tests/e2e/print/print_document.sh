@@ -28,18 +28,16 @@ seen=$KLV_TEST_TMP/seen.txt
 touch "$KLV_TEST_TMP/start-stamp"
 # The next PDF of this test's document (its remarks carry the token);
 # another job of the same name on the shared printer is passed over.
-next_pdf() {
-  for _ in $(seq 1 600); do
-    for f in "$pdfdir"/KLV-Dokument*.pdf; do
-      [ -f "$f" ] && [ "$f" -nt "$KLV_TEST_TMP/start-stamp" ] || continue
-      grep -qxF "$f" "$seen" && continue
-      if pdftotext "$f" - 2>/dev/null | grep -q "$token"; then
-        echo "$f" >> "$seen"
-        echo "$f"
-        return 0
-      fi
-    done
-    sleep 0.1
+next_pdf() { wait_until 60 new_pdf_of_document; }
+new_pdf_of_document() {
+  for f in "$pdfdir"/KLV-Dokument*.pdf; do
+    [ -f "$f" ] && [ "$f" -nt "$KLV_TEST_TMP/start-stamp" ] || continue
+    grep -qxF "$f" "$seen" && continue
+    if pdftotext "$f" - 2>/dev/null | grep -q "$token"; then
+      echo "$f" >> "$seen"
+      echo "$f"
+      return 0
+    fi
   done
   return 1
 }
@@ -68,11 +66,7 @@ echo "--- cancelled in the abort dialog"
 # the page is drawn, and takes its picture.
 drv watch Stampare 30000 "$(winpath "$KLV_TEST_TMP/abort.bmp")" > "$KLV_TEST_TMP/watch.txt" &
 watcher=$!
-for _ in $(seq 1 300); do
-  grep -q watching "$KLV_TEST_TMP/watch.txt" && break
-  sleep 0.1
-done
-grep -q watching "$KLV_TEST_TMP/watch.txt" || fail "the abort dialog watcher did not start"
+wait_until 30 grep -q watching "$KLV_TEST_TMP/watch.txt" || fail "the abort dialog watcher did not start"
 drv command class:Klemva 1006
 drv wait-window "Print" 10000 >/dev/null || fail "no print dialog"
 drv keys Print RETURN ESCAPE || fail "cannot type into the print dialog"
@@ -86,8 +80,7 @@ drv command class:Klemva 1007
 drv wait-window "Print Setup" 10000 >/dev/null || fail "no printer setup dialog"
 drv press "Print Setup" "Landscape" || fail "no landscape choice"
 landscape_checked() { [ "$(drv checked "Print Setup" Landscape | tr -d '\r')" == 1 ]; }
-for _ in $(seq 50); do landscape_checked && break; done
-landscape_checked || fail "landscape not chosen after 50 reads of the check state"
+wait_until 10 landscape_checked || fail "landscape not chosen within 10 s"
 shot "Print Setup" setup
 drv click "Print Setup" 1
 drv wait-gone "Print Setup" 10000 || fail "the printer setup dialog stayed open"

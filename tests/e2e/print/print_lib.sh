@@ -1,15 +1,8 @@
 # print_lib.sh - shared steps of the printing, options and about box tests
 # (sourced; needs the test bed's environment from scripts/wine-test.sh).
 
-drv() { wine "$KLV_WIN64_BIN/klvdriver.exe" "$@"; }
-winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 settings_key='HKCU\SOFTWARE\VARNOK\Klemva\2.0'
-
-fail() {
-  echo "FAIL: $*"
-  bash "$KLV_SCRIPTS/screenshot.sh" "${TEST_NAME}_failure" >/dev/null 2>&1
-  exit 1
-}
 
 # A window of the program as a PNG in the screenshot folder.
 shot() {
@@ -46,10 +39,6 @@ start_program() {
 
 stop_program() {
   drv close class:Klemva
-  for _ in $(seq 1 100); do
-    kill -0 $app 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 $app 2>/dev/null && fail "the program did not end"
+  wait_pid_gone $app 10 || fail "the program did not end"
   wait $app
 }

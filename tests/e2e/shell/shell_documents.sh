@@ -12,7 +12,7 @@ T=$KLV_TEST_TMP
 cd "$T"
 mkdir -p "my docs" gone
 "$KLVTOOL" measure --sim series --date 2026-12-07 --out "$T/series.klv" >/dev/null ||
-  { fail "klvtool measure"; finish; }
+  { note_failure "klvtool measure"; finish; }
 cp series.klv "my docs/series 1.klv"
 cp series.klv gone/doc.klv
 cp series.klv ro.klv && chmod 444 ro.klv
@@ -26,24 +26,19 @@ children() { drv mdi-children "$FRAME" | wc -l; }
 # Opens PATH through File > Open.
 open_file() {
   drv command "$FRAME" 1002 >/dev/null
-  drv wait-window dialog:Open 10000 >/dev/null || { fail "no open dialog"; return; }
+  drv wait-window dialog:Open 10000 >/dev/null || { note_failure "no open dialog"; return; }
   drv file-dialog dialog:Open "$1" >/dev/null
-  drv wait-gone dialog:Open 10000 || fail "open dialog still there"
+  drv wait-gone dialog:Open 10000 || note_failure "open dialog still there"
 }
 save_as() {
   drv command "$FRAME" 1004 >/dev/null
-  drv wait-window "dialog:Save As" 10000 >/dev/null || { fail "no save-as dialog"; return; }
+  drv wait-window "dialog:Save As" 10000 >/dev/null || { note_failure "no save-as dialog"; return; }
   drv file-dialog "dialog:Save As" "$1" >/dev/null
-  drv wait-gone "dialog:Save As" 10000 || fail "save-as dialog still there"
+  drv wait-gone "dialog:Save As" 10000 || note_failure "save-as dialog still there"
 }
 # Polls until the active document is the one titled $1.
-wait_active() {
-  for _ in $(seq 1 50); do
-    [ "$(drv mdi-children "$FRAME" | head -1)" == "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "document $1 not active"
-}
+wait_active() { wait_until 5 document_active "$1" || note_failure "document $1 not active"; }
+document_active() { [ "$(drv mdi-children "$FRAME" | head -1)" == "$1" ]; }
 
 # -- A path with blanks on the command line is opened whole -----------------
 blank=$(winpath "$T/my docs/series 1.klv")
@@ -61,9 +56,9 @@ drv tab "$FRAME" 0 >/dev/null
 
 # -- Saved as a copy, it reads back as klvtool wrote it ---------------------
 save_as "$(winpath "$T/copy.klv")"
-wait_file copy.klv || fail "copy.klv not written within 10 s of the save-as dialog closing"
+wait_file copy.klv || note_failure "copy.klv not written within 10 s of the save-as dialog closing"
 if [ "$(info series.klv)" == "$(info copy.klv)" ]; then echo "ok: copy reads back as the original"
-else fail "copy differs: $(diff <(info series.klv) <(info copy.klv) | head -20)"; fi
+else note_failure "copy differs: $(diff <(info series.klv) <(info copy.klv) | head -20)"; fi
 expect_eq "window renamed to the copy" "$(winpath "$T/copy.klv")" "$(drv mdi-children "$FRAME")"
 
 # -- Remarks typed and saved -------------------------------------------------
@@ -95,7 +90,8 @@ box_text >/dev/null
 answer 7
 expect_eq "No closes it unsaved" "1 Porta destra, nuova" "$(children) $(edit_of copy.klv)"
 drv command "$FRAME" 1005 >/dev/null   # the other window is unchanged: closes at once
-for _ in $(seq 1 50); do [ "$(children)" -eq 0 ] && break; sleep 0.1; done
+no_documents() { [ "$(children)" -eq 0 ]; }
+wait_until 5 no_documents
 expect_eq "no document left" 0 "$(children)"
 wait_button 1003 grey
 wait_button 1006 grey
@@ -114,9 +110,9 @@ answer 7
 drv command "$FRAME" 1005 >/dev/null
 box_text >/dev/null
 answer 6
-drv wait-window "dialog:Save As" 10000 >/dev/null || fail "Yes on an unnamed document: no save-as dialog"
+drv wait-window "dialog:Save As" 10000 >/dev/null || note_failure "Yes on an unnamed document: no save-as dialog"
 drv click "dialog:Save As" 2 >/dev/null
-drv wait-gone "dialog:Save As" 10000 || fail "save-as dialog not cancelled"
+drv wait-gone "dialog:Save As" 10000 || note_failure "save-as dialog not cancelled"
 expect_eq "cancelled save-as keeps the document" 1 "$(children)"
 
 # -- A read-only document opens; saving over it fails and keeps it ----------
@@ -128,7 +124,7 @@ drv command "$FRAME" 1003 >/dev/null
 expect_eq "failed save" "Non ha potuto scrivere $(winpath "$T/ro.klv")." "$(box_text)"
 shot_box shell_box_cannot_write
 answer 1
-cmp -s series.klv ro.klv && echo "ok: read-only file unchanged" || fail "read-only file changed"
+cmp -s series.klv ro.klv && echo "ok: read-only file unchanged" || note_failure "read-only file changed"
 expect_eq "no partial file left" "" "$(ls "$T" | grep -i '\.tmp$')"
 wait_button 1003 enabled   # still modified after the failed save
 
@@ -149,7 +145,7 @@ answer 7
 box_text >/dev/null
 answer 2
 expect_eq "first closed, second kept" 2 "$(children)"
-drv wait-window "$FRAME" 2000 >/dev/null || fail "frame gone after Cancel"
+drv wait-window "$FRAME" 2000 >/dev/null || note_failure "frame gone after Cancel"
 drv close "$FRAME" >/dev/null
 for n in 2 1; do box_text >/dev/null; answer 7; done
 expect_app_ends
@@ -161,11 +157,11 @@ app=$!
 text=$(box_text)   # shown while the frame is being built
 case "$text" in
 "Non ha potuto aperire \"$blank\"."*) echo "ok: unopenable path reported" ;;
-*) fail "unopenable path: got [$text]" ;;
+*) note_failure "unopenable path: got [$text]" ;;
 esac
 shot_box shell_box_cannot_open
 answer 1
-drv wait-window "$FRAME" 20000 >/dev/null || fail "no frame after the message"
+drv wait-window "$FRAME" 20000 >/dev/null || note_failure "no frame after the message"
 expect_eq "no empty window" 0 "$(children)"
 drv command "$FRAME" 1008 >/dev/null
 expect_app_ends
@@ -175,7 +171,7 @@ convert -size 240x80 gradient:navy-orange -depth 8 BMP3:logo.bmp
 wine reg add "HKCU\\$SETTINGS" /v BMP /t REG_SZ /d "$(winpath "$T/logo.bmp")" /f >/dev/null 2>&1
 wine reg add "HKCU\\$SETTINGS" /v Logo /t REG_DWORD /d 1 /f >/dev/null 2>&1
 start_app "$(winpath "$T/series.klv")"
-drv children "$FRAME" | grep -q '^666 Static' && echo "ok: logo control" || fail "no logo control"
+drv children "$FRAME" | grep -q '^666 Static' && echo "ok: logo control" || note_failure "no logo control"
 shot shell_doc_logo
 drv close "$FRAME" >/dev/null
 expect_app_ends

@@ -4,48 +4,47 @@
 #   klvtool_files.sh KLVTOOL WORKDIR
 set -uo pipefail
 klvtool=$1 work=$2
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # expect_refused NAME FILE PATTERN: non-zero exit 1 and a message matching PATTERN
 expect_refused() {
   local command=$1 file=$2 pattern=$3
   "$klvtool" "$command" "$file" > out.txt 2> err.txt
   local rc=$?
-  [ $rc -eq 1 ] || fail "$command $file: exit $rc, expected 1"
-  grep -q -- "$pattern" err.txt || fail "$command $file: message '$(cat err.txt)' lacks '$pattern'"
-  [ ! -s out.txt ] || fail "$command $file: wrote output for a bad file"
+  [ $rc -eq 1 ] || note_failure "$command $file: exit $rc, expected 1"
+  grep -q -- "$pattern" err.txt || note_failure "$command $file: message '$(cat err.txt)' lacks '$pattern'"
+  [ ! -s out.txt ] || note_failure "$command $file: wrote output for a bad file"
 }
 
 "$klvtool" measure --sim series --date 2026-12-07 --examiner "Prüfer Müller" --vehicle "Fiat Panda" \
   --door "anteriore sinistra" --position "serratura" --meas-type "chiusura" \
   --remarks "$(printf 'r%.0s' $(seq 1 300))" --out new.klv > measure.log 2>&1 \
-  || fail "measure --out: exit $? ($(tail -n 3 measure.log))"
-[ "$(stat -c %s new.klv 2>/dev/null)" = 53372 ] || fail "new measurement is not 53372 bytes"
-[ "$(head -c 4 new.klv)" = KLV2 ] || fail "no KLV2 magic"
-[ ! -e new.klv.tmp ] || fail "temporary file left behind"
+  || note_failure "measure --out: exit $? ($(tail -n 3 measure.log))"
+[ "$(stat -c %s new.klv 2>/dev/null)" = 53372 ] || note_failure "new measurement is not 53372 bytes"
+[ "$(head -c 4 new.klv)" = KLV2 ] || note_failure "no KLV2 magic"
+[ ! -e new.klv.tmp ] || note_failure "temporary file left behind"
 
-"$klvtool" info new.klv > info.json || fail "info: exit $?"
+"$klvtool" info new.klv > info.json || note_failure "info: exit $?"
 for expected in '"Pruefer": "Prüfer Müller"' '"Fahrzeug": "Fiat Panda"' '"Tuer": "anteriore sinistra"' \
                 '"Position": "serratura"' '"MessTyp": "chiusura"' '"Title": "Misurazione del 07.12.2026"' \
                 '"title": "Forza di chiusura (misurazione 3)"' '"title": "Valore medio del corso di forza"' \
                 '"szName": "Valore medio della forza"' '"nBuffEnd": 3750' '"nStyle": 8' '"dTimeMin": -1' \
                 '"SensorTyp": "KLV1-' '"SerNo": "SN' '"Descr4": "Forza effettiva:'; do
-  grep -qF -- "$expected" info.json || fail "info lacks $expected"
+  grep -qF -- "$expected" info.json || note_failure "info lacks $expected"
 done
 # remarks are cut to the slot: 255 characters
-grep -qE "\"Edit\": \"r{255}\"" info.json || fail "remarks not cut to 255 characters"
+grep -qE "\"Edit\": \"r{255}\"" info.json || note_failure "remarks not cut to 255 characters"
 if command -v python3 > /dev/null; then
   python3 -c 'import json,sys; d=json.load(open("info.json")); assert len(d["graphWindows"]) == 4' \
-    || fail "info is not valid JSON with four graph windows"
+    || note_failure "info is not valid JSON with four graph windows"
 fi
 
-"$klvtool" export new.klv > curves.csv || fail "export: exit $?"
-[ "$(wc -l < curves.csv)" -eq 3751 ] || fail "export: $(wc -l < curves.csv) lines, expected 3751"
-head -n 1 curves.csv | grep -qF '"time [s]","Graph1.1 Forza di chiusura [N]"' || fail "export heading"
-sed -n 2p curves.csv | grep -q '^-1.0000,' || fail "export time does not start at -1 s"
-tail -n 1 curves.csv | grep -q '^4.9984,' || fail "export time does not end at 4.9984 s"
+"$klvtool" export new.klv > curves.csv || note_failure "export: exit $?"
+[ "$(wc -l < curves.csv)" -eq 3751 ] || note_failure "export: $(wc -l < curves.csv) lines, expected 3751"
+head -n 1 curves.csv | grep -qF '"time [s]","Graph1.1 Forza di chiusura [N]"' || note_failure "export heading"
+sed -n 2p curves.csv | grep -q '^-1.0000,' || note_failure "export time does not start at -1 s"
+tail -n 1 curves.csv | grep -q '^4.9984,' || note_failure "export time does not end at 4.9984 s"
 
 # damaged and foreign files
 printf 'KLV1' > old.klv && cat new.klv | tail -c +5 >> old.klv
@@ -62,15 +61,14 @@ expect_refused info negative.klv 'negative capacity'
 expect_refused export empty.klv 'KLV2'
 expect_refused info missing.klv 'cannot open missing.klv'
 
-"$klvtool" info > /dev/null 2>&1; [ $? -eq 2 ] || fail "info without a file: expected exit 2"
-"$klvtool" export a.klv b.klv > /dev/null 2>&1; [ $? -eq 2 ] || fail "export with two files: expected exit 2"
-"$klvtool" info --help | grep -q 'usage: klvtool info FILE.klv' || fail "info --help"
-"$klvtool" measure --help | grep -q -- '--out FILE.klv' || fail "measure --help lacks --out"
+"$klvtool" info > /dev/null 2>&1; [ $? -eq 2 ] || note_failure "info without a file: expected exit 2"
+"$klvtool" export a.klv b.klv > /dev/null 2>&1; [ $? -eq 2 ] || note_failure "export with two files: expected exit 2"
+"$klvtool" info --help | grep -q 'usage: klvtool info FILE.klv' || note_failure "info --help"
+"$klvtool" measure --help | grep -q -- '--out FILE.klv' || note_failure "measure --help lacks --out"
 
 # a file with bytes after the text block is read, with a note
 cp new.klv trailing.klv && printf 'xyz' >> trailing.klv
-"$klvtool" info trailing.klv > /dev/null 2> err.txt || fail "trailing bytes refused"
-grep -q '3 bytes after the text block' err.txt || fail "trailing bytes not noted"
+"$klvtool" info trailing.klv > /dev/null 2> err.txt || note_failure "trailing bytes refused"
+grep -q '3 bytes after the text block' err.txt || note_failure "trailing bytes not noted"
 
-[ $failures -eq 0 ] && echo "klvtool files: all checks held"
-exit $((failures > 0))
+finish

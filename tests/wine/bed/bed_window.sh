@@ -4,23 +4,21 @@
 # the expected size holding each of the window's four band colours over a
 # large area (an empty or single-colour screen fails).
 set -uo pipefail
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 name=${1:-bed_window}
 min_band_pixels=20000   # a band is 160 x 330 client pixels; leave room for frames
 
 rm -f "$KLV_TEST_TMP/shown" "$KLV_TEST_TMP/close"
 wine "$KLV_WIN64_BIN/bed_window_test.exe" "$KLV_TEST_WTMP" &
 pid=$!
-finish() {
+close_window() {
   touch "$KLV_TEST_TMP/close"
   wait "$pid"
 }
-for _ in $(seq 1 200); do
-  [ -f "$KLV_TEST_TMP/shown" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -f "$KLV_TEST_TMP/shown" ] || { finish; fail "the window was not shown and painted within 20 s"; }
+# Shown, or the test program has ended without showing it.
+shown_or_ended() { [ -f "$KLV_TEST_TMP/shown" ] || pid_gone "$pid"; }
+wait_until 20 shown_or_ended
+[ -f "$KLV_TEST_TMP/shown" ] || { close_window; fail "the window was not shown and painted within 20 s"; }
 
 # The window's four bands, each over a large area, on one screenshot; sets
 # why when they are not all there.
@@ -39,10 +37,8 @@ bands_shown() {
 }
 # Wine's drawing reaches the X screen a moment after the window has painted.
 shown=no
-for _ in $(seq 1 20); do
-  if bands_shown; then shown=yes; break; fi
-done
-finish
+wait_until 30 bands_shown && shown=yes
+close_window
 rc=$?
 [ "$rc" -eq 0 ] || fail "bed_window_test.exe exited with $rc"
 [ "$shown" = yes ] || fail "$why"

@@ -2,6 +2,7 @@
 # Graph records and .klv files between Linux (portable codec) and varnok.dll
 # under Wine: each side reads what the other wrote, byte for byte.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 check="$(dirname "$KLVTOOL")/files_native_check"
 cd "$KLV_TEST_TMP"
 
@@ -36,25 +37,23 @@ grep -q '"Pruefer": "Prüfer Müller"' wine_measured.json
 rm -f shown close
 wine "$KLV_WIN64_BIN/files_wine_test.exe" "$KLV_TEST_WTMP" --show native_record.bin &
 shower=$!
-for _ in $(seq 1 200); do
-  [ -s shown ] && break
-  kill -0 $shower 2>/dev/null || break
-  sleep 0.1
-done
-[ -s shown ] || { echo "FAIL: the loaded record was not shown within 20 s" >&2; touch close; wait $shower; exit 1; }
+shown_or_ended() { [ -s shown ] || pid_gone $shower; }
+wait_until 20 shown_or_ended || true
+[ -s shown ] || { touch close; wait $shower; fail "the loaded record was not shown within 20 s"; }
 # The screenshot once the screen has the window's pixels (Wine's drawing
 # reaches the X screen a moment after the window has painted).
 read -r -a points <<< "$(tr -d '\r' < shown | awk '{printf "%s,%s ", $1, $2}')"
 expected=$(tr -d '\r' < shown | awk '{printf "%s ", $3}')
 format=""
 for p in "${points[@]}"; do format+="%[hex:p{$p}] "; done
-for _ in $(seq 1 20); do
+screen_shows_record() {
   shot=$(bash "$KLV_SCRIPTS/screenshot.sh" files_loaded_record)
   seen=$(convert "$shot" -format "$format" info: | sed -E 's/([0-9A-F]{6})[0-9A-F]* /\1 /g')
-  [ "$seen" = "$expected" ] && break
-done
+  [ "$seen" = "$expected" ]
+}
+wait_until 30 screen_shows_record || true
 touch close
 wait $shower
 [ "$seen" = "$expected" ] ||
-  { echo "FAIL: the screen shows $seen at $format where the window drew $expected" >&2; exit 1; }
+  fail "the screen shows $seen at $format where the window drew $expected"
 echo "files round trip: all checks held"

@@ -9,7 +9,7 @@ start_findklv
 watch layout >/dev/null || fail "no progress window"
 # Cancel once the first scan is complete, i.e. within the timed phase.
 first_scan_done() { [ "$(identification_reads COM2)" -ge 33 ]; }
-poll_until 15 first_scan_done || fail "COM2 saw no complete scan (33 identification reads) within 15 s"
+wait_until 15 first_scan_done || fail "COM2 saw no complete scan (33 identification reads) within 15 s"
 watch cancel || fail "could not press Cancel"
 cancelled=$(( $(now_ms) - START_MS ))
 watch wait-gone 15000 || fail "the progress window did not close after Cancel"

@@ -1,26 +1,12 @@
 # Helpers for the FindKLV Wine tests (sourced; the test bed's environment is set).
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 
 HINT_SENTENCE='This file should reside in the Directory Klemva was installed to (Top level)'
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
 watch() { wine "$KLV_WIN64_BIN/findklv_watch.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
-now_ms() { date +%s%3N; }
-
 FINDKLV_PID=
-
-# poll_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds
-# (its output is passed on) or SECONDS have passed (status 1).
-poll_until() {
-  local limit=$1; shift
-  local deadline=$(( $(now_ms) + limit * 1000 ))
-  until "$@"; do
-    [ "$(now_ms)" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
 
 # Prints the progress bar's position once it is beyond FLOOR.
 progress_beyond() {
@@ -34,7 +20,7 @@ progress_beyond() {
 stop_leftover_findklv() {
   if [ -n "$FINDKLV_PID" ] && kill -0 "$FINDKLV_PID" 2>/dev/null; then
     kill "$FINDKLV_PID" 2>/dev/null
-    for _ in $(seq 1 50); do kill -0 "$FINDKLV_PID" 2>/dev/null || break; sleep 0.1; done
+    wait_pid_gone "$FINDKLV_PID" 5
     kill -9 "$FINDKLV_PID" 2>/dev/null
     wait "$FINDKLV_PID" 2>/dev/null
   fi
@@ -57,11 +43,7 @@ start_findklv() {
 # Waits at most SECONDS for FindKLV to end; sets FINDKLV_RC.
 finish_findklv() {
   local limit=$1
-  for _ in $(seq 1 $((limit * 10))); do
-    kill -0 "$FINDKLV_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$FINDKLV_PID" 2>/dev/null; then
+  if ! wait_pid_gone "$FINDKLV_PID" "$limit"; then
     kill "$FINDKLV_PID" 2>/dev/null
     fail "FindKLV.exe still running after ${limit} s"
   fi

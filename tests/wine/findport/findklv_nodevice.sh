@@ -6,9 +6,9 @@ source "$here/findklv_lib.sh"
 
 start_findklv
 watch layout || fail "the progress window is not as it should be"
-first=$(poll_until 10 progress_beyond 0) || fail "the progress bar stayed at 0 for 10 s"
+first=$(wait_until 10 progress_beyond 0) || fail "the progress bar stayed at 0 for 10 s"
 bash "$KLV_SCRIPTS/screenshot.sh" findport_progress >/dev/null || fail "no screenshot"
-second=$(poll_until 5 progress_beyond "$first") || fail "the progress bar did not move beyond $first within 5 s"
+second=$(wait_until 5 progress_beyond "$first") || fail "the progress bar did not move beyond $first within 5 s"
 echo "progress $first, then $second"
 [ "$second" -le 20000 ] || fail "progress $second beyond the range"
 

@@ -8,12 +8,12 @@ run_fault() {
   local kind=$1 description=$2 out="$KLV_TEST_TMP/fault-$1.txt"
   wine "$KLV_WIN64_BIN/findklv_fault.exe" "$kind" > "$out" &
   local pid=$!
-  for _ in $(seq 1 100); do [ -s "$out" ] && break; sleep 0.1; done
+  wait_until 10 test -s "$out"
   local line
   line=$(tr -d '\r\n' < "$out")
   [ -n "$line" ] || fail "$kind: the fault program did not start"
   watch runtime-box 10000 "$description" "$line" || fail "$kind: the report is wrong or missing"
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  wait_pid_gone "$pid" 10
   wait "$pid"
   local rc=$?
   [ "$rc" = 0 ] || fail "$kind: exit code $rc after the report, expected 0"

@@ -19,8 +19,7 @@ allowed=(
 # Every call of the interface is exported.
 required=("${allowed[@]}")
 
-status=0
-fail() { echo "FAIL: $*"; status=1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 
 objdump_for() {
   for t in "$@"; do
@@ -36,26 +35,25 @@ exports_of() {  # objdump dll -> one exported name per line
 check_dll() {  # label objdump dll
   local label=$1 od=$2 dll=$3
   if [ ! -f "$dll" ]; then
-    fail "$label: $dll is missing (build the $label tree, or set KLV_WIN64_DIR/KLV_WIN32_DIR)"
+    note_failure "$label: $dll is missing (build the $label tree, or set KLV_WIN64_DIR/KLV_WIN32_DIR)"
     return
   fi
-  [ -n "$od" ] || { fail "$label: no MinGW objdump found"; return; }
+  [ -n "$od" ] || { note_failure "$label: no MinGW objdump found"; return; }
   mapfile -t names < <(exports_of "$od" "$dll")
-  [ ${#names[@]} -gt 0 ] || { fail "$label: $dll exports nothing"; return; }
+  [ ${#names[@]} -gt 0 ] || { note_failure "$label: $dll exports nothing"; return; }
   for n in "${names[@]}"; do
     local ok=0
     for a in "${allowed[@]}"; do [ "$n" = "$a" ] && ok=1; done
-    [ $ok = 1 ] || fail "$label: unexpected or misnamed export '$n'"
+    [ $ok = 1 ] || note_failure "$label: unexpected or misnamed export '$n'"
   done
   for r in "${required[@]}"; do
     local found=0
     for n in "${names[@]}"; do [ "$n" = "$r" ] && found=1; done
-    [ $found = 1 ] || fail "$label: '$r' is not exported"
+    [ $found = 1 ] || note_failure "$label: '$r' is not exported"
   done
   echo "$label: ${#names[@]} exports checked: ${names[*]}"
 }
 
 check_dll win64 "$(objdump_for x86_64-w64-mingw32-objdump objdump)" "$1"
 check_dll win32 "$(objdump_for i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump objdump)" "$2"
-[ $status = 0 ] && echo "PASSED"
-exit $status
+finish

@@ -4,9 +4,10 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/snapshots.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 hostbin=$(dirname "$KLVSIM")
 peer="$hostbin/graphlib_ptypeer"
-[ -x "$peer" ] || { echo "FAIL: $peer is not built" >&2; exit 1; }
+[ -x "$peer" ] || fail "$peer is not built"
 link="$KLV_PORTS_DIR/com1"
 locked="$KLV_PORTS_DIR/com2"
 "$peer" --link "$link" --rate 20000 &
@@ -15,9 +16,10 @@ peer_pid=$!
 "$peer" --link "$locked" --locked &
 locked_pid=$!
 trap 'kill $peer_pid $locked_pid 2>/dev/null; wait $peer_pid $locked_pid 2>/dev/null' EXIT
-for _ in $(seq 1 100); do [ -L "$link" ] && [ -L "$locked" ] && break; sleep 0.05; done
-[ -L "$link" ] || { echo "FAIL: the peer did not serve COM1" >&2; exit 1; }
-[ -L "$locked" ] || { echo "FAIL: the locked peer did not serve COM2" >&2; exit 1; }
+both_served() { [ -L "$link" ] && [ -L "$locked" ]; }
+wait_until 5 both_served
+[ -L "$link" ] || fail "the peer did not serve COM1"
+[ -L "$locked" ] || fail "the locked peer did not serve COM2"
 wine "$KLV_WIN64_BIN/graphlib_comlink_test.exe" "$(snapshot_dir_for_windows)"
 rc=$?
 convert_snapshots
