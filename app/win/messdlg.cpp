@@ -147,10 +147,10 @@ public:
     {
         _SetGraphStyle(graph_, nStyle, nXLines, nYLines, dStart, dEnd);
     }
-    void AppendSample(std::int16_t count) override
+    void AppendSamples(const std::int16_t* samples, int count) override
     {
-        _AddValue(graph_, 0, count);
-        BlockTimingCountSample();
+        _AddValues(graph_, 0, samples, count);
+        BlockTimingCountSamples(count);
     }
     void SetGraphEnd(int samples) override { _SetGraphBuffEnd(graph_, samples, 0); }
     std::int16_t* GraphSamples() override
@@ -169,7 +169,15 @@ public:
     {
         SetDlgItemTextA(dialog_, IDC_MESS_STATUS, text);
     }
-    void SetValueText(const char* text) override { SetDlgItemTextA(dialog_, IDC_MESS_VALUE, text); }
+    // Setting the field repaints it: only a changed text is set.
+    void SetValueText(const char* text) override
+    {
+        if (valueKnown_ && std::strcmp(valueShown_, text) == 0)
+            return;
+        lstrcpynA(valueShown_, text, sizeof(valueShown_));
+        valueKnown_ = std::strlen(text) < sizeof(valueShown_);
+        SetDlgItemTextA(dialog_, IDC_MESS_VALUE, text);
+    }
 
     // The control shows the first line and the lamp label of the second: the
     // calibration date is cut off at the tab after "M".
@@ -189,8 +197,12 @@ public:
     }
     void ShowLampsDark() { ShowLamps(false, false); }
 
+    // Called for every sample while the series waits or settles.
     void EnableRepeatButton(bool enable) override
     {
+        if (repeatEnabled_ == static_cast<int>(enable))
+            return;
+        repeatEnabled_ = enable;
         EnableWindow(GetDlgItem(dialog_, IDC_MESS_REPEAT), enable);
     }
 
@@ -241,6 +253,9 @@ private:
     HandlePort port_;
     int shownRed_ = -1;
     int shownGreen_ = -1;
+    int repeatEnabled_ = -1;
+    char valueShown_[32] = "";
+    bool valueKnown_ = false;
 };
 
 struct MessDlgParams {
