@@ -96,8 +96,9 @@ class DialogLink : public MeasOutput {
 public:
     // messageText and sensorText: the dialog's two 512-byte text buffers.
     DialogLink(HWND dialog, const HBITMAP* lamps, char* messageText, char* sensorText)
-        : dialog_(dialog), graph_(GetDlgItem(dialog, IDC_MESS_GRAPH)), lamps_(lamps),
-          message_(messageText), sensor_(sensorText)
+        : dialog_(dialog), graph_(GetDlgItem(dialog, IDC_MESS_GRAPH)),
+          graphData_(_GetDataPtr(graph_)), value_(GetDlgItem(dialog, IDC_MESS_VALUE)),
+          lamps_(lamps), message_(messageText), sensor_(sensorText)
     {
     }
 
@@ -162,7 +163,7 @@ public:
     {
         if (!HasMeasGraph())
             return MeasOutput::CountValue(count, fullScale);
-        return _Bit2ValByIndex(count, _GetDataPtr(graph_), 0);
+        return _Bit2ValByIndex(count, graphData_, 0);
     }
 
     void SetStatusText(const char* text) override
@@ -176,7 +177,7 @@ public:
             return;
         lstrcpynA(valueShown_, text, sizeof(valueShown_));
         valueKnown_ = std::strlen(text) < sizeof(valueShown_);
-        SetDlgItemTextA(dialog_, IDC_MESS_VALUE, text);
+        SetWindowTextA(value_, text);
     }
 
     // The control shows the first line and the lamp label of the second: the
@@ -228,11 +229,7 @@ public:
     void CloseDialog(bool seriesComplete) override { EndDialog(dialog_, seriesComplete ? 1 : 0); }
 
 private:
-    bool HasMeasGraph() const
-    {
-        const GraphData* data = _GetDataPtr(graph_);
-        return data && data->nGraphs > 0;
-    }
+    bool HasMeasGraph() const { return graphData_ && graphData_->nGraphs > 0; }
 
     void ShowLamp(int control, LampImage image, int* shown)
     {
@@ -247,6 +244,10 @@ private:
 
     HWND dialog_;
     HWND graph_;
+    // The graph window's block and the value field, for every block: both
+    // live as long as the dialog.
+    GraphData* graphData_;
+    HWND value_;
     const HBITMAP* lamps_;
     char* message_;
     char* sensor_;
