@@ -5,7 +5,8 @@
 JOBS ?= 2
 SHELL := /bin/bash
 
-.PHONY: all deps build host win64 win32 test test-unit test-wine demo bench run fuzz dist clean
+.PHONY: all deps deps-demo build host win64 win32 test test-unit test-wine demo demo-host demo-win64 \
+	demo-prefix bench run fuzz dist clean
 
 all: build
 
@@ -39,8 +40,27 @@ test-unit: deps host
 test-wine: build
 	cd build/host && ctest -L 'wine|e2e' --output-on-failure
 
-demo: build
+# The demo runs the x86_64 program, its DLL and the test driver under Wine
+# beside the host's simulator and klvtool: only those are built, both trees
+# in one pool of $(JOBS) jobs (the sub-builds join this make's job server),
+# while the Wine prefix is made beside them.
+DEMO_HOST_TARGETS := klvsim klvtool
+DEMO_WIN64_TARGETS := klemva99_it klvdriver
+
+demo: deps-demo
+	@$(MAKE) --no-print-directory -j$(JOBS) demo-host demo-win64 demo-prefix
 	bash scripts/demo.sh
+
+deps-demo:
+	@bash scripts/setup-deps.sh --without-win32
+
+demo-host: build/host/CMakeCache.txt
+	+cmake --build build/host --target $(DEMO_HOST_TARGETS)
+demo-win64: build/win64/CMakeCache.txt
+	+cmake --build build/win64 --target $(DEMO_WIN64_TARGETS)
+demo-prefix:
+	@mkdir -p build/win64
+	@bash scripts/wine-prefix.sh build/win64
 
 # The measurement program under Wine, optionally on a document:
 #   make run DOC=build/demo/26120700.klv   (a document make demo saved)

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Block handling of the measurement dialog under Wine: klemva99_it.exe runs
 # its test mode against klvsim for SECONDS (default 600) while the dialog
-# times the handling of every 192-byte block (decoding, the run, 64 live
-# graph segments, lamps and texts). Prints the median, the 99th percentile
-# and the longest handling against the 102.4 ms a block carries, the CPU the
-# program used while streaming, and the samples lost.
+# times the handling of every 192-byte block (decoding, the run, the block's
+# 64 samples of the live curve, lamps and texts). Prints the median, the 99th
+# percentile and the longest handling against the 102.4 ms a block carries,
+# the CPU the program used while streaming, the samples lost, and whether the
+# targets are met.
 #
 #   bash bench/meas_block_bench.sh [SECONDS]
 set -euo pipefail
@@ -97,4 +98,9 @@ print("samples:             sent %d, delivered in blocks %d, handled %d" % (sent
 print("samples lost:        %d in the program (dropped from delivered blocks); "
       "%d not delivered (line, driver queue and the partial last block)"
       % (in_blocks - handled, sent - in_blocks))
+cpu = 100.0 * summary["cpu_ms"] / max(1, summary["stream_ms"])
+met = (p(0.5) <= 300 and p(0.99) <= 1000 and micros[-1] <= 10000 and cpu <= 3.0
+       and in_blocks == handled)
+print("targets:             median <= 0.3 ms, p99 <= 1 ms, longest <= 10 ms, CPU <= 3 %%, "
+      "0 lost in the program: %s" % ("met" if met else "NOT MET"))
 PY

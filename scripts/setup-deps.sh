@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a fresh Debian machine, and only
 # what is missing. Uses sudo when not root.
+#   scripts/setup-deps.sh [--without-win32]
 set -euo pipefail
 packages=(
   cmake make g++ libgtest-dev
@@ -28,5 +29,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >/dev/null
 fi
 # The private 32-bit Wine of the win32 test tier (nothing system-wide); a
-# machine that refuses it gets a message and a skipped tier.
-bash "$(dirname "$0")/win32-sysroot.sh" >/dev/null || true
+# machine that refuses it gets a message and a skipped tier. The demo runs
+# no 32-bit code and goes without it (--without-win32).
+if [ "${1:-}" != --without-win32 ]; then
+  bash "$(dirname "$0")/win32-sysroot.sh" >/dev/null || true
+fi

@@ -134,11 +134,42 @@ void StartStream(MeasRun* run)
 
 // ---- Samples ---------------------------------------------------------------
 
-void FormatValueText(MeasRun* run, int count)
+// The value a sample leaves for the value field; only the block's last one
+// is shown, so it is formatted at the block's end.
+void NoteValue(MeasRun* run, int count)
 {
-    std::snprintf(run->szValueText, sizeof(run->szValueText), "%0.1f N",
-                  run->pOut->CountValue(count, run->nFullScale));
+    run->nValueCount = count;
     run->bValueFormatted = 1;
+}
+
+// The live graph gets the block's samples in one call: at the block's end,
+// and before the run touches the graph's buffer or end otherwise.
+void FlushSamples(MeasRun* run)
+{
+    if (run->nPendingSamples == 0)
+        return;
+    run->pOut->AppendSamples(run->PendingSamples, run->nPendingSamples);
+    run->nPendingSamples = 0;
+}
+
+void QueueSample(MeasRun* run, std::int16_t v)
+{
+    constexpr int kCapacity = sizeof(run->PendingSamples) / sizeof(run->PendingSamples[0]);
+    if (run->nPendingSamples == kCapacity)
+        FlushSamples(run);
+    run->PendingSamples[run->nPendingSamples++] = v;
+}
+
+std::int16_t* GraphSamples(MeasRun* run)
+{
+    FlushSamples(run);
+    return run->pOut->GraphSamples();
+}
+
+void SetGraphEnd(MeasRun* run, int samples)
+{
+    FlushSamples(run);
+    run->pOut->SetGraphEnd(samples);
 }
 
 void SetStatus(MeasRun* run, int stringId, int measNo)
@@ -156,8 +187,8 @@ std::int16_t OffsetCorrected(const MeasRun* run, std::int16_t v)
 
 void HandleTestSample(MeasRun* run, std::int16_t v)
 {
-    run->pOut->AppendSample(v);
-    FormatValueText(run, v);
+    QueueSample(run, v);
+    NoteValue(run, v);
 }
 
 // Returns false when the sample ended the run (series confirmed).
@@ -201,11 +232,11 @@ void HandleSettling(MeasRun* run, std::int16_t v)
     run->pOut->EnableRepeatButton(false);
     const std::int16_t d = OffsetCorrected(run, v);
     run->PreTriggerRing[run->nRingPos] = d;
-    FormatValueText(run, d);
+    NoteValue(run, d);
     if (++run->nRingPos < kPreTriggerSamples)
         return;
     // One second of rest: the ring holds the pre-trigger history from now on.
-    run->pOut->SetGraphEnd(0);
+    SetGraphEnd(run, 0);
     run->pOut->RepaintGraph();
     run->MeasState = WaitThreshold;
     SetStatus(run, IDS_WAIT_THRESHOLD, run->nMeasNo);
@@ -217,7 +248,7 @@ void StoreRecordedCurve(MeasRun* run)
     const int slot = run->nMeasNo - 1;
     if (slot < 0 || slot >= kMessMeasurements)
         return;
-    const std::int16_t* samples = run->pOut->GraphSamples();
+    const std::int16_t* samples = GraphSamples(run);
     MessDescr* descr = run->pDescr;
     const std::int16_t* curve = samples;
     if (descr && descr->pCurve[slot] && samples) {
@@ -231,8 +262,8 @@ void HandleMeasuring(MeasRun* run, std::int16_t v)
 {
     const int diff = v - run->nZeroOffset;
     const std::int16_t x = diff < 0 ? 0 : static_cast<std::int16_t>(diff);
-    run->pOut->AppendSample(x);
-    FormatValueText(run, x);
+    QueueSample(run, x);
+    NoteValue(run, x);
     if (++run->nSampleCount < kMessCurveSamples)
         return;
     StoreRecordedCurve(run);
@@ -246,7 +277,7 @@ void HandleMeasuring(MeasRun* run, std::int16_t v)
 // The ring, oldest first, becomes the second before the trigger.
 void CopyRingToGraph(MeasRun* run)
 {
-    std::int16_t* samples = run->pOut->GraphSamples();
+    std::int16_t* samples = GraphSamples(run);
     if (!samples)
         return;
     const int older = kPreTriggerSamples - run->nRingPos;
@@ -258,14 +289,14 @@ void HandleWaitThreshold(MeasRun* run, std::int16_t v)
 {
     const std::int16_t d = OffsetCorrected(run, v);
     run->PreTriggerRing[run->nRingPos] = d;
-    FormatValueText(run, d);
+    NoteValue(run, d);
     if (++run->nRingPos == kPreTriggerSamples)
         run->nRingPos = 0;
     const int threshold = run->nFullScale == 500 ? kTriggerCounts500 : kTriggerCounts300;
     if (v - run->nZeroOffset < threshold)
         return;
     CopyRingToGraph(run);
-    run->pOut->SetGraphEnd(kPreTriggerSamples);
+    SetGraphEnd(run, kPreTriggerSamples);
     run->MeasState = Measuring;
     SetStatus(run, IDS_MEASURING, run->nMeasNo);
     run->nSampleCount = kPreTriggerSamples;
@@ -300,7 +331,13 @@ bool HandleSeriesSample(MeasRun* run, std::uint8_t status, std::int16_t v)
 void ShowBlockValue(MeasRun* run)
 {
     const bool live = run->MeasMode == kMeasModeTest || run->MeasState == Measuring;
-    run->pOut->SetValueText(live && run->bValueFormatted ? run->szValueText : "");
+    if (!live || !run->bValueFormatted) {
+        run->pOut->SetValueText("");
+        return;
+    }
+    std::snprintf(run->szValueText, sizeof(run->szValueText), "%0.1f N",
+                  run->pOut->CountValue(run->nValueCount, run->nFullScale));
+    run->pOut->SetValueText(run->szValueText);
 }
 
 } // namespace
@@ -354,6 +391,7 @@ bool MeasRunStart(MeasRun* run, int measMode, MessDescr* descr, MeasOutput* out,
     run->bEnded = 0;
     run->bResult = 0;
     run->bValueFormatted = 0;
+    run->nPendingSamples = 0;
     run->nMeasNo = 0;
     run->MeasState = WaitStart;
     run->nRingPos = 0;
@@ -421,11 +459,14 @@ void MeasRunBlock(MeasRun* run, const std::uint8_t* block, std::size_t size)
             const std::int16_t v = RescaleCount(DecodeTripletCount(high, low), run->nFullScale);
             if (run->MeasMode == kMeasModeTest)
                 HandleTestSample(run, v);
-            else if (!HandleSeriesSample(run, status, v))
+            else if (!HandleSeriesSample(run, status, v)) {
+                FlushSamples(run);
                 return;
+            }
         }
         cursor += kTripletSize;
     }
+    FlushSamples(run);
     ShowBlockValue(run);
 }
 
@@ -467,7 +508,7 @@ void MeasRunRepeatRequest(MeasRun* run)
         --run->nMeasNo;
         run->bStatusDirty = 1;
         out->EnableRepeatButton(false);
-        out->SetGraphEnd(0);
+        SetGraphEnd(run, 0);
         out->RepaintGraph();
     }
     out->SendCommand(kCmd85);

@@ -93,7 +93,9 @@ public:
     virtual void AddGraph(const MeasGraphSetup& setup) = 0;
     virtual void SetGraphStyle(int nStyle, int nXLines, int nYLines, double dStart,
                                double dEnd) = 0;
-    virtual void AppendSample(std::int16_t count) = 0;
+    // Appends count samples, as _AddValues does; the run calls it once per
+    // block (and before it touches the graph otherwise).
+    virtual void AppendSamples(const std::int16_t* samples, int count) = 0;
     virtual void SetGraphEnd(int samples) = 0;
     // The sample buffer of graph 0 (kMeasGraphSamples), or null.
     virtual std::int16_t* GraphSamples() = 0;
@@ -152,10 +154,16 @@ struct MeasRun {
     int bEnded;
     int bResult;
 
-    // Texts of the block being handled.
+    // Texts of the block being handled. The value text is formatted once per
+    // block, from the last value noted.
     char szWaitText[128];
     char szValueText[32];
     int bValueFormatted;
+    int nValueCount;
+
+    // Live graph samples of the block being handled, not yet appended.
+    std::int16_t PendingSamples[kBlockBytes / 3];
+    int nPendingSamples;
 };
 
 // Clears the record; bBlinkPhase starts at 0. Keep the record across runs to

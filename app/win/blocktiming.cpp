@@ -75,10 +75,10 @@ void BlockTimingEnd()
     gTimes->lastCpu100ns = ProcessCpu100ns();
 }
 
-void BlockTimingCountSample()
+void BlockTimingCountSamples(int count)
 {
-    if (gTimes)
-        ++gTimes->samples;
+    if (gTimes && count > 0)
+        gTimes->samples += static_cast<unsigned>(count);
 }
 
 void BlockTimingClose()

@@ -11,8 +11,8 @@ void BlockTimingOpen();
 // Around the handling of one block.
 void BlockTimingBegin();
 void BlockTimingEnd();
-// One sample appended to the live graph.
-void BlockTimingCountSample();
+// Samples appended to the live graph.
+void BlockTimingCountSamples(int count);
 // At the dialog's end: writes the record (if on) and frees it.
 void BlockTimingClose();
 

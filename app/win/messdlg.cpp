@@ -96,8 +96,9 @@ class DialogLink : public MeasOutput {
 public:
     // messageText and sensorText: the dialog's two 512-byte text buffers.
     DialogLink(HWND dialog, const HBITMAP* lamps, char* messageText, char* sensorText)
-        : dialog_(dialog), graph_(GetDlgItem(dialog, IDC_MESS_GRAPH)), lamps_(lamps),
-          message_(messageText), sensor_(sensorText)
+        : dialog_(dialog), graph_(GetDlgItem(dialog, IDC_MESS_GRAPH)),
+          graphData_(_GetDataPtr(graph_)), value_(GetDlgItem(dialog, IDC_MESS_VALUE)),
+          lamps_(lamps), message_(messageText), sensor_(sensorText)
     {
     }
 
@@ -147,10 +148,10 @@ public:
     {
         _SetGraphStyle(graph_, nStyle, nXLines, nYLines, dStart, dEnd);
     }
-    void AppendSample(std::int16_t count) override
+    void AppendSamples(const std::int16_t* samples, int count) override
     {
-        _AddValue(graph_, 0, count);
-        BlockTimingCountSample();
+        _AddValues(graph_, 0, samples, count);
+        BlockTimingCountSamples(count);
     }
     void SetGraphEnd(int samples) override { _SetGraphBuffEnd(graph_, samples, 0); }
     std::int16_t* GraphSamples() override
@@ -162,14 +163,22 @@ public:
     {
         if (!HasMeasGraph())
             return MeasOutput::CountValue(count, fullScale);
-        return _Bit2ValByIndex(count, _GetDataPtr(graph_), 0);
+        return _Bit2ValByIndex(count, graphData_, 0);
     }
 
     void SetStatusText(const char* text) override
     {
         SetDlgItemTextA(dialog_, IDC_MESS_STATUS, text);
     }
-    void SetValueText(const char* text) override { SetDlgItemTextA(dialog_, IDC_MESS_VALUE, text); }
+    // Setting the field repaints it: only a changed text is set.
+    void SetValueText(const char* text) override
+    {
+        if (valueKnown_ && std::strcmp(valueShown_, text) == 0)
+            return;
+        lstrcpynA(valueShown_, text, sizeof(valueShown_));
+        valueKnown_ = std::strlen(text) < sizeof(valueShown_);
+        SetWindowTextA(value_, text);
+    }
 
     // The control shows the first line and the lamp label of the second: the
     // calibration date is cut off at the tab after "M".
@@ -189,8 +198,12 @@ public:
     }
     void ShowLampsDark() { ShowLamps(false, false); }
 
+    // Called for every sample while the series waits or settles.
     void EnableRepeatButton(bool enable) override
     {
+        if (repeatEnabled_ == static_cast<int>(enable))
+            return;
+        repeatEnabled_ = enable;
         EnableWindow(GetDlgItem(dialog_, IDC_MESS_REPEAT), enable);
     }
 
@@ -216,11 +229,7 @@ public:
     void CloseDialog(bool seriesComplete) override { EndDialog(dialog_, seriesComplete ? 1 : 0); }
 
 private:
-    bool HasMeasGraph() const
-    {
-        const GraphData* data = _GetDataPtr(graph_);
-        return data && data->nGraphs > 0;
-    }
+    bool HasMeasGraph() const { return graphData_ && graphData_->nGraphs > 0; }
 
     void ShowLamp(int control, LampImage image, int* shown)
     {
@@ -235,12 +244,19 @@ private:
 
     HWND dialog_;
     HWND graph_;
+    // The graph window's block and the value field, for every block: both
+    // live as long as the dialog.
+    GraphData* graphData_;
+    HWND value_;
     const HBITMAP* lamps_;
     char* message_;
     char* sensor_;
     HandlePort port_;
     int shownRed_ = -1;
     int shownGreen_ = -1;
+    int repeatEnabled_ = -1;
+    char valueShown_[32] = "";
+    bool valueKnown_ = false;
 };
 
 struct MessDlgParams {

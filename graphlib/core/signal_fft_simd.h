@@ -94,6 +94,29 @@ void LoadSegmentsAvx(const int16_t* real, const int16_t* imag, uint32_t count,
 // linkage keeps the AVX file's copy from serving the SSE2 callers.
 namespace {
 
+// Bits of a byte in reverse order.
+struct ByteReversal {
+    uint8_t value[256];
+    constexpr ByteReversal() : value()
+    {
+        for (uint32_t b = 0; b < 256; ++b) {
+            uint32_t r = 0;
+            for (uint32_t bit = 0; bit < 8; ++bit)
+                r |= ((b >> bit) & 1u) << (7 - bit);
+            value[b] = static_cast<uint8_t>(r);
+        }
+    }
+};
+constexpr ByteReversal kByteReversal;
+
+// The bits of a 16-bit index in reverse order, shifted down to `bits` bits.
+inline uint32_t ReverseBits(uint32_t i, uint32_t bits)
+{
+    const uint32_t reversed = (static_cast<uint32_t>(kByteReversal.value[i & 0xFF]) << 8) |
+                              kByteReversal.value[(i >> 8) & 0xFF];
+    return reversed >> (16 - bits);
+}
+
 // Stores the points (re0, im0, re1, im1) and (re2, im2, re3, im3), points t ..
 // t+3 with t a multiple of 4, at their bit-reversed places in z (count points,
 // a power of two): reversed(t) + 0, count/2, count/4, 3 count/4.
@@ -114,12 +137,57 @@ inline uint32_t NextReversedOfFour(uint32_t reversed, uint32_t t, uint32_t count
     return reversed ^ (quarter - (quarter >> (__builtin_ctz(t / 4 + 1) + 1)));
 }
 
+// The bit-reversed places of eight points in a row, 0 .. 7.
+constexpr uint32_t kReversedOfEight[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+// Loads `count` samples (64 .. 65536, a power of two) of two segments into z
+// at their bit-reversed places, tile by tile: with t = (high, middle, low),
+// high and low of three bits, the place is (rev low, rev middle, rev high).
+// The 64 points of one `middle` are eight rows of eight neighbouring samples
+// and fill eight whole cache lines of z, which stay in the cache while they
+// are written; point by point in order, every point would touch a line of
+// its own.
+template <class ConvertFour>
+void LoadSegmentsReversedInTiles(const int16_t* real, const int16_t* imag, uint32_t count, float* z,
+                                 ConvertFour convertFour)
+{
+    const uint32_t bits = static_cast<uint32_t>(__builtin_ctz(count));
+    const uint32_t middleBits = bits - 6;
+    const uint32_t highShift = bits - 3;
+    for (uint32_t middle = 0; middle < (1u << middleBits); ++middle) {
+        const uint32_t reversedMiddle = ReverseBits(middle, middleBits) << 3;
+        for (uint32_t high = 0; high < 8; ++high) {
+            const uint32_t from = (high << highShift) | (middle << 3);
+            float* column = z + 2 * (reversedMiddle | kReversedOfEight[high]);
+            const __m128 re0 = convertFour(real + from);
+            const __m128 im0 = convertFour(imag + from);
+            const __m128 re1 = convertFour(real + from + 4);
+            const __m128 im1 = convertFour(imag + from + 4);
+            const __m128 points[4] = {_mm_unpacklo_ps(re0, im0), _mm_unpackhi_ps(re0, im0),
+                                      _mm_unpacklo_ps(re1, im1), _mm_unpackhi_ps(re1, im1)};
+            for (uint32_t pair = 0; pair < 4; ++pair) {
+                const uint32_t low = 2 * pair;
+                _mm_storel_pi(
+                    reinterpret_cast<__m64*>(column + 2 * (kReversedOfEight[low] << highShift)),
+                    points[pair]);
+                _mm_storeh_pi(
+                    reinterpret_cast<__m64*>(column + 2 * (kReversedOfEight[low + 1] << highShift)),
+                    points[pair]);
+            }
+        }
+    }
+}
+
 // Loads `count` samples of two segments into z as LoadSegmentsSse2/Avx
 // describe, converting four samples at a time with `convertFour`.
 template <class ConvertFour>
 void LoadSegmentsWith(const int16_t* real, const int16_t* imag, uint32_t count, float* z,
                       bool bitReversed, ConvertFour convertFour)
 {
+    if (bitReversed && count >= 64) {
+        LoadSegmentsReversedInTiles(real, imag, count, z, convertFour);
+        return;
+    }
     uint32_t reversed = 0;
     for (uint32_t t = 0; t < count; t += 4) {
         const __m128 re = convertFour(real + t);

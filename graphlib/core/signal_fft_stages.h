@@ -19,29 +19,6 @@
 namespace sigproc {
 namespace {
 
-// Bits of a byte in reverse order.
-struct ByteReversal {
-    uint8_t value[256];
-    constexpr ByteReversal() : value()
-    {
-        for (uint32_t b = 0; b < 256; ++b) {
-            uint32_t r = 0;
-            for (uint32_t bit = 0; bit < 8; ++bit)
-                r |= ((b >> bit) & 1u) << (7 - bit);
-            value[b] = static_cast<uint8_t>(r);
-        }
-    }
-};
-constexpr ByteReversal kByteReversal;
-
-// The bits of a 16-bit index in reverse order, shifted down to `bits` bits.
-inline uint32_t ReverseBits(uint32_t i, uint32_t bits)
-{
-    const uint32_t reversed = (static_cast<uint32_t>(kByteReversal.value[i & 0xFF]) << 8) |
-                              kByteReversal.value[(i >> 8) & 0xFF];
-    return reversed >> (16 - bits);
-}
-
 // Swaps the points i and j; a point (two floats) moves as one 8-byte word.
 inline void SwapPoints(float* data, uint32_t i, uint32_t j)
 {

@@ -193,6 +193,14 @@ VARNOK_API int _AddGraph(HWND hGraphWnd, LPCSTR szName, LPCSTR szUnit, double dM
  * and forces a full redraw. Result: always 1. */
 VARNOK_API int _AddValue(HWND hGraphWnd, int nIndex, int16_t nValue);
 
+/* Appends nCount raw values from pValues to graph nIndex (not checked), as
+ * that many calls of _AddValue would, and draws their line segments onto the
+ * window in one pass: the window shows the same pixels. A buffer that fills
+ * up starts again at position 0 and forces a full redraw, also in the middle
+ * of the run. Nothing happens for a null pValues or nCount <= 0. Result:
+ * always 1. */
+VARNOK_API int _AddValues(HWND hGraphWnd, int nIndex, const int16_t* pValues, int nCount);
+
 /* Sets the number of valid samples of graph nIndex and forces a full redraw.
  * Result: 1; 0 (nothing changed) when nIndex >= nGraphs or nBuffEnd > nSize. */
 VARNOK_API int _SetGraphBuffEnd(HWND hGraphWnd, uint32_t nBuffEnd, int nIndex);

@@ -34,6 +34,20 @@ void DrawLiveSegmentOnWindow(HWND hWnd, const GraphData* d, const GraphRecord* g
     ReleaseDC(hWnd, dc);
 }
 
+// The lines of a run of new samples, first .. last, straight onto the
+// window as well.
+void DrawLiveRunOnWindow(HWND hWnd, const GraphData* d, const GraphRecord* g, uint32_t first,
+                         uint32_t last)
+{
+    if (first >= last)
+        return;
+    HDC dc = GetDC(hWnd);
+    if (!dc)
+        return;
+    DrawLiveRun(dc, d, g, first, last);
+    ReleaseDC(hWnd, dc);
+}
+
 void TakeWindowScaling(GraphData* d, const GraphRecord* g)
 {
     d->dMinValue = g->dMinValue;
@@ -112,6 +126,32 @@ VARNOK_API int _AddValue(HWND hGraphWnd, int nIndex, int16_t nValue)
     if (end != 0)
         DrawLiveSegmentOnWindow(hGraphWnd, d, g, end);
     g->nBuffEnd = end + 1;
+    return 1;
+}
+
+VARNOK_API int _AddValues(HWND hGraphWnd, int nIndex, const int16_t* pValues, int nCount)
+{
+    g_bWaitCursorArmed = false;
+    GraphData* d = GraphDataOf(hGraphWnd);
+    GraphRecord* g = GraphAt(d, nIndex);
+    if (!g || g->nSize <= 0 || !pValues || nCount <= 0)
+        return 1;
+    const uint32_t size = static_cast<uint32_t>(g->nSize);
+    // The run drawn so far starts one sample before the first new one, whose
+    // line begins there; a run from position 0 starts at its first sample.
+    uint32_t end = g->nBuffEnd;
+    uint32_t runStart = end == 0 ? 0 : end - 1;
+    for (int i = 0; i < nCount; ++i) {
+        if (end >= size) { // full: what came so far is drawn, then the left edge
+            DrawLiveRunOnWindow(hGraphWnd, d, g, runStart, end - 1);
+            end = 0;
+            runStart = 0;
+            InvalidateGraphWindow(hGraphWnd, d);
+        }
+        g->pData[end++] = pValues[i];
+    }
+    g->nBuffEnd = end;
+    DrawLiveRunOnWindow(hGraphWnd, d, g, runStart, end - 1);
     return 1;
 }
 

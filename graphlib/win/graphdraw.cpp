@@ -3,6 +3,7 @@
 #include "drawobjects.h"
 #include "graphstate.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -176,5 +177,26 @@ void DrawLiveSegment(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t 
     MoveToEx(dc, klv::PlotTimeToX(f, (end - 1) * g->dTimeBase),
              klv::PlotRawToY(f, g->pData[end - 1]), nullptr);
     LineTo(dc, klv::PlotTimeToX(f, end * g->dTimeBase), klv::PlotRawToY(f, g->pData[end]));
+    RestoreDC(dc, saved);
+}
+
+void DrawLiveRun(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t first, uint32_t last)
+{
+    // Points go to the polyline a chunk at a time, each chunk starting where
+    // the last one ended.
+    constexpr uint32_t kChunkPoints = 128;
+    POINT points[kChunkPoints];
+    int saved = SaveDC(dc);
+    ClipToPlot(dc, d);
+    SelectObject(dc, g_drawObjects.hSlotPens[0]);
+    const klv::PlotFrame f = PlotFrameOf(d);
+    for (uint32_t from = first; from < last; from += kChunkPoints - 1) {
+        const uint32_t count = std::min(kChunkPoints, last - from + 1);
+        for (uint32_t c = 0; c < count; ++c) {
+            const uint32_t i = from + c;
+            points[c] = {klv::PlotTimeToX(f, i * g->dTimeBase), klv::PlotRawToY(f, g->pData[i])};
+        }
+        Polyline(dc, points, static_cast<int>(count));
+    }
     RestoreDC(dc, saved);
 }

@@ -45,3 +45,7 @@ void DrawCursorLine(HDC dc, const GraphData* d);
 
 // The line from sample end - 1 to sample end of graph g in slot 0's colour.
 void DrawLiveSegment(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t end);
+
+// The lines joining samples first .. last of graph g in slot 0's colour, as
+// one polyline: the same pixels as DrawLiveSegment for each of them.
+void DrawLiveRun(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t first, uint32_t last);

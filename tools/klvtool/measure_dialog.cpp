@@ -63,13 +63,15 @@ void HeadlessDialog::AddGraph(const MeasGraphSetup& setup)
     graphEnd_ = 0;
 }
 
-void HeadlessDialog::AppendSample(std::int16_t count)
+void HeadlessDialog::AppendSamples(const std::int16_t* samples, int count)
 {
     if (graph_.empty())
         return;
-    graph_[graphEnd_++] = count;
-    if (graphEnd_ == graph_.size())
-        graphEnd_ = 0;
+    for (int i = 0; i < count; ++i) {
+        graph_[graphEnd_++] = samples[i];
+        if (graphEnd_ == graph_.size())
+            graphEnd_ = 0;
+    }
 }
 
 void HeadlessDialog::SetGraphEnd(int samples)

@@ -39,7 +39,7 @@ public:
     void StopTimer() override { timerRunning_ = false; }
     void AddGraph(const MeasGraphSetup& setup) override;
     void SetGraphStyle(int, int, int, double, double) override {}
-    void AppendSample(std::int16_t count) override;
+    void AppendSamples(const std::int16_t* samples, int count) override;
     void SetGraphEnd(int samples) override;
     std::int16_t* GraphSamples() override;
     void RepaintGraph() override {}

@@ -62,6 +62,7 @@ TEST(Block, AlignedBlockHandlesEveryTripletWithoutShift)
     t.Feed(s);
     EXPECT_TRUE(t.h.recorder.shifts.empty());
     EXPECT_EQ(t.h.recorder.appended, kSamplesPerBlock);
+    EXPECT_EQ(t.h.recorder.appendCalls, 1); // the live graph once per block
     EXPECT_EQ(t.h.recorder.lampUpdates, kSamplesPerBlock);
     EXPECT_EQ(t.h.recorder.graph[0], RescaleCount(100, 300));
     ASSERT_EQ(t.h.recorder.valueTexts.size(), 1u); // once per block
@@ -174,6 +175,7 @@ TEST(Block, TestModeAppendsWithoutOffsetAndLeavesTheRecordAlone)
     more.Samples(kMeasGraphSamples / kSamplesPerBlock * kSamplesPerBlock, 10);
     t.Feed(more);
     EXPECT_EQ(t.h.recorder.appended, kSamplesPerBlock + 6208);
+    EXPECT_EQ(t.h.recorder.appendCalls, 1 + 6208 / kSamplesPerBlock);
     EXPECT_TRUE(t.h.recorder.graphEnds.empty());
     EXPECT_EQ(t.h.recorder.valueTexts.size(), 1u + 6208 / kSamplesPerBlock);
 }

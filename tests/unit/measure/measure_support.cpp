@@ -21,13 +21,16 @@ void Recorder::ShiftCounter(int count)
         toLink(count);
 }
 
-// As _AddValue: a full graph starts again at its left end.
-void Recorder::AppendSample(std::int16_t count)
+// As _AddValues: a full graph starts again at its left end.
+void Recorder::AppendSamples(const std::int16_t* samples, int count)
 {
-    if (graphEnd == kMeasGraphSamples)
-        graphEnd = 0;
-    graph[graphEnd++] = count;
-    ++appended;
+    ++appendCalls;
+    for (int i = 0; i < count; ++i) {
+        if (graphEnd == kMeasGraphSamples)
+            graphEnd = 0;
+        graph[graphEnd++] = samples[i];
+        ++appended;
+    }
 }
 
 bool ModelPort::WriteBytes(const std::uint8_t* data, std::size_t size)

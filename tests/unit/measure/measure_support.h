@@ -54,6 +54,7 @@ public:
     std::vector<std::int16_t> graph = std::vector<std::int16_t>(kMeasGraphSamples, 0);
     int graphEnd = 0;
     long appended = 0;
+    long appendCalls = 0; // AppendSamples calls
 
     // Answers the questions; may feed blocks meanwhile, as a modal box does.
     std::function<bool(int stringId)> onAsk = [](int) { return false; };
@@ -86,7 +87,7 @@ public:
     {
         graphStyles.push_back({nStyle, nXLines, nYLines, dStart, dEnd});
     }
-    void AppendSample(std::int16_t count) override;
+    void AppendSamples(const std::int16_t* samples, int count) override;
     void SetGraphEnd(int samples) override
     {
         graphEnd = samples;

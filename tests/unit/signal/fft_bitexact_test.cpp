@@ -230,6 +230,40 @@ TEST(SpectrumBitExact, SampleConversionMatchesTheDivisionForEverySample)
     EXPECT_FALSE(sigproc::MakeSampleDivisor({0, 0.0, 1.0}, &unused));
     EXPECT_FALSE(sigproc::MakeSampleDivisor({-4095, 0.0, 1.0}, &unused));
 }
+// The bit-reversed placement for every load size, from the smallest (4) through
+// the first tiled one (64) to the largest: each point where the transform
+// expects it.
+TEST(SpectrumBitExact, BitReversedLoadPlacesEveryPointForEverySize)
+{
+    std::vector<int16_t> real(65536), imag(65536);
+    for (uint32_t i = 0; i < 65536; ++i) {
+        real[i] = static_cast<int16_t>(i % 4096);
+        imag[i] = static_cast<int16_t>(4095 - i % 4093);
+    }
+    const sigproc::PhysicalScale scale{4095, 0.0, 300.0};
+    sigproc::SampleDivisor divisor;
+    ASSERT_TRUE(sigproc::MakeSampleDivisor(scale, &divisor));
+    const sigproc::RawSignal realSignal{real.data(), 65536, scale};
+    const sigproc::RawSignal imagSignal{imag.data(), 65536, scale};
+    std::vector<float> z(2 * 65536);
+    for (uint32_t bits = 2; bits <= 16; ++bits) {
+        const uint32_t count = 1u << bits;
+        const auto check = [&](const char* path) {
+            for (uint32_t i = 0; i < count; ++i) {
+                const float expected[2] = {realSignal.At(i), imagSignal.At(i)};
+                const uint32_t at = ReverseBits16(i) >> (16 - bits);
+                ASSERT_EQ(std::memcmp(&z[2 * at], expected, sizeof expected), 0)
+                    << path << " count " << count << " point " << i;
+            }
+        };
+        sigproc::LoadSegmentsSse2(real.data(), imag.data(), count, divisor, z.data(), true);
+        check("SSE2");
+        if (sigproc::AvxAvailable()) {
+            sigproc::LoadSegmentsAvx(real.data(), imag.data(), count, divisor, z.data(), true);
+            check("AVX");
+        }
+    }
+}
 #endif
 
 // The decibel mapping as it was: log10 of every bin in float steps.

@@ -9,7 +9,7 @@ set -uo pipefail
 allowed=(
   _InitCom _EnableCOMThread _DisableCOMThread _SendCommand _ShiftCounter _CloseCom
   _Bit2ValByIndex
-  _GetDataPtr _GetGraphDataPtr _AddGraph _AddValue _SetGraphBuffEnd _SetGraphStyle
+  _GetDataPtr _GetGraphDataPtr _AddGraph _AddValue _AddValues _SetGraphBuffEnd _SetGraphStyle
   _AddInfoString _DisplayNotes _SetCursorMode _GetCursorMode GraphWndProc
   _SaveGraph _LoadGraph
   _ASCIIExport _PrintGraph

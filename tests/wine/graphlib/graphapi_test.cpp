@@ -6,6 +6,8 @@
 
 #include "wintest.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -325,6 +327,143 @@ void AddValueWrapsAtTheCapacity()
     CHECK_EQ(g->pData[1], -7);
     CHECK_EQ(g->nBuffEnd, 2u);
     CHECK_EQ(_AddValue(w, 5, 1), 1); // no such graph: nothing happens
+    DestroyWindow(w);
+}
+
+// The client area as the window's device context holds it, a 32-bit value
+// per pixel, rows from the top.
+std::vector<uint32_t> ClientPixels(HWND w)
+{
+    RECT rc;
+    GetClientRect(w, &rc);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = rc.right;
+    bi.bmiHeader.biHeight = -rc.bottom;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    HDC dc = GetDC(w);
+    HDC mem = CreateCompatibleDC(dc);
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* first = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(first, first + rc.right * rc.bottom);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(w, dc);
+    return pixels;
+}
+
+// Whether two captures are the same; names the first pixel that differs.
+bool SamePixels(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
+                int width, const char* what)
+{
+    if (actual.size() != expected.size()) {
+        std::printf("  %s: %zu pixels instead of %zu\n", what, actual.size(), expected.size());
+        return false;
+    }
+    for (size_t i = 0; i < actual.size(); ++i) {
+        if (actual[i] != expected[i]) {
+            std::printf("  %s: first difference at x %zu, y %zu: %06x instead of %06x\n", what,
+                        i % width, i / width, actual[i] & 0xFFFFFF, expected[i] & 0xFFFFFF);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A stream of 500-sample graph's worth and more: waves over the whole plot
+// and beyond it (clipped), spikes, steps and flat stretches.
+std::vector<int16_t> LiveStream(int count)
+{
+    std::vector<int16_t> stream(count);
+    for (int i = 0; i < count; ++i) {
+        double v = 2048.0 + 2600.0 * std::sin(i / 23.0) + 300.0 * std::sin(i / 2.7);
+        if (i % 37 == 0)
+            v += 6000.0;
+        if (i % 150 >= 120)
+            v = 1000.0;
+        stream[i] = static_cast<int16_t>(v);
+    }
+    return stream;
+}
+
+// Pixels of the stream drawn live into a 500-sample graph in runs of `run`
+// samples (0: one _AddValue per sample): after 300 samples, after 1300 (the
+// buffer filled twice, the last time in the middle of a run; the old curve
+// still there, its redraw pending), and once redrawn.
+std::vector<std::vector<uint32_t>> DrawLiveStream(int run, int* width)
+{
+    HWND w = CreateGraphWindow(false);
+    _SetGraphStyle(w, 8, 8, 10, 0.0, 0.8);
+    AddKraft(w, "Live", 500);
+    CHECK(PumpUntilShown(w, 5000));
+    const std::vector<int16_t> stream = LiveStream(1300);
+    std::vector<std::vector<uint32_t>> captures;
+    int sent = 0;
+    for (int until : {300, 1300}) {
+        for (; sent < until; sent += run == 0 ? 1 : run) {
+            if (run == 0)
+                CHECK_EQ(_AddValue(w, 0, stream[sent]), 1);
+            else
+                CHECK_EQ(_AddValues(w, 0, &stream[sent], std::min(run, until - sent)), 1);
+        }
+        sent = until;
+        captures.push_back(ClientPixels(w));
+    }
+    CHECK_EQ(_GetDataPtr(w)->pGraphs[0]->nBuffEnd, 300u);
+    CHECK(PumpUntilShown(w, 5000));
+    captures.push_back(ClientPixels(w));
+    RECT rc;
+    GetClientRect(w, &rc);
+    *width = rc.right;
+    DestroyWindow(w);
+    return captures;
+}
+
+// _AddValues shows what as many _AddValue calls show, pixel for pixel: runs
+// of one block (64), of 7, of 100 (the buffer full at the end of a run, the
+// next run starting at the left edge) and of 1000 (two fillings in one run,
+// more points than one polyline chunk).
+void AddValuesDrawsAsAddValueDoes()
+{
+    const char* const stages[] = {"before filling", "after wrapping", "redrawn"};
+    int width = 0;
+    const auto expected = DrawLiveStream(0, &width);
+    for (int run : {64, 7, 100, 1000}) {
+        const auto actual = DrawLiveStream(run, &width);
+        for (size_t stage = 0; stage < 3; ++stage) {
+            char what[64];
+            std::snprintf(what, sizeof what, "runs of %d, %s", run, stages[stage]);
+            CHECK(SamePixels(actual[stage], expected[stage], width, what));
+        }
+    }
+}
+
+// Runs with nothing in them change nothing; values past a full buffer start
+// it again at the left edge.
+void AddValuesBoundaries()
+{
+    HWND w = CreateGraphWindow(false);
+    GraphData* d = _GetDataPtr(w);
+    AddKraft(w, "Kurz", 4);
+    const int16_t values[] = {1, 2, 3, 4, 5, 6};
+    CHECK_EQ(_AddValues(w, 0, values, 3), 1);
+    CHECK_EQ(_AddValues(w, 0, nullptr, 3), 1);
+    CHECK_EQ(_AddValues(w, 0, values + 3, 0), 1);
+    CHECK_EQ(_AddValues(w, 0, values + 3, -1), 1);
+    CHECK_EQ(_AddValues(w, 1, values + 3, 3), 1); // no such graph
+    GraphRecord* g = d->pGraphs[0];
+    CHECK_EQ(g->nBuffEnd, 3u);
+    CHECK_EQ(_AddValues(w, 0, values + 3, 3), 1);
+    CHECK_EQ(g->nBuffEnd, 2u);
+    CHECK_EQ(g->pData[0], 5);
+    CHECK_EQ(g->pData[1], 6);
+    CHECK_EQ(g->pData[3], 4);
     DestroyWindow(w);
 }
 
@@ -671,6 +810,8 @@ int main(int argc, char** argv)
     RunCase("LongNamesAreCutTo29Characters", LongNamesAreCutTo29Characters);
     RunCase("The1025thGraphIsRefused", The1025thGraphIsRefused);
     RunCase("AddValueWrapsAtTheCapacity", AddValueWrapsAtTheCapacity);
+    RunCase("AddValuesDrawsAsAddValueDoes", AddValuesDrawsAsAddValueDoes);
+    RunCase("AddValuesBoundaries", AddValuesBoundaries);
     RunCase("SetGraphBuffEndBounds", SetGraphBuffEndBounds);
     RunCase("SetGraphStyleStoresTheRanges", SetGraphStyleStoresTheRanges);
     RunCase("CursorModeAndMenuChecks", CursorModeAndMenuChecks);
