@@ -141,12 +141,18 @@ doc="$work/$(basename "$saved")"
 "$host/bin/klvtool" report "$doc" -o "$work/report.html"
 "$host/bin/klvtool" archive "$work" --html "$work/archive.html" --csv "$work/archive.csv" \
   --no-index 2>/dev/null
-"$host/bin/klvtool" measure --sim "$scenario" --date "$(date -u +%F)" --json "$work/klvtool-series.json" >/dev/null
+"$host/bin/klvtool" measure --sim "$scenario" --date "$(date -u +%F)" \
+  --json "$work/klvtool-series.json" --out "$work/klvtool-series.klv" >/dev/null
 echo
 echo "--- the saved document's results (klvtool info) ---"
 jq -r '.Title, (.Descr1, .Descr2, .Descr3, .Descr4 | gsub("\r"; "") + "\n")' "$work/document.json"
 echo "--- the same scenario run by klvtool measure (mean) ---"
 jq -r '.results[3] | gsub("\r"; "")' "$work/klvtool-series.json" 2>/dev/null || true
+echo
+# The simulator sends the same samples however quickly the program answers:
+# every result text and every curve must be klvtool's.
+same=0
+python3 "$root/tests/e2e/meas/compare_docs.py" "$host/bin/klvtool" "$doc" "$work/klvtool-series.klv" || same=1
 echo
 echo "Saved document: $doc"
 echo "Its reading:    $work/document.json, curves $work/curves.csv"
@@ -154,3 +160,4 @@ echo "Its report:     $work/report.html (open in a browser; prints on one A4 pag
 echo "The archive:    $work/archive.html, $work/archive.csv (klvtool archive $work)"
 ls "$work"/*.png >/dev/null 2>&1 && echo "Screenshots:    $work/*.png"
 echo "Wire log:       $work/wire.log"
+exit $same

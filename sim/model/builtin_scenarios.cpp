@@ -9,6 +9,10 @@ namespace {
 // started by the inspector's start request once the program waits for it and
 // played once the program waits for the threshold, then the confirming start
 // request. The closings differ, so the three results and their mean differ.
+// Each door closes 1.2 s after the program began to wait for the threshold:
+// the second before the trigger that the program keeps then lies wholly after
+// that wait began, so the recorded curves do not depend on how quickly the
+// program answered.
 constexpr std::string_view kSeries =
     R"(# Built-in scenario "series": one measurement series of three closings
 variant 500
@@ -21,21 +25,21 @@ await start-wait
 wait 1.0
 press 0.2
 await threshold-wait
-wait 0.6
+wait 1.2
 closing peak=310N clamp=45N
 # Measurement 2
 await start-wait
 wait 1.0
 press 0.2
 await threshold-wait
-wait 0.6
+wait 1.2
 closing peak=345N clamp=62N rise=0.012 decay=0.07
 # Measurement 3
 await start-wait
 wait 1.0
 press 0.2
 await threshold-wait
-wait 0.6
+wait 1.2
 closing peak=280N clamp=38N rise=0.02 decay=0.09
 # Confirmation: the program waits for it once the third closing is recorded
 await start-wait

@@ -142,7 +142,7 @@ struct DeviceModel::Impl {
     DeviceIdentity id;
     double offset = 0;
     int noiseAmplitude = 0;
-    Random noise{0};
+    std::uint64_t noiseSeed = 0;
     Random garbage{0x4B4C5631ull};
 
     bool streaming = false;
@@ -151,6 +151,12 @@ struct DeviceModel::Impl {
     // the next timed event starts on the coming sample, so a closing yields the
     // same samples wherever between two samples the host's command fell.
     bool startOnSample = false;
+    // The samples are numbered from the last point the host decided (the
+    // stream's start, an await satisfied while streaming): the noise of a
+    // sample depends on that point and the sample's number since it, never on
+    // how long the host took to get there.
+    std::uint64_t anchors = 0;
+    Micros anchorSample = 0; // due time of the anchor's first sample
     std::uint64_t sent = 0;
     bool redLit = false;
     bool greenLit = false;
@@ -264,11 +270,23 @@ struct DeviceModel::Impl {
         }
     }
 
+    void Anchor()
+    {
+        ++anchors;
+        anchorSample = nextSample;
+    }
+
+    int NoiseAt(Micros sampleTime) const
+    {
+        const std::uint64_t number = (sampleTime - anchorSample) / kSamplePeriodUs;
+        return SampleNoise(noiseSeed, anchors, number).Symmetric(noiseAmplitude);
+    }
+
     void EmitSample()
     {
         int k = CountAt(now);
         if (noiseAmplitude > 0)
-            k = std::clamp(k + noise.Symmetric(noiseAmplitude), 0, kMaxCount);
+            k = std::clamp(k + NoiseAt(now), 0, kMaxCount);
         Triplet t = EncodeTriplet(k, Status());
         if (flipByte != 0) {
             t[flipByte] |= 0x80;
@@ -293,6 +311,8 @@ struct DeviceModel::Impl {
                 "line " + std::to_string(active->line) + ": " + active->source + ": satisfied");
             startOnSample = streaming && (active->kind == EventKind::AwaitStartWait ||
                                           active->kind == EventKind::AwaitThresholdWait);
+            if (streaming)
+                Anchor();
         }
         active = nullptr;
     }
@@ -327,7 +347,7 @@ struct DeviceModel::Impl {
             break;
         case EventKind::Noise:
             noiseAmplitude = static_cast<int>(ev.number);
-            noise = Random(ev.seed);
+            noiseSeed = ev.seed;
             break;
         case EventKind::Wait:
         case EventKind::Hold:
@@ -458,6 +478,7 @@ struct DeviceModel::Impl {
             if (!streaming) {
                 streaming = true;
                 nextSample = now + kSamplePeriodUs;
+                Anchor();
                 Log(LogKind::State, "streaming");
             }
             break;

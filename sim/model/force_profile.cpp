@@ -19,6 +19,15 @@ std::uint64_t Random::Next()
     return z ^ (z >> 31);
 }
 
+Random SampleNoise(std::uint64_t seed, std::uint64_t anchor, std::uint64_t number)
+{
+    // Each input goes through the mixer before the next is added, so that
+    // neighbouring (anchor, number) pairs do not share a state.
+    Random mix(seed);
+    Random second(mix.Next() ^ anchor);
+    return Random(second.Next() ^ number);
+}
+
 int Random::Symmetric(int amplitude)
 {
     if (amplitude <= 0)

@@ -21,6 +21,11 @@ private:
     std::uint64_t state_;
 };
 
+// The generator of one sample's noise: a function of the scenario's seed, the
+// point the samples are counted from and the sample's number since it, so a
+// sample's noise does not depend on the samples sent or lost before it.
+Random SampleNoise(std::uint64_t seed, std::uint64_t anchor, std::uint64_t number);
+
 } // namespace klvdevice
 
 #endif

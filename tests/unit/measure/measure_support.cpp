@@ -134,7 +134,7 @@ bool SimHarness::Start(int measMode)
 {
     recorder.port = &port;
     const bool started = MeasRunStart(&run, measMode, descr, &recorder, "COM1", date);
-    nextTickUs_ = line.NowUs() + kTimerPeriodMs * 1000ull;
+    nextTickUs_ = line.NowUs() + kTimerPeriodMs * 1000ull + firstTickDelayUs;
     return started;
 }
 
@@ -150,8 +150,7 @@ void SimHarness::Step()
     std::size_t got = line.ReadWaiting(buffer, sizeof(buffer));
     if (got == 0) {
         const std::uint64_t untilTick = nextTickUs_ - line.NowUs();
-        line.SleepUs(untilTick < klvdevice::kSamplePeriodUs ? untilTick
-                                                            : klvdevice::kSamplePeriodUs);
+        line.SleepUs(untilTick < readPeriodUs ? untilTick : readPeriodUs);
         got = line.ReadWaiting(buffer, sizeof(buffer));
     }
     link.Feed(&run, buffer, got);

@@ -220,6 +220,11 @@ public:
     MessDescr* descr = nullptr;
     MeasDate date{7, 12, 2026};
     int ticks = 0;
+    // The host's pace: how long it lets pass before it looks at the line
+    // again when nothing was waiting, and how much later than one period
+    // after the start its first timer tick comes.
+    klvdevice::Micros readPeriodUs = klvdevice::kSamplePeriodUs;
+    klvdevice::Micros firstTickDelayUs = 0;
 
 private:
     void Step();
