@@ -84,6 +84,13 @@ const AppStringEntry kAppStrings[] = {
     {IDS_LIMITS_DUPLICATE_SET, "l'insieme \"%s\" \xE8 definito due volte, la prima alla riga %d"},
     {IDS_LIMITS_DUPLICATE_KEY, "la chiave \"%s\" \xE8 definita due volte, la prima alla riga %d"},
     {IDS_LIMITS_SET_WITHOUT_RULE, "l'insieme \"%s\" non ha nessuna regola"},
+    {IDS_VERDICT_PASS, "CONFORME"},
+    {IDS_VERDICT_FAIL, "NON CONFORME"},
+    {IDS_VERDICT_NOT_ASSESSABLE, "NON VALUTABILE"},
+    {IDS_RULE_PASS, "conforme"},
+    {IDS_RULE_FAIL, "non conforme"},
+    {IDS_RULE_NOT_ASSESSABLE, "non valutabile"},
+    {IDS_SENSOR_SATURATED, "sensore saturato"},
 };
 
 const std::size_t kAppStringCount = sizeof(kAppStrings) / sizeof(kAppStrings[0]);

@@ -70,6 +70,14 @@ enum AppStringId {
     IDS_LIMITS_DUPLICATE_SET = 30268,    // %s: set, %d: line of the first
     IDS_LIMITS_DUPLICATE_KEY = 30269,    // %s: key, %d: line of the first
     IDS_LIMITS_SET_WITHOUT_RULE = 30270, // %s: set
+    // The verdict: of a series or page, and of one rule.
+    IDS_VERDICT_PASS = 30271,           // "CONFORME"
+    IDS_VERDICT_FAIL = 30272,           // "NON CONFORME"
+    IDS_VERDICT_NOT_ASSESSABLE = 30273, // "NON VALUTABILE"
+    IDS_RULE_PASS = 30274,              // "conforme"
+    IDS_RULE_FAIL = 30275,              // "non conforme"
+    IDS_RULE_NOT_ASSESSABLE = 30276,    // "non valutabile"
+    IDS_SENSOR_SATURATED = 30277,       // "sensore saturato"
 };
 
 struct AppStringEntry {

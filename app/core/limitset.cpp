@@ -391,3 +391,17 @@ ClosingVerdict JudgeClosing(const LimitSet& set, const SlotFigures& closing)
     }
     return verdict;
 }
+
+const char* VerdictText(Outcome outcome)
+{
+    return AppString(outcome == Outcome::Pass   ? IDS_VERDICT_PASS
+                     : outcome == Outcome::Fail ? IDS_VERDICT_FAIL
+                                                : IDS_VERDICT_NOT_ASSESSABLE);
+}
+
+const char* RuleOutcomeText(Outcome outcome)
+{
+    return AppString(outcome == Outcome::Pass   ? IDS_RULE_PASS
+                     : outcome == Outcome::Fail ? IDS_RULE_FAIL
+                                                : IDS_RULE_NOT_ASSESSABLE);
+}
