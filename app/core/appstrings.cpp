@@ -91,6 +91,11 @@ const AppStringEntry kAppStrings[] = {
     {IDS_RULE_FAIL, "non conforme"},
     {IDS_RULE_NOT_ASSESSABLE, "non valutabile"},
     {IDS_SENSOR_SATURATED, "sensore saturato"},
+    {IDS_VERDICT_SET, "Valori limite: %s"},
+    {IDS_VERDICT_SOURCE, "Fonte: %s"},
+    {IDS_VERDICT_RULE, "%s: %s (max %s) %s"},
+    {IDS_VERDICT_OVERALL, "Giudizio: %s"},
+    {IDS_VERDICT_CLOSING, "Chiusura %d: %s"},
 };
 
 const std::size_t kAppStringCount = sizeof(kAppStrings) / sizeof(kAppStrings[0]);

@@ -78,6 +78,11 @@ enum AppStringId {
     IDS_RULE_FAIL = 30275,              // "non conforme"
     IDS_RULE_NOT_ASSESSABLE = 30276,    // "non valutabile"
     IDS_SENSOR_SATURATED = 30277,       // "sensore saturato"
+    IDS_VERDICT_SET = 30278,            // %s: the set's name
+    IDS_VERDICT_SOURCE = 30279,         // %s: the set's Fonte
+    IDS_VERDICT_RULE = 30280,           // %s: rule key, %s: values, %s: limit, %s: result
+    IDS_VERDICT_OVERALL = 30281,        // %s: "CONFORME", ...
+    IDS_VERDICT_CLOSING = 30282,        // %d: closing, %s: its verdict or "sensore saturato"
 };
 
 struct AppStringEntry {
