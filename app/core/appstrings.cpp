@@ -96,6 +96,12 @@ const AppStringEntry kAppStrings[] = {
     {IDS_VERDICT_RULE, "%s: %s (max %s) %s"},
     {IDS_VERDICT_OVERALL, "Giudizio: %s"},
     {IDS_VERDICT_CLOSING, "Chiusura %d: %s"},
+    {IDS_LIMITS_NONE, "(nessuno)"},
+    {IDS_LIMITS_FILE, "File: %s"},
+    {IDS_LIMITS_NO_FILE, "Nessun file dei valori limite: Klemva cerca %s, altrimenti %s."},
+    {IDS_LIMITS_SET_MISSING, "L'insieme di valori limite \"%s\" non c'\xE8 nel file %s."},
+    {IDS_LIMITS_NO_VERDICT, "%s\r\n\r\nLe misurazioni non vengono valutate."},
+    {IDS_LIMITS_RULE, "%s: max %s"},
 };
 
 const std::size_t kAppStringCount = sizeof(kAppStrings) / sizeof(kAppStrings[0]);

@@ -83,6 +83,13 @@ enum AppStringId {
     IDS_VERDICT_RULE = 30280,           // %s: rule key, %s: values, %s: limit, %s: result
     IDS_VERDICT_OVERALL = 30281,        // %s: "CONFORME", ...
     IDS_VERDICT_CLOSING = 30282,        // %d: closing, %s: its verdict or "sensore saturato"
+    // The limits dialog and the choice of a set.
+    IDS_LIMITS_NONE = 30283,        // "(nessuno)": no set, no verdict
+    IDS_LIMITS_FILE = 30284,        // %s: the limit file's path
+    IDS_LIMITS_NO_FILE = 30285,     // %s, %s: where the file is looked for
+    IDS_LIMITS_SET_MISSING = 30286, // %s: the chosen set, %s: the file
+    IDS_LIMITS_NO_VERDICT = 30287,  // %s: a message above, ending in "no verdict"
+    IDS_LIMITS_RULE = 30288,        // %s: rule key, %s: limit with unit
 };
 
 struct AppStringEntry {

@@ -31,6 +31,18 @@ std::string WithUnit(const std::string& number, FigureId figure)
     return unit.empty() ? number : number + " " + unit;
 }
 
+std::string LimitWithUnit(const LimitRule& rule)
+{
+    char limit[64];
+    std::snprintf(limit, sizeof limit, "%g", rule.max);
+    return WithUnit(limit, rule.figure);
+}
+
+std::string RuleKey(const LimitRule& rule)
+{
+    return std::string(LimitScopeKey(rule.scope)) + "." + FigureKey(rule.figure);
+}
+
 std::string RuleLine(const RuleJudgement& rule)
 {
     const FigureId figure = rule.rule.figure;
@@ -41,12 +53,9 @@ std::string RuleLine(const RuleJudgement& rule)
         values += rule.defined[i] ? FigureValue(figure, rule.value[i]) : "-";
         anyDefined = anyDefined || rule.defined[i];
     }
-    char limit[64];
-    std::snprintf(limit, sizeof limit, "%g", rule.rule.max);
-    const std::string key = std::string(LimitScopeKey(rule.rule.scope)) + "." + FigureKey(figure);
-    return Format(IDS_VERDICT_RULE, key.c_str(),
+    return Format(IDS_VERDICT_RULE, RuleKey(rule.rule).c_str(),
                   (anyDefined ? WithUnit(values, figure) : values).c_str(),
-                  WithUnit(limit, figure).c_str(), RuleOutcomeText(rule.outcome));
+                  LimitWithUnit(rule.rule).c_str(), RuleOutcomeText(rule.outcome));
 }
 
 void AddLine(std::string& text, const std::string& line)
@@ -112,6 +121,16 @@ std::string DialogVerdictText(const LimitSet* set, const SeriesFigures& figures,
         text += text.empty() ? "" : "\t";
         text += part;
     }
+    return text;
+}
+
+std::string LimitSetText(const LimitSet& set)
+{
+    std::string text;
+    if (!set.source.empty())
+        AddLine(text, Format(IDS_VERDICT_SOURCE, set.source.c_str()));
+    for (const LimitRule& rule : set.rules)
+        AddLine(text, Format(IDS_LIMITS_RULE, RuleKey(rule).c_str(), LimitWithUnit(rule).c_str()));
     return text;
 }
 

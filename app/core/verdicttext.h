@@ -29,6 +29,10 @@ std::vector<std::string> PrintVerdictLines(const LimitSet& set, const SeriesFigu
 // when the set judges it or it saturated. Empty when there is nothing to say.
 std::string DialogVerdictText(const LimitSet* set, const SeriesFigures& figures, int count);
 
+// A set as the limits dialog lists it: its Fonte, then one rule a line
+// ("Media.ForzaDiPunta: max 400 N").
+std::string LimitSetText(const LimitSet& set);
+
 // How a part of a verdict text is coloured: a part that says "NON CONFORME"
 // or "sensore saturato" as a fault, "CONFORME" as a pass, anything else plain.
 enum class VerdictTone { Plain, Pass, Fault };

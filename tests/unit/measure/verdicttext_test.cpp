@@ -74,6 +74,13 @@ TEST(VerdictText, PrintedBlock)
     EXPECT_EQ(PrintVerdictLines(kClosings, Figures(true)), want);
 }
 
+TEST(VerdictText, SetAsTheLimitsDialogListsIt)
+{
+    EXPECT_EQ(LimitSetText(kClosings), "Fonte: Norma 1\r\nChiusura.ForzaDiPunta: max 400 N");
+    EXPECT_EQ(LimitSetText(kMean),
+              "Media.ForzaDiPunta: max 400 N\r\nMedia.ForzaEffettiva: max 150 N");
+}
+
 TEST(VerdictText, ToneOfEachPart)
 {
     const struct {
