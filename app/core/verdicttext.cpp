@@ -118,8 +118,7 @@ std::string DialogVerdictText(const LimitSet* set, const SeriesFigures& figures,
             continue;
         char part[128];
         FormatAppString(part, sizeof part, IDS_VERDICT_CLOSING, k + 1, said.c_str());
-        text += text.empty() ? "" : "\t";
-        text += part;
+        AddLine(text, part);
     }
     return text;
 }

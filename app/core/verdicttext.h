@@ -25,8 +25,8 @@ std::string PageVerdictText(const LimitSet* set, const SeriesFigures& figures, i
 std::vector<std::string> PrintVerdictLines(const LimitSet& set, const SeriesFigures& figures);
 
 // The measurement dialog's text for the closings evaluated so far (count
-// 1..3): "Chiusura 1: CONFORME", ... separated by tabs; a closing is named
-// when the set judges it or it saturated. Empty when there is nothing to say.
+// 1..3): "Chiusura 1: CONFORME", ... one a line; a closing is named when the
+// set judges it or it saturated. Empty when there is nothing to say.
 std::string DialogVerdictText(const LimitSet* set, const SeriesFigures& figures, int count);
 
 // A set as the limits dialog lists it: its Fonte, then one rule a line

@@ -60,7 +60,7 @@ TEST(VerdictText, DialogNamesTheClosingsEvaluatedSoFar)
     const SeriesFigures plain = Figures(), saturated = Figures(true);
     EXPECT_EQ(DialogVerdictText(&kClosings, plain, 1), "Chiusura 1: CONFORME");
     EXPECT_EQ(DialogVerdictText(&kClosings, saturated, 2),
-              "Chiusura 1: CONFORME\tChiusura 2: NON CONFORME, sensore saturato");
+              "Chiusura 1: CONFORME\r\nChiusura 2: NON CONFORME, sensore saturato");
     EXPECT_EQ(DialogVerdictText(&kMean, plain, 3), "");
     EXPECT_EQ(DialogVerdictText(nullptr, saturated, 3), "Chiusura 2: sensore saturato");
 }
