@@ -88,7 +88,7 @@ std::string CheckReparse(const Scenario& scenario)
         const ScenarioEvent& event = scenario.events[i];
         Scenario again;
         try {
-            again = klvdevice::parseScenario(event.source);
+            again = klvdevice::ParseScenario(event.source);
         } catch (const ScenarioError& e) {
             return std::string("the event lines as written do not parse again: ") + e.what();
         }
@@ -108,10 +108,10 @@ std::string CheckScenarioText(const std::uint8_t* data, std::size_t size)
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     Scenario scenario;
     try {
-        scenario = klvdevice::parseScenario(text, "fuzz.scn");
+        scenario = klvdevice::ParseScenario(text, "fuzz.scn");
     } catch (const ScenarioError& e) {
-        if (e.line() < 1 || e.line() > LineCount(text))
-            return "refused at line " + std::to_string(e.line()) + ", which the text does not have";
+        if (e.Line() < 1 || e.Line() > LineCount(text))
+            return "refused at line " + std::to_string(e.Line()) + ", which the text does not have";
         if (!Printable(e.what()))
             return "a refusal message with control characters";
         return {};
@@ -127,7 +127,7 @@ std::vector<std::vector<std::uint8_t>> ScenarioFuzzSeeds()
 {
     std::vector<std::vector<std::uint8_t>> seeds;
     auto add = [&seeds](std::string_view text) { seeds.emplace_back(text.begin(), text.end()); };
-    add(*klvdevice::builtinScenarioText("series"));
+    add(*klvdevice::BuiltinScenarioText("series"));
     add(kEveryEvent);
     add("# only a comment\n\n   \t\r\n");
     add("ramp 4095 0\r\nwait 1e-3\r\n");

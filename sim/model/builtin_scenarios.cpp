@@ -46,7 +46,7 @@ await stop
 
 } // namespace
 
-std::optional<std::string_view> builtinScenarioText(std::string_view name)
+std::optional<std::string_view> BuiltinScenarioText(std::string_view name)
 {
     if (name == "series")
         return kSeries;

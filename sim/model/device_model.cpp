@@ -14,14 +14,38 @@ namespace {
 
 constexpr Micros kNever = std::numeric_limits<Micros>::max();
 
-std::string hexByte(std::uint8_t b)
+// Share of the decaying excess that rings: the force swings around the decay
+// curve without falling below the clamping force.
+constexpr double kRingDepth = 0.35;
+constexpr double kPi = 3.14159265358979323846;
+
+// Force of a door closing `t` seconds after it began, in counts above the rest
+// offset. `start`, `peak` and `clamp` are counts.
+double ClosingForce(const ClosingShape& c, double start, double peak, double clamp, double t)
+{
+    if (t < 0.0)
+        return start;
+    if (t < c.rise)
+        return RampForce(start, peak, c.rise, t);
+    auto settling = [&](double tt) {
+        double s = tt - c.rise;
+        double swing = (1.0 - kRingDepth) + kRingDepth * std::cos(2.0 * kPi * c.ring * s);
+        return clamp + (peak - clamp) * std::exp(-s / c.decay) * swing;
+    };
+    if (t < c.hold)
+        return settling(t);
+    double atRelease = settling(c.hold);
+    return RampForce(atRelease, 0.0, c.release, t - c.hold);
+}
+
+std::string HexByte(std::uint8_t b)
 {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%02x", b);
     return buf;
 }
 
-const char* commandMeaning(std::uint8_t b)
+const char* CommandMeaning(std::uint8_t b)
 {
     switch (b) {
     case kCmdStreamOn:
@@ -41,7 +65,7 @@ const char* commandMeaning(std::uint8_t b)
     }
 }
 
-bool isAwait(EventKind k)
+bool IsAwait(EventKind k)
 {
     return k == EventKind::AwaitStartWait || k == EventKind::AwaitThresholdWait ||
            k == EventKind::AwaitStream || k == EventKind::AwaitStop;
@@ -53,7 +77,7 @@ bool isAwait(EventKind k)
 class CommandLogCompressor {
 public:
     // Returns false when the line is swallowed as a repetition.
-    bool admit(const std::string& text)
+    bool Admit(const std::string& text)
     {
         if (period_ != 0) {
             if (text == expect_) {
@@ -78,13 +102,13 @@ public:
         }
         return true;
     }
-    void remember(const std::string& text)
+    void Remember(const std::string& text)
     {
         history_[0] = history_[1];
         history_[1] = text;
     }
     // The summary of a finished run of repetitions, or "".
-    std::string flush()
+    std::string Flush()
     {
         std::string s;
         if (period_ != 0 && repeats_ > 0)
@@ -145,72 +169,72 @@ struct DeviceModel::Impl {
     CommandLogCompressor commandLog;
 
     // --- logging
-    void emitLog(LogKind kind, const std::string& text)
+    void EmitLog(LogKind kind, const std::string& text)
     {
         if (sink)
             sink(now, kind, text);
     }
-    void flushCommandLog()
+    void FlushCommandLog()
     {
-        std::string s = commandLog.flush();
+        std::string s = commandLog.Flush();
         if (!s.empty())
-            emitLog(LogKind::Command, s);
+            EmitLog(LogKind::Command, s);
     }
-    void logCommand(const std::string& text)
+    void LogCommand(const std::string& text)
     {
         if (!sink)
             return;
-        if (!commandLog.admit(text))
+        if (!commandLog.Admit(text))
             return;
-        flushCommandLog();
-        commandLog.remember(text);
-        emitLog(LogKind::Command, text);
+        FlushCommandLog();
+        commandLog.Remember(text);
+        EmitLog(LogKind::Command, text);
     }
-    void log(LogKind kind, const std::string& text)
+    void Log(LogKind kind, const std::string& text)
     {
         if (!sink)
             return;
-        flushCommandLog();
-        emitLog(kind, text);
+        FlushCommandLog();
+        EmitLog(kind, text);
     }
 
     // --- state
-    bool playing(EventKind k) const { return active && active->kind == k; }
-    bool pressing() const { return playing(EventKind::Press); }
-    bool stalled() const { return playing(EventKind::Stall); }
+    bool Playing(EventKind k) const { return active && active->kind == k; }
+    bool Pressing() const { return Playing(EventKind::Press); }
+    bool Stalled() const { return Playing(EventKind::Stall); }
 
-    SampleStatus status() const { return SampleStatus{pressing(), redLit, greenLit}; }
+    SampleStatus Status() const { return SampleStatus{Pressing(), redLit, greenLit}; }
 
-    DeviceInfo info() const
+    DeviceInfo Info() const
     {
-        DeviceInfo d = makeDeviceInfo(id);
+        DeviceInfo d = MakeDeviceInfo(id);
         if (ff21)
             d[21] = 0xFF;
         return d;
     }
 
-    double forceAt(Micros t) const
+    double ForceAt(Micros t) const
     {
         if (!active)
             return force;
         const double s = static_cast<double>(t - activeStart) / 1e6;
         switch (active->kind) {
         case EventKind::Ramp:
-            return rampForce(activeFrom, activeTo, active->seconds, s);
+            return RampForce(activeFrom, activeTo, active->seconds, s);
         case EventKind::Closing:
-            return closingForce(active->closing, activeFrom, activePeak, activeClamp, s);
+            return ClosingForce(active->closing, activeFrom, activePeak, activeClamp, s);
         default:
             return activeFrom;
         }
     }
 
-    int countAt(Micros t) const
+    int CountAt(Micros t) const
     {
         return static_cast<int>(
-            std::clamp<long long>(std::llround(offset + forceAt(t)), 0, kMaxCount));
+            std::clamp<long long>(std::llround(offset + ForceAt(t)), 0, kMaxCount));
     }
 
-    bool awaitHolds(EventKind k) const
+    bool AwaitHolds(EventKind k) const
     {
         switch (k) {
         case EventKind::AwaitStartWait:
@@ -228,44 +252,44 @@ struct DeviceModel::Impl {
     }
 
     // --- output
-    void send(const std::uint8_t* bytes, std::size_t n)
+    void Send(const std::uint8_t* bytes, std::size_t n)
     {
         for (std::size_t i = 0; i < n; ++i) {
             if (dropLeft > 0) {
                 if (--dropLeft == 0)
-                    log(LogKind::State, "drop: done");
+                    Log(LogKind::State, "drop: done");
                 continue;
             }
             out.push_back(bytes[i]);
         }
     }
 
-    void emitSample()
+    void EmitSample()
     {
-        int k = countAt(now);
+        int k = CountAt(now);
         if (noiseAmplitude > 0)
-            k = std::clamp(k + noise.symmetric(noiseAmplitude), 0, kMaxCount);
-        Triplet t = encodeTriplet(k, status());
+            k = std::clamp(k + noise.Symmetric(noiseAmplitude), 0, kMaxCount);
+        Triplet t = EncodeTriplet(k, Status());
         if (flipByte != 0) {
             t[flipByte] |= 0x80;
-            log(LogKind::State, "flip: bit 7 set in byte " + std::to_string(flipByte) +
+            Log(LogKind::State, "flip: bit 7 set in byte " + std::to_string(flipByte) +
                                     " of sample " + std::to_string(sent));
             flipByte = 0;
         }
-        send(t.data(), t.size());
+        Send(t.data(), t.size());
         ++sent;
     }
 
     // --- scenario player
-    void finishActive()
+    void FinishActive()
     {
-        force = forceAt(activeEnd == kNever ? now : activeEnd);
+        force = ForceAt(activeEnd == kNever ? now : activeEnd);
         if (active->kind == EventKind::Press)
-            log(LogKind::State, "start request released");
+            Log(LogKind::State, "start request released");
         if (active->kind == EventKind::Stall)
-            log(LogKind::State, "stall over");
-        if (isAwait(active->kind)) {
-            log(LogKind::Event,
+            Log(LogKind::State, "stall over");
+        if (IsAwait(active->kind)) {
+            Log(LogKind::Event,
                 "line " + std::to_string(active->line) + ": " + active->source + ": satisfied");
             startOnSample = streaming && (active->kind == EventKind::AwaitStartWait ||
                                           active->kind == EventKind::AwaitThresholdWait);
@@ -273,7 +297,7 @@ struct DeviceModel::Impl {
         active = nullptr;
     }
 
-    void beginTimed(const ScenarioEvent& ev, Micros duration)
+    void BeginTimed(const ScenarioEvent& ev, Micros duration)
     {
         active = &ev;
         activeStart = startOnSample && duration != kNever ? std::max(now, nextSample) : now;
@@ -282,9 +306,9 @@ struct DeviceModel::Impl {
         activeFrom = force;
     }
 
-    void start(const ScenarioEvent& ev)
+    void Start(const ScenarioEvent& ev)
     {
-        log(LogKind::Event, "line " + std::to_string(ev.line) + ": " + ev.source);
+        Log(LogKind::Event, "line " + std::to_string(ev.line) + ": " + ev.source);
         switch (ev.kind) {
         case EventKind::Variant:
             id.variant = ev.number == 500 ? Variant::N500 : Variant::N300;
@@ -299,7 +323,7 @@ struct DeviceModel::Impl {
             id.calibration = ev.date;
             break;
         case EventKind::Offset:
-            offset = ev.level.toCounts(id.variant);
+            offset = ev.level.ToCounts(id.variant);
             break;
         case EventKind::Noise:
             noiseAmplitude = static_cast<int>(ev.number);
@@ -307,36 +331,36 @@ struct DeviceModel::Impl {
             break;
         case EventKind::Wait:
         case EventKind::Hold:
-            beginTimed(ev, secondsToMicros(ev.seconds));
+            BeginTimed(ev, SecondsToMicros(ev.seconds));
             break;
         case EventKind::Press:
-            beginTimed(ev, secondsToMicros(ev.seconds));
-            log(LogKind::State, "start request pressed");
+            BeginTimed(ev, SecondsToMicros(ev.seconds));
+            Log(LogKind::State, "start request pressed");
             break;
         case EventKind::Stall:
-            beginTimed(ev, secondsToMicros(ev.seconds));
-            log(LogKind::State, "stall: sending and answering nothing");
+            BeginTimed(ev, SecondsToMicros(ev.seconds));
+            Log(LogKind::State, "stall: sending and answering nothing");
             break;
         case EventKind::Ramp:
-            beginTimed(ev, secondsToMicros(ev.seconds));
-            activeTo = ev.level.toCounts(id.variant);
+            BeginTimed(ev, SecondsToMicros(ev.seconds));
+            activeTo = ev.level.ToCounts(id.variant);
             break;
         case EventKind::Closing:
-            beginTimed(ev, secondsToMicros(ev.closing.duration()));
-            activePeak = ev.closing.peak.toCounts(id.variant);
-            activeClamp = ev.closing.clamp.toCounts(id.variant);
+            BeginTimed(ev, SecondsToMicros(ev.closing.Duration()));
+            activePeak = ev.closing.peak.ToCounts(id.variant);
+            activeClamp = ev.closing.clamp.ToCounts(id.variant);
             break;
         case EventKind::AwaitStartWait:
         case EventKind::AwaitThresholdWait:
         case EventKind::AwaitStream:
         case EventKind::AwaitStop:
-            beginTimed(ev, kNever);
+            BeginTimed(ev, kNever);
             break;
         case EventKind::Drop:
             dropLeft += static_cast<std::uint64_t>(ev.number);
             break;
         case EventKind::Garbage:
-            sendGarbage(static_cast<int>(ev.number));
+            SendGarbage(static_cast<int>(ev.number));
             break;
         case EventKind::Flip:
             flipByte = static_cast<int>(ev.number);
@@ -349,83 +373,83 @@ struct DeviceModel::Impl {
             disturbIndex = static_cast<int>(ev.number);
             break;
         case EventKind::Hangup:
-            hangUp();
+            HangUp();
             break;
         }
     }
 
-    void sendGarbage(int n)
+    void SendGarbage(int n)
     {
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
         for (auto& b : bytes)
-            b = static_cast<std::uint8_t>(garbage.next() & 0x7F);
-        send(bytes.data(), bytes.size());
+            b = static_cast<std::uint8_t>(garbage.Next() & 0x7F);
+        Send(bytes.data(), bytes.size());
     }
 
-    void hangUp()
+    void HangUp()
     {
         hung = true;
         ended = true;
         streaming = false;
         active = nullptr;
-        log(LogKind::State, "hung up");
+        Log(LogKind::State, "hung up");
     }
 
     // Finishes the events due by `now` and starts the following ones, up to
     // the next event that takes time.
-    void settle()
+    void Settle()
     {
         while (!hung) {
             if (active) {
-                bool done = isAwait(active->kind) ? awaitHolds(active->kind) : activeEnd <= now;
+                bool done = IsAwait(active->kind) ? AwaitHolds(active->kind) : activeEnd <= now;
                 if (!done)
                     return;
-                finishActive();
+                FinishActive();
                 continue;
             }
             if (nextEvent >= scenario.events.size()) {
                 if (!ended)
-                    log(LogKind::State, "scenario ended");
+                    Log(LogKind::State, "scenario ended");
                 ended = true;
                 return;
             }
-            start(scenario.events[nextEvent++]);
+            Start(scenario.events[nextEvent++]);
         }
     }
 
     // --- host commands
-    void answerIdentify(std::uint8_t index)
+    void AnswerIdentify(std::uint8_t index)
     {
         if (index == 0) {
             disturbing = disturbArmed;
             disturbArmed = false;
         }
-        std::uint8_t v = info()[index];
+        std::uint8_t v = Info()[index];
         std::string text =
-            "rx 52 " + hexByte(index) + ": identification byte " + std::to_string(index);
+            "rx 52 " + HexByte(index) + ": identification byte " + std::to_string(index);
         if (disturbing && index == disturbIndex) {
             v ^= 0x20;
             text += " (disturbed)";
         }
-        if (stalled()) {
-            logCommand(text + ": no answer, stalled");
+        if (Stalled()) {
+            LogCommand(text + ": no answer, stalled");
             return;
         }
-        logCommand(text + " -> " + hexByte(v));
-        send(&v, 1);
+        LogCommand(text + " -> " + HexByte(v));
+        Send(&v, 1);
     }
 
-    void setLamp(bool& lamp, bool lit, const char* name)
+    void SetLamp(bool& lamp, bool lit, const char* name)
     {
         if (lamp == lit)
             return;
         lamp = lit;
-        log(LogKind::State, std::string(name) + (lit ? " lamp lit" : " lamp dark"));
+        Log(LogKind::State, std::string(name) + (lit ? " lamp lit" : " lamp dark"));
     }
 
-    void command(std::uint8_t b)
+    void Command(std::uint8_t b)
     {
-        logCommand("rx " + hexByte(b) + ": " + commandMeaning(b));
+        LogCommand("rx " + HexByte(b) + ": " + CommandMeaning(b));
         switch (b) {
         case kCmdIdentify:
             expectIndex = true;
@@ -434,44 +458,44 @@ struct DeviceModel::Impl {
             if (!streaming) {
                 streaming = true;
                 nextSample = now + kSamplePeriodUs;
-                log(LogKind::State, "streaming");
+                Log(LogKind::State, "streaming");
             }
             break;
         case kCmdStreamOff:
             if (streaming) {
                 streaming = false;
-                log(LogKind::State, "stream stopped after " + std::to_string(sent) + " samples");
+                Log(LogKind::State, "stream stopped after " + std::to_string(sent) + " samples");
             }
             break;
         case kCmdRedOn:
-            setLamp(redLit, true, "red");
+            SetLamp(redLit, true, "red");
             break;
         case kCmdRedOff:
-            setLamp(redLit, false, "red");
+            SetLamp(redLit, false, "red");
             break;
         case kCmdGreenOn:
-            setLamp(greenLit, true, "green");
+            SetLamp(greenLit, true, "green");
             break;
         case kCmdGreenOff:
-            setLamp(greenLit, false, "green");
+            SetLamp(greenLit, false, "green");
             break;
         default:
             break;
         }
     }
 
-    void receive(std::uint8_t b)
+    void Receive(std::uint8_t b)
     {
         lastTwo[0] = lastTwo[1];
         lastTwo[1] = b;
         if (expectIndex) {
             expectIndex = false;
             if (b < kDeviceInfoSize) {
-                answerIdentify(b);
+                AnswerIdentify(b);
                 return;
             }
             if (!(b & 0x80)) {
-                logCommand("rx 52 " + hexByte(b) + ": identification index out of range, ignored");
+                LogCommand("rx 52 " + HexByte(b) + ": identification index out of range, ignored");
                 return;
             }
         }
@@ -479,11 +503,11 @@ struct DeviceModel::Impl {
             expectIndex = true;
             return;
         }
-        command(b);
+        Command(b);
     }
 
     // --- time
-    void skipStalledSamples(Micros until)
+    void SkipStalledSamples(Micros until)
     {
         if (nextSample >= until)
             return;
@@ -491,15 +515,15 @@ struct DeviceModel::Impl {
         nextSample += steps * kSamplePeriodUs;
     }
 
-    void advanceTo(Micros t)
+    void AdvanceTo(Micros t)
     {
-        settle();
+        Settle();
         while (!hung) {
             if (streaming && nextSample <= now) {
-                if (stalled())
-                    skipStalledSamples(std::min(activeEnd, std::max(t, now + 1)));
+                if (Stalled())
+                    SkipStalledSamples(std::min(activeEnd, std::max(t, now + 1)));
                 else {
-                    emitSample();
+                    EmitSample();
                     nextSample += kSamplePeriodUs;
                 }
                 continue;
@@ -512,7 +536,7 @@ struct DeviceModel::Impl {
             if (next <= now)
                 break;
             now = next;
-            settle();
+            Settle();
         }
         if (now < t)
             now = t;
@@ -528,27 +552,27 @@ DeviceModel::~DeviceModel() = default;
 DeviceModel::DeviceModel(DeviceModel&&) noexcept = default;
 DeviceModel& DeviceModel::operator=(DeviceModel&&) noexcept = default;
 
-void DeviceModel::write(const std::uint8_t* data, std::size_t n)
+void DeviceModel::Write(const std::uint8_t* data, std::size_t n)
 {
     Impl& d = *impl_;
-    d.settle();
+    d.Settle();
     for (std::size_t i = 0; i < n && !d.hung; ++i) {
-        d.receive(data[i]);
-        d.settle();
+        d.Receive(data[i]);
+        d.Settle();
     }
 }
 
-void DeviceModel::write(std::initializer_list<std::uint8_t> bytes)
+void DeviceModel::Write(std::initializer_list<std::uint8_t> bytes)
 {
-    write(bytes.begin(), bytes.size());
+    Write(bytes.begin(), bytes.size());
 }
 
-void DeviceModel::advanceTo(Micros t)
+void DeviceModel::AdvanceTo(Micros t)
 {
-    impl_->advanceTo(t);
+    impl_->AdvanceTo(t);
 }
 
-std::size_t DeviceModel::takeOutput(std::uint8_t* out, std::size_t max)
+std::size_t DeviceModel::TakeOutput(std::uint8_t* out, std::size_t max)
 {
     auto& q = impl_->out;
     std::size_t n = std::min(max, q.size());
@@ -557,103 +581,103 @@ std::size_t DeviceModel::takeOutput(std::uint8_t* out, std::size_t max)
     return n;
 }
 
-std::size_t DeviceModel::pendingOutput() const
+std::size_t DeviceModel::PendingOutput() const
 {
     return impl_->out.size();
 }
 
-std::size_t DeviceModel::pull(std::uint8_t* out, std::size_t max)
+std::size_t DeviceModel::Pull(std::uint8_t* out, std::size_t max)
 {
     Impl& d = *impl_;
-    d.settle();
+    d.Settle();
     while (d.out.size() < max && d.streaming && !d.hung) {
         Micros target = d.nextSample;
         // A stall sends nothing: jump over it instead of stepping through it.
-        if (d.stalled())
+        if (d.Stalled())
             target = std::max(target, d.activeEnd);
-        d.advanceTo(target);
+        d.AdvanceTo(target);
     }
-    return takeOutput(out, max);
+    return TakeOutput(out, max);
 }
 
-std::vector<std::uint8_t> DeviceModel::pull(std::size_t max)
+std::vector<std::uint8_t> DeviceModel::Pull(std::size_t max)
 {
     std::vector<std::uint8_t> v(max);
-    v.resize(pull(v.data(), max));
+    v.resize(Pull(v.data(), max));
     return v;
 }
 
-Micros DeviceModel::now() const
+Micros DeviceModel::Now() const
 {
     return impl_->now;
 }
 
-bool DeviceModel::scenarioEnded() const
+bool DeviceModel::ScenarioEnded() const
 {
-    impl_->settle();
+    impl_->Settle();
     return impl_->ended;
 }
 
-bool DeviceModel::hungUp() const
+bool DeviceModel::HungUp() const
 {
-    impl_->settle();
+    impl_->Settle();
     return impl_->hung;
 }
 
-void DeviceModel::setLogSink(LogSink sink)
+void DeviceModel::SetLogSink(LogSink sink)
 {
     impl_->sink = std::move(sink);
 }
 
-void DeviceModel::flushLog()
+void DeviceModel::FlushLog()
 {
-    impl_->flushCommandLog();
+    impl_->FlushCommandLog();
 }
 
-bool DeviceModel::streaming() const
+bool DeviceModel::Streaming() const
 {
     return impl_->streaming;
 }
 
-SampleStatus DeviceModel::status() const
+SampleStatus DeviceModel::Status() const
 {
-    impl_->settle();
-    return impl_->status();
+    impl_->Settle();
+    return impl_->Status();
 }
 
-DeviceIdentity DeviceModel::identity() const
+DeviceIdentity DeviceModel::Identity() const
 {
-    impl_->settle();
+    impl_->Settle();
     return impl_->id;
 }
 
-DeviceInfo DeviceModel::deviceInfo() const
+DeviceInfo DeviceModel::CurrentDeviceInfo() const
 {
-    impl_->settle();
-    return impl_->info();
+    impl_->Settle();
+    return impl_->Info();
 }
 
-double DeviceModel::forceCounts() const
+double DeviceModel::ForceCounts() const
 {
-    impl_->settle();
-    return impl_->forceAt(impl_->now);
+    impl_->Settle();
+    return impl_->ForceAt(impl_->now);
 }
 
-int DeviceModel::currentCount() const
+int DeviceModel::CurrentCount() const
 {
-    impl_->settle();
-    return impl_->countAt(impl_->now);
+    impl_->Settle();
+    return impl_->CountAt(impl_->now);
 }
 
-std::uint64_t DeviceModel::samplesSent() const
+std::uint64_t DeviceModel::SamplesSent() const
 {
     return impl_->sent;
 }
 
-int DeviceModel::currentLine() const
+int DeviceModel::CurrentLine() const
 {
     Impl& d = *impl_;
-    d.settle();
+    d.Settle();
     if (d.active)
         return d.active->line;
     if (d.nextEvent < d.scenario.events.size())

@@ -10,14 +10,14 @@
 //     state travels back in status bits 5 (red) and 6 (green), 0 = lit;
 //   - status bit 4 is 0 while the inspector presses the start button.
 //
-// The model is driven by a scenario (one event per line, see parseScenario)
+// The model is driven by a scenario (one event per line, see ParseScenario)
 // and by a virtual clock in microseconds that only moves when its owner moves
 // it. Two ways to drive it:
-//   - unpaced (unit tests, klvtool --sim): write() the host's bytes and pull()
-//     as many device bytes as wanted; while the stream runs, pull() produces
+//   - unpaced (unit tests, klvtool --sim): Write() the host's bytes and Pull()
+//     as many device bytes as wanted; while the stream runs, Pull() produces
 //     samples as fast as asked and moves the clock 1.6 ms per sample;
-//   - paced (the pty front end): advanceTo(real elapsed time), then
-//     takeOutput() what the device has sent by then, write() what the host
+//   - paced (the pty front end): AdvanceTo(real elapsed time), then
+//     TakeOutput() what the device has sent by then, Write() what the host
 //     sent.
 // VirtualSerialPort wraps a model as a serial line with read time-outs on the
 // virtual clock, for tests of request/answer exchanges that need no real time.
@@ -64,13 +64,13 @@ inline constexpr std::uint8_t kCmdGreenOff = 0x89;
 
 // Samples the device has sent after streaming for `elapsed` (the first sample
 // leaves 1.6 ms after 0xE0): floor(elapsed / 1600 us).
-std::uint64_t samplesSentAfter(Micros elapsed);
+std::uint64_t SamplesSentAfter(Micros elapsed);
 // Stream bytes sent after streaming for `elapsed`: 3 per whole sample.
-std::uint64_t streamBytesSentAfter(Micros elapsed);
+std::uint64_t StreamBytesSentAfter(Micros elapsed);
 // Time at which sample number n (0-based) leaves, relative to 0xE0: (n+1) x 1.6 ms.
-Micros sampleDueTime(std::uint64_t n);
+Micros SampleDueTime(std::uint64_t n);
 // A duration in seconds as whole microseconds (rounded to nearest).
-Micros secondsToMicros(double seconds);
+Micros SecondsToMicros(double seconds);
 
 // ---------------------------------------------------------------------------
 // Sensor variants and identification
@@ -78,11 +78,11 @@ Micros secondsToMicros(double seconds);
 enum class Variant { N300, N500 };
 
 // Nominal full scale in newtons: 300 or 500.
-int fullScaleNewtons(Variant v);
+int FullScaleNewtons(Variant v);
 // Device counts per newton: 4095 / (1.1 x full scale).
-double countsPerNewton(Variant v);
+double CountsPerNewton(Variant v);
 // Newtons as device counts (not rounded, not clamped).
-double newtonsToCounts(Variant v, double newtons);
+double NewtonsToCounts(Variant v, double newtons);
 
 // What the device tells about itself.
 struct DeviceIdentity {
@@ -96,7 +96,7 @@ using DeviceInfo = std::array<std::uint8_t, kDeviceInfoSize>;
 
 // The 30 bytes: 0-3 zero; 4-10 ident; 11 '5' (500 N) or '3' (300 N);
 // 12-15 serial; 16-21 calibration DD MM YY as characters; 22-29 zero.
-DeviceInfo makeDeviceInfo(const DeviceIdentity& id);
+DeviceInfo MakeDeviceInfo(const DeviceIdentity& id);
 
 // ---------------------------------------------------------------------------
 // SampleTriplet
@@ -110,10 +110,10 @@ struct SampleStatus {
 using Triplet = std::array<std::uint8_t, 3>;
 
 // Status byte: bit 7 set, bits 6/5/4 as above, bits 3-0 zero.
-std::uint8_t encodeStatus(const SampleStatus& s);
+std::uint8_t EncodeStatus(const SampleStatus& s);
 // Full triplet; the count is clamped to 0..4095. Byte 1 = count >> 5,
 // byte 2 = (count & 31) << 2.
-Triplet encodeTriplet(int count, const SampleStatus& s);
+Triplet EncodeTriplet(int count, const SampleStatus& s);
 
 struct DecodedTriplet {
     bool valid = false; // byte 0 has bit 7 set and bytes 1 and 2 have it clear
@@ -121,7 +121,7 @@ struct DecodedTriplet {
     SampleStatus status;
 };
 // Decodes three bytes as the host does (for tests and tools).
-DecodedTriplet decodeTriplet(const std::uint8_t* bytes);
+DecodedTriplet DecodeTriplet(const std::uint8_t* bytes);
 
 // ---------------------------------------------------------------------------
 // Scenarios
@@ -131,7 +131,7 @@ DecodedTriplet decodeTriplet(const std::uint8_t* bytes);
 struct Level {
     double value = 0.0;
     bool newtons = false;
-    double toCounts(Variant v) const { return newtons ? newtonsToCounts(v, value) : value; }
+    double ToCounts(Variant v) const { return newtons ? NewtonsToCounts(v, value) : value; }
 };
 
 // Shape of a door closing: from the current level a fast linear rise to the
@@ -145,7 +145,7 @@ struct ClosingShape {
     double decay = 0.08;  // s, time constant of the decay peak -> clamp
     double hold = 6.0;    // s from the start of the closing to the release
     double release = 0.2; // s, clamp -> 0
-    double duration() const { return hold + release; }
+    double Duration() const { return hold + release; }
 };
 
 enum class EventKind {
@@ -198,8 +198,8 @@ struct Scenario {
 class ScenarioError : public std::runtime_error {
 public:
     ScenarioError(std::string name, int line, std::string problem);
-    int line() const { return line_; }
-    const std::string& problem() const { return problem_; }
+    int Line() const { return line_; }
+    const std::string& Problem() const { return problem_; }
 
 private:
     int line_;
@@ -207,14 +207,14 @@ private:
 };
 
 // Parses scenario text. Throws ScenarioError at the first bad line.
-Scenario parseScenario(std::string_view text, std::string name = {});
+Scenario ParseScenario(std::string_view text, std::string name = {});
 // Text of a built-in scenario ("series"), or nothing.
-std::optional<std::string_view> builtinScenarioText(std::string_view name);
+std::optional<std::string_view> BuiltinScenarioText(std::string_view name);
 // A built-in name or a file path. Throws ScenarioError (line 0 for a file
 // that cannot be read).
-Scenario loadScenario(const std::string& nameOrPath);
+Scenario LoadScenario(const std::string& nameOrPath);
 // One-line description of every event, for --help and the README.
-std::string_view scenarioLanguageHelp();
+std::string_view ScenarioLanguageHelp();
 
 // ---------------------------------------------------------------------------
 // The device model
@@ -244,48 +244,48 @@ public:
     // starts the sample grid (first sample 1.6 ms later), lamp and stop
     // commands take effect for the next sample; an await waiting for the
     // host's latest bytes is re-checked. Ignored after a hang-up.
-    void write(const std::uint8_t* data, std::size_t n);
-    void write(std::initializer_list<std::uint8_t> bytes);
+    void Write(const std::uint8_t* data, std::size_t n);
+    void Write(std::initializer_list<std::uint8_t> bytes);
 
     // Paced driving: run the device and the scenario up to virtual time `t`
-    // (no-op if t <= now()). Every sample due by then is queued for output.
-    void advanceTo(Micros t);
+    // (no-op if t <= Now()). Every sample due by then is queued for output.
+    void AdvanceTo(Micros t);
     // Takes up to `max` queued output bytes (what the device has sent).
-    std::size_t takeOutput(std::uint8_t* out, std::size_t max);
-    std::size_t pendingOutput() const;
+    std::size_t TakeOutput(std::uint8_t* out, std::size_t max);
+    std::size_t PendingOutput() const;
 
     // Unpaced driving: up to `max` device bytes as fast as asked. Returns the
     // queued bytes first; while streaming, generates further samples, moving
     // the clock one sample period per sample, until `max` bytes are there.
     // Without a running stream it returns only what is queued (possibly 0) and
-    // leaves the clock alone; use advanceTo() to let time pass.
-    std::size_t pull(std::uint8_t* out, std::size_t max);
-    std::vector<std::uint8_t> pull(std::size_t max);
+    // leaves the clock alone; use AdvanceTo() to let time pass.
+    std::size_t Pull(std::uint8_t* out, std::size_t max);
+    std::vector<std::uint8_t> Pull(std::size_t max);
 
-    Micros now() const;
+    Micros Now() const;
 
     // The scenario ran its last event (or hung up). The device itself goes on
     // answering and streaming the last level until it hangs up.
-    bool scenarioEnded() const;
+    bool ScenarioEnded() const;
     // A `hangup` event ran: the device sends and answers nothing more.
-    bool hungUp() const;
+    bool HungUp() const;
 
     // Log hook for received command bytes, state changes and scenario events.
-    void setLogSink(LogSink sink);
+    void SetLogSink(LogSink sink);
     // Writes out a pending summary of repeated commands (which is otherwise
     // written when the next different line comes), e.g. before the log closes.
-    void flushLog();
+    void FlushLog();
 
     // Current state, for tests and the front end.
-    bool streaming() const;
-    SampleStatus status() const; // what the next sample's status byte carries
-    DeviceIdentity identity() const;
-    DeviceInfo deviceInfo() const; // as the next clean identification read answers
-    double forceCounts() const;    // force level above the offset, counts, at now()
-    int currentCount() const;      // offset + force, rounded and clamped, noise excluded
-    std::uint64_t samplesSent() const;
+    bool Streaming() const;
+    SampleStatus Status() const; // what the next sample's status byte carries
+    DeviceIdentity Identity() const;
+    DeviceInfo CurrentDeviceInfo() const; // as the next clean identification read answers
+    double ForceCounts() const;           // force level above the offset, counts, at Now()
+    int CurrentCount() const;             // offset + force, rounded and clamped, noise excluded
+    std::uint64_t SamplesSent() const;
     // 1-based line of the event being played, 0 once the scenario ended.
-    int currentLine() const;
+    int CurrentLine() const;
 
 private:
     struct Impl;
@@ -304,27 +304,27 @@ public:
     explicit VirtualSerialPort(DeviceModel* device = nullptr, std::size_t inputQueueLimit = 6000);
 
     // Host -> device, at the current virtual time.
-    void write(const std::uint8_t* data, std::size_t n);
-    void write(std::initializer_list<std::uint8_t> bytes);
+    void Write(const std::uint8_t* data, std::size_t n);
+    void Write(std::initializer_list<std::uint8_t> bytes);
     // One byte, or -1 when none came within `timeoutMs` of virtual time (the
     // clock then stands `timeoutMs` later). A byte already waiting returns at once.
-    int readByte(std::uint32_t timeoutMs);
+    int ReadByte(std::uint32_t timeoutMs);
     // Bytes waiting in the input queue now (as ClearCommError's cbInQue).
-    std::size_t bytesWaiting();
+    std::size_t BytesWaiting();
     // Reads up to `max` waiting bytes without waiting.
-    std::size_t readWaiting(std::uint8_t* out, std::size_t max);
+    std::size_t ReadWaiting(std::uint8_t* out, std::size_t max);
     // Discards the input queue.
-    void purge();
+    void Purge();
     // Lets virtual time pass; the device keeps sending meanwhile.
-    void sleepMs(std::uint32_t ms);
-    void sleepUs(Micros us);
-    Micros nowUs() const { return now_; }
-    std::uint32_t nowMs() const { return static_cast<std::uint32_t>(now_ / 1000); }
+    void SleepMs(std::uint32_t ms);
+    void SleepUs(Micros us);
+    Micros NowUs() const { return now_; }
+    std::uint32_t NowMs() const { return static_cast<std::uint32_t>(now_ / 1000); }
     // Bytes lost because the input queue was full.
-    std::uint64_t overrunBytes() const { return overrun_; }
+    std::uint64_t OverrunBytes() const { return overrun_; }
 
 private:
-    void runUntil(Micros t);
+    void RunUntil(Micros t);
     DeviceModel* device_;
     std::size_t limit_;
     Micros now_ = 0;

@@ -1,17 +1,8 @@
 #include "force_profile.h"
 
-#include <cmath>
-
 namespace klvdevice {
 
-namespace {
-// Share of the decaying excess that rings: the force swings around the decay
-// curve without falling below the clamping force.
-constexpr double kRingDepth = 0.35;
-constexpr double kPi = 3.14159265358979323846;
-} // namespace
-
-double rampForce(double from, double to, double duration, double t)
+double RampForce(double from, double to, double duration, double t)
 {
     if (duration <= 0.0 || t >= duration)
         return to;
@@ -20,24 +11,7 @@ double rampForce(double from, double to, double duration, double t)
     return from + (to - from) * (t / duration);
 }
 
-double closingForce(const ClosingShape& c, double start, double peak, double clamp, double t)
-{
-    if (t < 0.0)
-        return start;
-    if (t < c.rise)
-        return rampForce(start, peak, c.rise, t);
-    auto settling = [&](double tt) {
-        double s = tt - c.rise;
-        double swing = (1.0 - kRingDepth) + kRingDepth * std::cos(2.0 * kPi * c.ring * s);
-        return clamp + (peak - clamp) * std::exp(-s / c.decay) * swing;
-    };
-    if (t < c.hold)
-        return settling(t);
-    double atRelease = settling(c.hold);
-    return rampForce(atRelease, 0.0, c.release, t - c.hold);
-}
-
-std::uint64_t Random::next()
+std::uint64_t Random::Next()
 {
     std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -45,12 +19,12 @@ std::uint64_t Random::next()
     return z ^ (z >> 31);
 }
 
-int Random::symmetric(int amplitude)
+int Random::Symmetric(int amplitude)
 {
     if (amplitude <= 0)
         return 0;
     const std::uint64_t span = 2ull * static_cast<std::uint64_t>(amplitude) + 1;
-    return static_cast<int>(next() % span) - amplitude;
+    return static_cast<int>(Next() % span) - amplitude;
 }
 
 } // namespace klvdevice

@@ -1,24 +1,20 @@
 // Force levels over time for the timed scenario events (internal to klvdevice).
 #pragma once
 
-#include "device_model.h"
+#include <cstdint>
 
 namespace klvdevice {
 
-// Force of a door closing `t` seconds after it began, in counts above the rest
-// offset. `start`, `peak` and `clamp` are counts.
-double closingForce(const ClosingShape& shape, double start, double peak, double clamp, double t);
-
 // Linear ramp from `from` to `to` over `duration` seconds, at `t` seconds.
-double rampForce(double from, double to, double duration, double t);
+double RampForce(double from, double to, double duration, double t);
 
 // Deterministic pseudo-random numbers (splitmix64), the same on every platform.
 class Random {
 public:
     explicit Random(std::uint64_t seed = 0) : state_(seed) {}
-    std::uint64_t next();
+    std::uint64_t Next();
     // Uniform whole number in -amplitude..amplitude.
-    int symmetric(int amplitude);
+    int Symmetric(int amplitude);
 
 private:
     std::uint64_t state_;

@@ -20,7 +20,7 @@ constexpr std::int64_t kMaxFaultBytes = 1000000;
 // Control characters in a bad line would garble the terminal or cut the
 // message short (a NUL); they are shown as \xNN instead. Runs of ordinary
 // characters are copied whole: a bad line may be kilobytes long.
-std::string printable(const std::string& text)
+std::string Printable(const std::string& text)
 {
     static const char kHexDigits[] = "0123456789abcdef";
     std::string out;
@@ -39,7 +39,7 @@ std::string printable(const std::string& text)
     return out;
 }
 
-std::string formatMessage(const std::string& name, int line, const std::string& problem)
+std::string FormatMessage(const std::string& name, int line, const std::string& problem)
 {
     // Line 0 stands for the file as a whole (it cannot be read).
     std::string where = name.empty() ? "line " + std::to_string(line)
@@ -48,7 +48,7 @@ std::string formatMessage(const std::string& name, int line, const std::string& 
     return where + ": " + problem;
 }
 
-std::vector<std::string> splitWords(std::string_view text)
+std::vector<std::string> SplitWords(std::string_view text)
 {
     std::vector<std::string> words;
     std::size_t i = 0;
@@ -64,7 +64,7 @@ std::vector<std::string> splitWords(std::string_view text)
     return words;
 }
 
-std::string trimmed(std::string_view text)
+std::string Trimmed(std::string_view text)
 {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t' || text[b] == '\r'))
@@ -74,7 +74,7 @@ std::string trimmed(std::string_view text)
     return std::string(text.substr(b, e - b));
 }
 
-std::optional<double> parseDouble(std::string_view s)
+std::optional<double> ParseDouble(std::string_view s)
 {
     if (s.empty())
         return std::nullopt;
@@ -87,7 +87,7 @@ std::optional<double> parseDouble(std::string_view s)
     return v;
 }
 
-std::optional<std::int64_t> parseInteger(std::string_view s)
+std::optional<std::int64_t> ParseInteger(std::string_view s)
 {
     if (s.empty())
         return std::nullopt;
@@ -109,87 +109,87 @@ public:
     {
     }
 
-    ScenarioEvent parse()
+    ScenarioEvent Parse()
     {
         ev_.line = line_;
         // A view compares its length before its characters: most keywords are
         // told apart without comparing text.
         const std::string_view w = words_[0];
         if (w == "variant")
-            return parseVariant();
+            return ParseVariant();
         if (w == "serial")
-            return parseText(EventKind::Serial, 4, "SERIAL");
+            return ParseText(EventKind::Serial, 4, "SERIAL");
         if (w == "ident")
-            return parseText(EventKind::Ident, 7, "TEXT");
+            return ParseText(EventKind::Ident, 7, "TEXT");
         if (w == "calibration")
-            return parseCalibration();
+            return ParseCalibration();
         if (w == "offset")
-            return withLevel(EventKind::Offset);
+            return WithLevel(EventKind::Offset);
         if (w == "noise")
-            return parseNoise();
+            return ParseNoise();
         if (w == "wait")
-            return withSeconds(EventKind::Wait);
+            return WithSeconds(EventKind::Wait);
         if (w == "press")
-            return withSeconds(EventKind::Press);
+            return WithSeconds(EventKind::Press);
         if (w == "hold")
-            return withSeconds(EventKind::Hold);
+            return WithSeconds(EventKind::Hold);
         if (w == "stall")
-            return withSeconds(EventKind::Stall);
+            return WithSeconds(EventKind::Stall);
         if (w == "ramp")
-            return parseRamp();
+            return ParseRamp();
         if (w == "closing")
-            return parseClosing();
+            return ParseClosing();
         if (w == "await")
-            return parseAwait();
+            return ParseAwait();
         if (w == "drop")
-            return withCount(EventKind::Drop, 1, kMaxFaultBytes);
+            return WithCount(EventKind::Drop, 1, kMaxFaultBytes);
         if (w == "garbage")
-            return withCount(EventKind::Garbage, 1, kMaxFaultBytes);
+            return WithCount(EventKind::Garbage, 1, kMaxFaultBytes);
         if (w == "flip")
-            return parseOptionalNumber(EventKind::Flip, 1, 1, 2, "BYTE (1 or 2)");
+            return ParseOptionalNumber(EventKind::Flip, 1, 1, 2, "BYTE (1 or 2)");
         if (w == "disturb")
-            return parseOptionalNumber(EventKind::Disturb, 6, 0, 29, "INDEX (0..29)");
+            return ParseOptionalNumber(EventKind::Disturb, 6, 0, 29, "INDEX (0..29)");
         if (w == "ff21")
-            return bare(EventKind::Ff21);
+            return Bare(EventKind::Ff21);
         if (w == "hangup")
-            return bare(EventKind::Hangup);
-        fail("unknown event '" + words_[0] +
+            return Bare(EventKind::Hangup);
+        Fail("unknown event '" + words_[0] +
              "' (known: variant serial ident calibration offset noise wait press ramp hold "
              "closing await drop garbage flip stall ff21 disturb hangup)");
     }
 
 private:
-    [[noreturn]] void fail(const std::string& problem)
+    [[noreturn]] void Fail(const std::string& problem)
     {
         throw ScenarioError(name_, line_, problem);
     }
 
-    const std::string& keyword() const { return words_[0]; }
+    const std::string& Keyword() const { return words_[0]; }
 
-    void expectArgs(std::size_t n, const char* usage)
+    void ExpectArgs(std::size_t n, const char* usage)
     {
         if (words_.size() - 1 < n)
-            fail(keyword() + ": missing argument (usage: " + usage + ")");
+            Fail(Keyword() + ": missing argument (usage: " + usage + ")");
         if (words_.size() - 1 > n)
-            fail(keyword() + ": unexpected '" + words_[n + 1] + "' (usage: " + usage + ")");
+            Fail(Keyword() + ": unexpected '" + words_[n + 1] + "' (usage: " + usage + ")");
     }
 
-    double seconds(const std::string& word, const std::string& what)
+    double Seconds(const std::string& word, const std::string& what)
     {
         std::string_view s = word;
         if (s.size() > 1 && s.back() == 's')
             s.remove_suffix(1);
-        auto v = parseDouble(s);
+        auto v = ParseDouble(s);
         if (!v)
-            fail(what + ": '" + word + "' is not a number of seconds");
+            Fail(what + ": '" + word + "' is not a number of seconds");
         if (*v < 0)
-            fail(what + ": seconds must not be negative, got '" + word + "'");
+            Fail(what + ": seconds must not be negative, got '" + word + "'");
         if (*v > kMaxSeconds)
-            fail(what + ": '" + word + "' seconds is too long");
+            Fail(what + ": '" + word + "' seconds is too long");
         return *v;
     }
 
-    Level level(const std::string& word, const std::string& what)
+    Level ParseLevel(const std::string& word, const std::string& what)
     {
         Level lv;
         std::string_view s = word;
@@ -197,79 +197,79 @@ private:
             " is not a LEVEL (newtons such as 120N, or a device count such as 1500)";
         if (!s.empty() && (s.back() == 'N' || s.back() == 'n')) {
             s.remove_suffix(1);
-            auto v = parseDouble(s);
+            auto v = ParseDouble(s);
             if (!v)
-                fail(what + ": '" + word + "'" + usage);
+                Fail(what + ": '" + word + "'" + usage);
             if (std::fabs(*v) > kMaxLevelNewtons)
-                fail(what + ": '" + word + "' is out of range");
+                Fail(what + ": '" + word + "' is out of range");
             lv.value = *v;
             lv.newtons = true;
         } else {
-            auto v = parseInteger(s);
+            auto v = ParseInteger(s);
             if (!v)
-                fail(what + ": '" + word + "'" + usage);
+                Fail(what + ": '" + word + "'" + usage);
             if (std::llabs(*v) > kMaxLevelCounts)
-                fail(what + ": '" + word + "' is out of range");
+                Fail(what + ": '" + word + "' is out of range");
             lv.value = static_cast<double>(*v);
         }
         return lv;
     }
 
-    std::int64_t integer(const std::string& word, std::int64_t lo, std::int64_t hi,
+    std::int64_t Integer(const std::string& word, std::int64_t lo, std::int64_t hi,
                          const std::string& what)
     {
-        auto v = parseInteger(word);
+        auto v = ParseInteger(word);
         if (!v || *v < lo || *v > hi)
-            fail(what + ": '" + word + "' is not a whole number " + std::to_string(lo) + ".." +
+            Fail(what + ": '" + word + "' is not a whole number " + std::to_string(lo) + ".." +
                  std::to_string(hi));
         return *v;
     }
 
-    ScenarioEvent bare(EventKind k)
+    ScenarioEvent Bare(EventKind k)
     {
-        expectArgs(0, keyword().c_str());
+        ExpectArgs(0, Keyword().c_str());
         ev_.kind = k;
         return std::move(ev_);
     }
 
-    ScenarioEvent parseVariant()
+    ScenarioEvent ParseVariant()
     {
-        expectArgs(1, "variant 300|500");
+        ExpectArgs(1, "variant 300|500");
         if (words_[1] != "300" && words_[1] != "500")
-            fail("variant: expected 300 or 500, got '" + words_[1] + "'");
+            Fail("variant: expected 300 or 500, got '" + words_[1] + "'");
         ev_.kind = EventKind::Variant;
         ev_.number = words_[1] == "500" ? 500 : 300;
         return std::move(ev_);
     }
 
-    ScenarioEvent parseText(EventKind k, std::size_t width, const char* what)
+    ScenarioEvent ParseText(EventKind k, std::size_t width, const char* what)
     {
-        const std::string usage = keyword() + " " + what;
-        expectArgs(1, usage.c_str());
+        const std::string usage = Keyword() + " " + what;
+        ExpectArgs(1, usage.c_str());
         const std::string& t = words_[1];
         if (t.size() != width)
-            fail(keyword() + ": expected exactly " + std::to_string(width) + " characters, got '" +
+            Fail(Keyword() + ": expected exactly " + std::to_string(width) + " characters, got '" +
                  t + "'");
         for (char c : t)
             if (static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) > 0x7E)
-                fail(keyword() + ": only printable ASCII characters, got '" + t + "'");
+                Fail(Keyword() + ": only printable ASCII characters, got '" + t + "'");
         ev_.kind = k;
         ev_.text = t;
         return std::move(ev_);
     }
 
-    ScenarioEvent parseCalibration()
+    ScenarioEvent ParseCalibration()
     {
-        expectArgs(3, "calibration DD MM YY");
+        ExpectArgs(3, "calibration DD MM YY");
         const char* names[3] = {"day", "month", "year"};
         const std::int64_t hi[3] = {31, 12, 99};
         const std::int64_t lo[3] = {1, 1, 0};
         for (int i = 0; i < 3; ++i) {
             const std::string& w = words_[i + 1];
             if (w.empty() || w.size() > 2)
-                fail(std::string("calibration: ") + names[i] + " '" + w +
+                Fail(std::string("calibration: ") + names[i] + " '" + w +
                      "' must have 1 or 2 digits");
-            std::int64_t v = integer(w, lo[i], hi[i], std::string("calibration ") + names[i]);
+            std::int64_t v = Integer(w, lo[i], hi[i], std::string("calibration ") + names[i]);
             char buf[3] = {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10), 0};
             ev_.date[i] = buf;
         }
@@ -277,69 +277,69 @@ private:
         return std::move(ev_);
     }
 
-    ScenarioEvent withLevel(EventKind k)
+    ScenarioEvent WithLevel(EventKind k)
     {
-        const std::string usage = keyword() + " LEVEL";
-        expectArgs(1, usage.c_str());
+        const std::string usage = Keyword() + " LEVEL";
+        ExpectArgs(1, usage.c_str());
         ev_.kind = k;
-        ev_.level = level(words_[1], keyword());
+        ev_.level = ParseLevel(words_[1], Keyword());
         return std::move(ev_);
     }
 
-    ScenarioEvent parseNoise()
+    ScenarioEvent ParseNoise()
     {
-        expectArgs(2, "noise COUNTS SEED");
+        ExpectArgs(2, "noise COUNTS SEED");
         ev_.kind = EventKind::Noise;
-        ev_.number = integer(words_[1], 0, kMaxCount, "noise COUNTS");
-        auto seed = parseInteger(words_[2]);
+        ev_.number = Integer(words_[1], 0, kMaxCount, "noise COUNTS");
+        auto seed = ParseInteger(words_[2]);
         if (!seed || *seed < 0)
-            fail("noise: SEED '" + words_[2] + "' is not a whole number >= 0");
+            Fail("noise: SEED '" + words_[2] + "' is not a whole number >= 0");
         ev_.seed = static_cast<std::uint64_t>(*seed);
         return std::move(ev_);
     }
 
-    ScenarioEvent withSeconds(EventKind k)
+    ScenarioEvent WithSeconds(EventKind k)
     {
-        const std::string usage = keyword() + " SECONDS";
-        expectArgs(1, usage.c_str());
+        const std::string usage = Keyword() + " SECONDS";
+        ExpectArgs(1, usage.c_str());
         ev_.kind = k;
-        ev_.seconds = seconds(words_[1], keyword());
+        ev_.seconds = Seconds(words_[1], Keyword());
         return std::move(ev_);
     }
 
-    ScenarioEvent withCount(EventKind k, std::int64_t lo, std::int64_t hi)
+    ScenarioEvent WithCount(EventKind k, std::int64_t lo, std::int64_t hi)
     {
-        const std::string usage = keyword() + " N";
-        expectArgs(1, usage.c_str());
+        const std::string usage = Keyword() + " N";
+        ExpectArgs(1, usage.c_str());
         ev_.kind = k;
-        ev_.number = integer(words_[1], lo, hi, keyword());
+        ev_.number = Integer(words_[1], lo, hi, Keyword());
         return std::move(ev_);
     }
 
-    ScenarioEvent parseOptionalNumber(EventKind k, std::int64_t dflt, std::int64_t lo,
+    ScenarioEvent ParseOptionalNumber(EventKind k, std::int64_t dflt, std::int64_t lo,
                                       std::int64_t hi, const char* what)
     {
         if (words_.size() > 2)
-            fail(keyword() + ": unexpected '" + words_[2] + "' (usage: " + keyword() + " [" + what +
+            Fail(Keyword() + ": unexpected '" + words_[2] + "' (usage: " + Keyword() + " [" + what +
                  "])");
         ev_.kind = k;
-        ev_.number = words_.size() == 2 ? integer(words_[1], lo, hi, keyword()) : dflt;
+        ev_.number = words_.size() == 2 ? Integer(words_[1], lo, hi, Keyword()) : dflt;
         return std::move(ev_);
     }
 
-    ScenarioEvent parseRamp()
+    ScenarioEvent ParseRamp()
     {
-        expectArgs(2, "ramp LEVEL SECONDS");
+        ExpectArgs(2, "ramp LEVEL SECONDS");
         ev_.kind = EventKind::Ramp;
-        ev_.level = level(words_[1], "ramp");
-        ev_.seconds = seconds(words_[2], "ramp");
+        ev_.level = ParseLevel(words_[1], "ramp");
+        ev_.seconds = Seconds(words_[2], "ramp");
         return std::move(ev_);
     }
 
-    ScenarioEvent parseAwait()
+    ScenarioEvent ParseAwait()
     {
         const char* usage = "await start-wait|threshold-wait|stream|stop";
-        expectArgs(1, usage);
+        ExpectArgs(1, usage);
         const std::string& w = words_[1];
         if (w == "start-wait")
             ev_.kind = EventKind::AwaitStartWait;
@@ -350,11 +350,11 @@ private:
         else if (w == "stop")
             ev_.kind = EventKind::AwaitStop;
         else
-            fail("await: unknown state '" + w + "' (usage: " + usage + ")");
+            Fail("await: unknown state '" + w + "' (usage: " + usage + ")");
         return std::move(ev_);
     }
 
-    ScenarioEvent parseClosing()
+    ScenarioEvent ParseClosing()
     {
         ClosingShape& c = ev_.closing;
         bool havePeak = false, haveClamp = false;
@@ -362,38 +362,38 @@ private:
             const std::string& w = words_[i];
             auto eq = w.find('=');
             if (eq == std::string::npos || eq == 0 || eq + 1 == w.size())
-                fail("closing: expected KEY=VALUE, got '" + w + "'");
+                Fail("closing: expected KEY=VALUE, got '" + w + "'");
             std::string key = w.substr(0, eq), value = w.substr(eq + 1);
             if (key == "peak")
-                c.peak = level(value, "closing peak"), havePeak = true;
+                c.peak = ParseLevel(value, "closing peak"), havePeak = true;
             else if (key == "clamp")
-                c.clamp = level(value, "closing clamp"), haveClamp = true;
+                c.clamp = ParseLevel(value, "closing clamp"), haveClamp = true;
             else if (key == "rise")
-                c.rise = seconds(value, "closing rise");
+                c.rise = Seconds(value, "closing rise");
             else if (key == "decay")
-                c.decay = seconds(value, "closing decay");
+                c.decay = Seconds(value, "closing decay");
             else if (key == "hold")
-                c.hold = seconds(value, "closing hold");
+                c.hold = Seconds(value, "closing hold");
             else if (key == "release")
-                c.release = seconds(value, "closing release");
+                c.release = Seconds(value, "closing release");
             else if (key == "ring") {
-                auto v = parseDouble(value);
+                auto v = ParseDouble(value);
                 if (!v || *v < 0 || *v > 1000)
-                    fail("closing ring: '" + value + "' is not a frequency 0..1000 Hz");
+                    Fail("closing ring: '" + value + "' is not a frequency 0..1000 Hz");
                 c.ring = *v;
             } else {
-                fail("closing: unknown key '" + key +
+                Fail("closing: unknown key '" + key +
                      "' (keys: peak clamp rise ring decay hold release)");
             }
         }
         if (!havePeak)
-            fail("closing: missing peak=LEVEL");
+            Fail("closing: missing peak=LEVEL");
         if (!haveClamp)
-            fail("closing: missing clamp=LEVEL");
+            Fail("closing: missing clamp=LEVEL");
         if (c.decay <= 0)
-            fail("closing: decay must be greater than 0");
+            Fail("closing: decay must be greater than 0");
         if (c.hold < c.rise)
-            fail("closing: hold must not be shorter than rise");
+            Fail("closing: hold must not be shorter than rise");
         ev_.kind = EventKind::Closing;
         return std::move(ev_);
     }
@@ -407,12 +407,12 @@ private:
 } // namespace
 
 ScenarioError::ScenarioError(std::string name, int line, std::string problem)
-    : std::runtime_error(formatMessage(name, line, printable(problem))), line_(line),
-      problem_(printable(problem))
+    : std::runtime_error(FormatMessage(name, line, Printable(problem))), line_(line),
+      problem_(Printable(problem))
 {
 }
 
-Scenario parseScenario(std::string_view text, std::string name)
+Scenario ParseScenario(std::string_view text, std::string name)
 {
     Scenario sc;
     sc.name = std::move(name);
@@ -424,10 +424,10 @@ Scenario parseScenario(std::string_view text, std::string name)
             text.substr(pos, nl == std::string_view::npos ? text.npos : nl - pos);
         ++lineNo;
         std::string_view content = line.substr(0, line.find('#'));
-        auto words = splitWords(content);
+        auto words = SplitWords(content);
         if (!words.empty()) {
-            ScenarioEvent ev = LineParser(sc.name, lineNo, std::move(words)).parse();
-            ev.source = trimmed(content);
+            ScenarioEvent ev = LineParser(sc.name, lineNo, std::move(words)).Parse();
+            ev.source = Trimmed(content);
             sc.events.push_back(std::move(ev));
         }
         if (nl == std::string_view::npos)
@@ -437,10 +437,10 @@ Scenario parseScenario(std::string_view text, std::string name)
     return sc;
 }
 
-Scenario loadScenario(const std::string& nameOrPath)
+Scenario LoadScenario(const std::string& nameOrPath)
 {
-    if (auto builtin = builtinScenarioText(nameOrPath))
-        return parseScenario(*builtin, nameOrPath);
+    if (auto builtin = BuiltinScenarioText(nameOrPath))
+        return ParseScenario(*builtin, nameOrPath);
     const char* cannotRead = "cannot read the scenario file (built-in scenarios: series)";
     std::error_code ec;
     if (std::filesystem::is_directory(nameOrPath, ec))
@@ -451,15 +451,15 @@ Scenario loadScenario(const std::string& nameOrPath)
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         throw ScenarioError(nameOrPath, 0, cannotRead);
-    return parseScenario(text, nameOrPath);
+    return ParseScenario(text, nameOrPath);
 }
 
-std::string_view scenarioLanguageHelp()
+std::string_view ScenarioLanguageHelp()
 {
     return R"(Scenario language: one event per line; '#' starts a comment; blank lines are ignored.
 A LEVEL is newtons with the suffix N (120N, 35.5N) or a raw device count without it
 (1500); 4095 counts are 1.1 x the nominal full scale. Levels of ramp and closing are
-force above the rest offset; the device sends offset + level (+ noise), rounded and
+force above the rest offset; the device sends offset + Level (+ noise), rounded and
 clamped to 0..4095. Newtons are converted with the variant in force at that line.
 SECONDS is a decimal number (an 's' suffix is allowed). Scenario time runs on the
 clock; while the device streams, it runs in samples of 1.6 ms.

@@ -11,17 +11,17 @@ constexpr Micros kPollStepUs = 100;
 } // namespace
 
 VirtualSerialPort::VirtualSerialPort(DeviceModel* device, std::size_t inputQueueLimit)
-    : device_(device), limit_(inputQueueLimit), now_(device ? device->now() : 0)
+    : device_(device), limit_(inputQueueLimit), now_(device ? device->Now() : 0)
 {
 }
 
-void VirtualSerialPort::runUntil(Micros t)
+void VirtualSerialPort::RunUntil(Micros t)
 {
     if (device_) {
-        t = std::max(t, device_->now());
-        device_->advanceTo(t);
+        t = std::max(t, device_->Now());
+        device_->AdvanceTo(t);
         std::uint8_t buf[256];
-        while (std::size_t n = device_->takeOutput(buf, sizeof buf)) {
+        while (std::size_t n = device_->TakeOutput(buf, sizeof buf)) {
             for (std::size_t i = 0; i < n; ++i) {
                 if (input_.size() < limit_)
                     input_.push_back(buf[i]);
@@ -33,25 +33,25 @@ void VirtualSerialPort::runUntil(Micros t)
     now_ = std::max(now_, t);
 }
 
-void VirtualSerialPort::write(const std::uint8_t* data, std::size_t n)
+void VirtualSerialPort::Write(const std::uint8_t* data, std::size_t n)
 {
-    runUntil(now_);
+    RunUntil(now_);
     if (device_)
-        device_->write(data, n);
-    runUntil(now_);
+        device_->Write(data, n);
+    RunUntil(now_);
 }
 
-void VirtualSerialPort::write(std::initializer_list<std::uint8_t> bytes)
+void VirtualSerialPort::Write(std::initializer_list<std::uint8_t> bytes)
 {
-    write(bytes.begin(), bytes.size());
+    Write(bytes.begin(), bytes.size());
 }
 
-int VirtualSerialPort::readByte(std::uint32_t timeoutMs)
+int VirtualSerialPort::ReadByte(std::uint32_t timeoutMs)
 {
-    runUntil(now_);
+    RunUntil(now_);
     const Micros deadline = now_ + Micros{timeoutMs} * 1000;
     while (input_.empty() && now_ < deadline)
-        runUntil(std::min(deadline, now_ + kPollStepUs));
+        RunUntil(std::min(deadline, now_ + kPollStepUs));
     if (input_.empty())
         return -1;
     int b = input_.front();
@@ -59,35 +59,35 @@ int VirtualSerialPort::readByte(std::uint32_t timeoutMs)
     return b;
 }
 
-std::size_t VirtualSerialPort::bytesWaiting()
+std::size_t VirtualSerialPort::BytesWaiting()
 {
-    runUntil(now_);
+    RunUntil(now_);
     return input_.size();
 }
 
-std::size_t VirtualSerialPort::readWaiting(std::uint8_t* out, std::size_t max)
+std::size_t VirtualSerialPort::ReadWaiting(std::uint8_t* out, std::size_t max)
 {
-    runUntil(now_);
+    RunUntil(now_);
     std::size_t n = std::min(max, input_.size());
     std::copy_n(input_.begin(), n, out);
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
     return n;
 }
 
-void VirtualSerialPort::purge()
+void VirtualSerialPort::Purge()
 {
-    runUntil(now_);
+    RunUntil(now_);
     input_.clear();
 }
 
-void VirtualSerialPort::sleepMs(std::uint32_t ms)
+void VirtualSerialPort::SleepMs(std::uint32_t ms)
 {
-    sleepUs(Micros{ms} * 1000);
+    SleepUs(Micros{ms} * 1000);
 }
 
-void VirtualSerialPort::sleepUs(Micros us)
+void VirtualSerialPort::SleepUs(Micros us)
 {
-    runUntil(now_ + us);
+    RunUntil(now_ + us);
 }
 
 } // namespace klvdevice

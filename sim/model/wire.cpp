@@ -6,44 +6,44 @@
 
 namespace klvdevice {
 
-std::uint64_t samplesSentAfter(Micros elapsed)
+std::uint64_t SamplesSentAfter(Micros elapsed)
 {
     return elapsed / kSamplePeriodUs;
 }
 
-std::uint64_t streamBytesSentAfter(Micros elapsed)
+std::uint64_t StreamBytesSentAfter(Micros elapsed)
 {
-    return samplesSentAfter(elapsed) * kBytesPerSample;
+    return SamplesSentAfter(elapsed) * kBytesPerSample;
 }
 
-Micros sampleDueTime(std::uint64_t n)
+Micros SampleDueTime(std::uint64_t n)
 {
     return (n + 1) * kSamplePeriodUs;
 }
 
-Micros secondsToMicros(double seconds)
+Micros SecondsToMicros(double seconds)
 {
     if (!(seconds > 0.0))
         return 0;
     return static_cast<Micros>(std::llround(seconds * 1e6));
 }
 
-int fullScaleNewtons(Variant v)
+int FullScaleNewtons(Variant v)
 {
     return v == Variant::N500 ? 500 : 300;
 }
 
-double countsPerNewton(Variant v)
+double CountsPerNewton(Variant v)
 {
-    return kMaxCount / (kCountSpan * fullScaleNewtons(v));
+    return kMaxCount / (kCountSpan * FullScaleNewtons(v));
 }
 
-double newtonsToCounts(Variant v, double newtons)
+double NewtonsToCounts(Variant v, double newtons)
 {
-    return newtons * countsPerNewton(v);
+    return newtons * CountsPerNewton(v);
 }
 
-DeviceInfo makeDeviceInfo(const DeviceIdentity& id)
+DeviceInfo MakeDeviceInfo(const DeviceIdentity& id)
 {
     DeviceInfo info{};
     auto put = [&info](std::size_t at, const std::string& text, std::size_t width) {
@@ -59,7 +59,7 @@ DeviceInfo makeDeviceInfo(const DeviceIdentity& id)
     return info;
 }
 
-std::uint8_t encodeStatus(const SampleStatus& s)
+std::uint8_t EncodeStatus(const SampleStatus& s)
 {
     std::uint8_t b = 0x80;
     if (!s.greenLit)
@@ -71,14 +71,14 @@ std::uint8_t encodeStatus(const SampleStatus& s)
     return b;
 }
 
-Triplet encodeTriplet(int count, const SampleStatus& s)
+Triplet EncodeTriplet(int count, const SampleStatus& s)
 {
     const int k = std::clamp(count, 0, kMaxCount);
-    return {encodeStatus(s), static_cast<std::uint8_t>(k >> 5),
+    return {EncodeStatus(s), static_cast<std::uint8_t>(k >> 5),
             static_cast<std::uint8_t>((k & 31) << 2)};
 }
 
-DecodedTriplet decodeTriplet(const std::uint8_t* b)
+DecodedTriplet DecodeTriplet(const std::uint8_t* b)
 {
     DecodedTriplet d;
     d.valid = (b[0] & 0x80) && !(b[1] & 0x80) && !(b[2] & 0x80);

@@ -13,7 +13,7 @@ namespace {
 
 volatile std::sig_atomic_t gStop = 0;
 
-void onSignal(int)
+void OnSignal(int)
 {
     gStop = 1;
 }
@@ -24,7 +24,7 @@ constexpr const char* kUsage =
        klvsim --help
 
 Simulates the KLV force-measuring device on a pseudo-terminal, as the device
-behaves on its serial line (19200 baud, 8N1): it answers the identification
+behaves on its serial Line (19200 baud, 8N1): it answers the identification
 exchange (0x52 and an index 0..29 give one byte of its 30-byte DeviceInfo),
 streams 625 sample triplets per second (1875 bytes per second, paced in real
 time) between 0xE0 and 0xF0, switches its red lamp with 0x84/0x85 and its green
@@ -46,7 +46,7 @@ Options:
                      Repetitions (0x85 0x88 for every sample while the program
                      waits for the start) are summarised.
   --linger SECONDS   keep serving this long after the scenario ended, so the
-                     host's last commands still find the line (default 0.5).
+                     host's last commands still find the Line (default 0.5).
   --check            only parse the scenario and report the first bad line.
   --help             this text.
 
@@ -64,14 +64,14 @@ struct Options {
     bool check = false;
 };
 
-int usageError(const std::string& problem)
+int UsageError(const std::string& problem)
 {
     std::fprintf(stderr, "klvsim: %s\n(klvsim --help shows the options)\n", problem.c_str());
     return 2;
 }
 
 // Parses the command line; returns -1 to go on, or an exit code.
-int parseOptions(int argc, char** argv, Options& o)
+int ParseOptions(int argc, char** argv, Options& o)
 {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -83,40 +83,40 @@ int parseOptions(int argc, char** argv, Options& o)
         };
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
-            std::fputs(klvdevice::scenarioLanguageHelp().data(), stdout);
+            std::fputs(klvdevice::ScenarioLanguageHelp().data(), stdout);
             return 0;
         } else if (a == "--check") {
             o.check = true;
         } else if (a == "--link") {
             if (!value(o.link))
-                return usageError("--link needs a PATH");
+                return UsageError("--link needs a PATH");
         } else if (a == "--scenario") {
             if (!value(o.scenario))
-                return usageError("--scenario needs a FILE or series");
+                return UsageError("--scenario needs a FILE or series");
         } else if (a == "--log") {
             if (!value(o.logPath))
-                return usageError("--log needs a FILE or -");
+                return UsageError("--log needs a FILE or -");
         } else if (a == "--linger") {
             std::string s;
             if (!value(s))
-                return usageError("--linger needs SECONDS");
+                return UsageError("--linger needs SECONDS");
             char* end = nullptr;
             o.linger = std::strtod(s.c_str(), &end);
             if (end == s.c_str() || *end || !(o.linger >= 0) || o.linger > 3600)
-                return usageError("--linger: '" + s + "' is not a number of seconds 0..3600");
+                return UsageError("--linger: '" + s + "' is not a number of seconds 0..3600");
         } else {
-            return usageError("unknown argument '" + a + "'");
+            return UsageError("unknown argument '" + a + "'");
         }
     }
     if (!o.check && o.link.empty())
-        return usageError("--link PATH is required");
+        return UsageError("--link PATH is required");
     return -1;
 }
 
-void installSignalHandlers()
+void InstallSignalHandlers()
 {
     struct sigaction sa {};
-    sa.sa_handler = onSignal;
+    sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
@@ -124,7 +124,7 @@ void installSignalHandlers()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-const char* endText(klvsim::ServeEnd e)
+const char* EndText(klvsim::ServeEnd e)
 {
     switch (e) {
     case klvsim::ServeEnd::ScenarioEnded:
@@ -144,12 +144,12 @@ const char* endText(klvsim::ServeEnd e)
 int main(int argc, char** argv)
 {
     Options opt;
-    if (int rc = parseOptions(argc, argv, opt); rc >= 0)
+    if (int rc = ParseOptions(argc, argv, opt); rc >= 0)
         return rc;
 
     klvdevice::Scenario scenario;
     try {
-        scenario = klvdevice::loadScenario(opt.scenario);
+        scenario = klvdevice::LoadScenario(opt.scenario);
     } catch (const klvdevice::ScenarioError& e) {
         std::fprintf(stderr, "klvsim: %s\n", e.what());
         return 1;
@@ -172,23 +172,23 @@ int main(int argc, char** argv)
     }
     klvsim::WireLog log(logFile);
 
-    installSignalHandlers();
+    InstallSignalHandlers();
     klvsim::PtyLine line;
     std::string error;
-    if (!line.open(opt.link, error)) {
+    if (!line.Open(opt.link, error)) {
         std::fprintf(stderr, "klvsim: %s\n", error.c_str());
         return 1;
     }
-    log.write(0, "line",
-              "serving scenario " + opt.scenario + " on " + line.slaveName() + " (link " +
+    log.Write(0, "line",
+              "serving scenario " + opt.scenario + " on " + line.SlaveName() + " (link " +
                   opt.link + ")");
 
     klvdevice::DeviceModel model(std::move(scenario));
-    model.setLogSink(log.sink());
-    klvsim::ServeEnd end = klvsim::serve(line, model, log, opt.linger, gStop);
-    model.flushLog();
-    log.write(model.now(), "line", std::string("exit: ") + endText(end));
-    line.removeLink();
+    model.SetLogSink(log.Sink());
+    klvsim::ServeEnd end = klvsim::Serve(line, model, log, opt.linger, gStop);
+    model.FlushLog();
+    log.Write(model.Now(), "line", std::string("exit: ") + EndText(end));
+    line.RemoveLink();
     if (logFile && logFile != stdout)
         std::fclose(logFile);
     return end == klvsim::ServeEnd::LineFailed ? 1 : 0;

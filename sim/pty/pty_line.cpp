@@ -10,7 +10,7 @@
 
 namespace klvsim {
 
-bool makeRaw(int fd)
+bool MakeRaw(int fd)
 {
     termios t{};
     if (tcgetattr(fd, &t) != 0)
@@ -26,14 +26,14 @@ bool makeRaw(int fd)
 
 PtyLine::~PtyLine()
 {
-    removeLink();
+    RemoveLink();
     if (slaveKeeper_ >= 0)
         ::close(slaveKeeper_);
     if (master_ >= 0)
         ::close(master_);
 }
 
-bool PtyLine::open(const std::string& linkPath, std::string& error)
+bool PtyLine::Open(const std::string& linkPath, std::string& error)
 {
     auto failWith = [&error](const std::string& what) {
         error = what + ": " + std::strerror(errno);
@@ -51,7 +51,7 @@ bool PtyLine::open(const std::string& linkPath, std::string& error)
     slaveKeeper_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (slaveKeeper_ < 0)
         return failWith("cannot open " + slaveName_);
-    if (!makeRaw(slaveKeeper_))
+    if (!MakeRaw(slaveKeeper_))
         return failWith("cannot make " + slaveName_ + " raw");
     int flags = fcntl(master_, F_GETFL);
     if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0)
@@ -81,7 +81,7 @@ bool PtyLine::open(const std::string& linkPath, std::string& error)
     return true;
 }
 
-void PtyLine::removeLink()
+void PtyLine::RemoveLink()
 {
     if (!linked_)
         return;

@@ -15,12 +15,12 @@ public:
     // Opens a raw pty pair and points a symlink at `linkPath` to its slave.
     // A stale link at that path is replaced; anything else there is refused.
     // On failure returns false with the reason in `error`.
-    bool open(const std::string& linkPath, std::string& error);
+    bool Open(const std::string& linkPath, std::string& error);
     // Removes the link if it still points to this pty. Safe to call twice.
-    void removeLink();
+    void RemoveLink();
 
-    int master() const { return master_; }
-    const std::string& slaveName() const { return slaveName_; }
+    int Master() const { return master_; }
+    const std::string& SlaveName() const { return slaveName_; }
 
 private:
     int master_ = -1;
@@ -32,6 +32,6 @@ private:
 };
 
 // Makes a descriptor of a tty raw (no echo, no line editing, 8 bits, 19200 baud).
-bool makeRaw(int fd);
+bool MakeRaw(int fd);
 
 } // namespace klvsim

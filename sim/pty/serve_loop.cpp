@@ -20,7 +20,7 @@ constexpr std::size_t kMaxBacklog = 8192;
 
 class Clock {
 public:
-    Micros now() const
+    Micros Now() const
     {
         auto d = std::chrono::steady_clock::now() - start_;
         return static_cast<Micros>(
@@ -35,15 +35,15 @@ class Sender {
 public:
     Sender(int fd, WireLog& log) : fd_(fd), log_(log) {}
 
-    void take(klvdevice::DeviceModel& model)
+    void Take(klvdevice::DeviceModel& model)
     {
         std::uint8_t buf[512];
-        while (std::size_t n = model.takeOutput(buf, sizeof buf))
+        while (std::size_t n = model.TakeOutput(buf, sizeof buf))
             backlog_.append(reinterpret_cast<const char*>(buf), n);
     }
 
     // Returns false when the line failed for good.
-    bool flush(Micros now)
+    bool Flush(Micros now)
     {
         while (!backlog_.empty()) {
             ssize_t n = ::write(fd_, backlog_.data(), backlog_.size());
@@ -57,19 +57,19 @@ public:
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
                 if (backlog_.size() > kMaxBacklog) {
                     if (!overrun_)
-                        log_.write(now, "line", "host is not reading: device bytes are being lost");
+                        log_.Write(now, "line", "host is not reading: device bytes are being lost");
                     overrun_ = true;
                     backlog_.erase(0, backlog_.size() - kMaxBacklog);
                 }
                 return true;
             }
-            log_.write(now, "line", std::string("write failed: ") + std::strerror(errno));
+            log_.Write(now, "line", std::string("write failed: ") + std::strerror(errno));
             return false;
         }
         return true;
     }
 
-    bool empty() const { return backlog_.empty(); }
+    bool Empty() const { return backlog_.empty(); }
 
 private:
     int fd_;
@@ -79,14 +79,14 @@ private:
 };
 
 // Feeds what the host wrote to the model. Returns false when the line failed.
-bool receive(int fd, klvdevice::DeviceModel& model, const Clock& clock, WireLog& log)
+bool Receive(int fd, klvdevice::DeviceModel& model, const Clock& clock, WireLog& log)
 {
     std::uint8_t buf[512];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n > 0) {
-            model.advanceTo(clock.now());
-            model.write(buf, static_cast<std::size_t>(n));
+            model.AdvanceTo(clock.Now());
+            model.Write(buf, static_cast<std::size_t>(n));
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -99,7 +99,7 @@ bool receive(int fd, klvdevice::DeviceModel& model, const Clock& clock, WireLog&
             ::usleep(10000);
             return true;
         }
-        log.write(clock.now(), "line",
+        log.Write(clock.Now(), "line",
                   std::string("read failed: ") + (n == 0 ? "end of file" : std::strerror(errno)));
         return false;
     }
@@ -107,7 +107,7 @@ bool receive(int fd, klvdevice::DeviceModel& model, const Clock& clock, WireLog&
 
 } // namespace
 
-void WireLog::write(Micros time, const char* kind, const std::string& text)
+void WireLog::Write(Micros time, const char* kind, const std::string& text)
 {
     if (!out_)
         return;
@@ -115,45 +115,45 @@ void WireLog::write(Micros time, const char* kind, const std::string& text)
     std::fflush(out_);
 }
 
-klvdevice::LogSink WireLog::sink()
+klvdevice::LogSink WireLog::Sink()
 {
     return [this](Micros t, klvdevice::LogKind kind, const std::string& text) {
         const char* k = kind == klvdevice::LogKind::Command ? "cmd"
                         : kind == klvdevice::LogKind::State ? "state"
                                                             : "event";
-        write(t, k, text);
+        Write(t, k, text);
     };
 }
 
-ServeEnd serve(PtyLine& line, klvdevice::DeviceModel& model, WireLog& log, double lingerSeconds,
+ServeEnd Serve(PtyLine& line, klvdevice::DeviceModel& model, WireLog& log, double lingerSeconds,
                const volatile std::sig_atomic_t& stop)
 {
     Clock clock;
-    Sender sender(line.master(), log);
+    Sender sender(line.Master(), log);
     bool endSeen = false;
     Micros endAt = 0;
-    const Micros linger = klvdevice::secondsToMicros(lingerSeconds);
+    const Micros linger = klvdevice::SecondsToMicros(lingerSeconds);
     while (!stop) {
-        const Micros now = clock.now();
-        model.advanceTo(now);
-        sender.take(model);
-        if (!sender.flush(now))
+        const Micros now = clock.Now();
+        model.AdvanceTo(now);
+        sender.Take(model);
+        if (!sender.Flush(now))
             return ServeEnd::LineFailed;
-        if (model.hungUp())
+        if (model.HungUp())
             return ServeEnd::HungUp;
-        if (model.scenarioEnded()) {
+        if (model.ScenarioEnded()) {
             if (!endSeen) {
                 endSeen = true;
                 endAt = now + linger;
-            } else if (now >= endAt && sender.empty()) {
+            } else if (now >= endAt && sender.Empty()) {
                 return ServeEnd::ScenarioEnded;
             }
         }
-        pollfd p{line.master(), POLLIN, 0};
+        pollfd p{line.Master(), POLLIN, 0};
         // A sample is due every 1.6 ms while streaming; otherwise a coarser tick will do.
-        int timeoutMs = model.streaming() ? 1 : 3;
+        int timeoutMs = model.Streaming() ? 1 : 3;
         if (::poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN)) {
-            if (!receive(line.master(), model, clock, log))
+            if (!Receive(line.Master(), model, clock, log))
                 return ServeEnd::LineFailed;
         }
     }

@@ -13,8 +13,8 @@ namespace klvsim {
 class WireLog {
 public:
     explicit WireLog(std::FILE* out = nullptr) : out_(out) {}
-    void write(klvdevice::Micros time, const char* kind, const std::string& text);
-    klvdevice::LogSink sink();
+    void Write(klvdevice::Micros time, const char* kind, const std::string& text);
+    klvdevice::LogSink Sink();
 
 private:
     std::FILE* out_;
@@ -25,7 +25,7 @@ enum class ServeEnd { ScenarioEnded, HungUp, Stopped, LineFailed };
 // Plays `model` on the line until the scenario has ended (and `lingerSeconds`
 // more have passed, so the host's last commands still find the line), the
 // device hangs up, `stop` becomes nonzero, or the line fails.
-ServeEnd serve(PtyLine& line, klvdevice::DeviceModel& model, WireLog& log, double lingerSeconds,
+ServeEnd Serve(PtyLine& line, klvdevice::DeviceModel& model, WireLog& log, double lingerSeconds,
                const volatile std::sig_atomic_t& stop);
 
 } // namespace klvsim

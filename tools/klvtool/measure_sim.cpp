@@ -25,44 +25,44 @@ public:
 
     bool Send(const std::uint8_t* data, std::size_t size) override
     {
-        port_.write(data, size);
+        port_.Write(data, size);
         return true;
     }
 
     bool ReadByte(std::uint8_t* byte, unsigned timeoutMs) override
     {
-        const int b = port_.readByte(timeoutMs);
+        const int b = port_.ReadByte(timeoutMs);
         if (b < 0)
             return false;
         *byte = static_cast<std::uint8_t>(b);
         return true;
     }
 
-    void PurgeAndClear() override { port_.purge(); }
-    void PurgeInput() override { port_.purge(); }
-    void Sleep(unsigned ms) override { port_.sleepMs(ms); }
+    void PurgeAndClear() override { port_.Purge(); }
+    void PurgeInput() override { port_.Purge(); }
+    void Sleep(unsigned ms) override { port_.SleepMs(ms); }
 
     // Unpaced: when nothing is waiting, let one sample period of virtual time
     // pass (never beyond waitMs), so the timer keeps its place between samples.
     std::size_t Receive(std::uint8_t* data, std::size_t size, unsigned waitMs) override
     {
-        std::size_t got = port_.readWaiting(data, size);
+        std::size_t got = port_.ReadWaiting(data, size);
         if (got > 0)
             return got;
         const klvdevice::Micros step = waitMs * 1000ull < klvdevice::kSamplePeriodUs
                                            ? waitMs * 1000ull
                                            : klvdevice::kSamplePeriodUs;
-        port_.sleepUs(step > 0 ? step : 1);
-        return port_.readWaiting(data, size);
+        port_.SleepUs(step > 0 ? step : 1);
+        return port_.ReadWaiting(data, size);
     }
 
-    std::uint64_t NowMs() override { return port_.nowUs() / 1000; }
+    std::uint64_t NowMs() override { return port_.NowUs() / 1000; }
 
     std::string Finished() override
     {
-        if (device_.hungUp())
+        if (device_.HungUp())
             return "the simulated device hung up";
-        if (!device_.scenarioEnded())
+        if (!device_.ScenarioEnded())
             return {};
         if (!endedAtMs_)
             endedAtMs_ = NowMs() + 1;
@@ -83,7 +83,7 @@ private:
 std::unique_ptr<LinkTransport> MakeSimTransport(const std::string& scenario)
 {
     try {
-        return std::make_unique<SimTransport>(klvdevice::loadScenario(scenario));
+        return std::make_unique<SimTransport>(klvdevice::LoadScenario(scenario));
     } catch (const klvdevice::ScenarioError& e) {
         throw std::runtime_error(e.what());
     }

@@ -20,7 +20,7 @@ public:
     void AddDevice(const std::wstring& name, const std::string& scenario)
     {
         Line& line = lines_[name];
-        line.device = std::make_unique<klvdevice::DeviceModel>(klvdevice::parseScenario(scenario));
+        line.device = std::make_unique<klvdevice::DeviceModel>(klvdevice::ParseScenario(scenario));
         line.port = std::make_unique<klvdevice::VirtualSerialPort>(line.device.get());
         Synchronise(line);
     }
@@ -53,8 +53,8 @@ private:
     };
     void Synchronise(Line& line)
     {
-        if (line.port->nowUs() < nowUs_)
-            line.port->sleepUs(nowUs_ - line.port->nowUs());
+        if (line.port->NowUs() < nowUs_)
+            line.port->SleepUs(nowUs_ - line.port->NowUs());
     }
     friend class LinePort;
     klvdevice::Micros nowUs_ = 0;
@@ -76,13 +76,13 @@ public:
     {
         if (length == 2 && data[0] == 0x52 && data[1] == 0)
             ++byte0Requests_;
-        line_.write(data, length);
+        line_.Write(data, length);
         return true;
     }
-    size_t BytesWaiting() override { return line_.bytesWaiting(); }
+    size_t BytesWaiting() override { return line_.BytesWaiting(); }
     size_t Read(uint8_t* buffer, size_t maxLength) override
     {
-        return line_.readWaiting(buffer, maxLength);
+        return line_.ReadWaiting(buffer, maxLength);
     }
 
 private:

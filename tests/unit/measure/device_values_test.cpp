@@ -38,7 +38,7 @@ TEST(Triplet, DecodesE01234AsStartRequestWithBothLampsDark)
     EXPECT_FALSE(IsRedLit(status));
     EXPECT_FALSE(IsGreenLit(status));
     // The device model encodes the same count into the same data bytes.
-    const klvdevice::Triplet t = klvdevice::encodeTriplet(589, {true, false, false});
+    const klvdevice::Triplet t = klvdevice::EncodeTriplet(589, {true, false, false});
     EXPECT_EQ(t[0], 0xE0);
     EXPECT_EQ(DecodeTripletCount(t[1], t[2]), 589);
 }
@@ -119,11 +119,11 @@ TEST(DeviceInfo, IdentificationAndVariant)
 {
     klvdevice::DeviceIdentity id;
     id.variant = klvdevice::Variant::N500;
-    klvdevice::DeviceInfo info = klvdevice::makeDeviceInfo(id);
+    klvdevice::DeviceInfo info = klvdevice::MakeDeviceInfo(id);
     EXPECT_TRUE(DeviceInfoMatches(info.data()));
     EXPECT_EQ(DeviceFullScale(info.data()), 500);
     id.variant = klvdevice::Variant::N300;
-    info = klvdevice::makeDeviceInfo(id);
+    info = klvdevice::MakeDeviceInfo(id);
     EXPECT_EQ(DeviceFullScale(info.data()), 300);
     info[10] = 'B';
     EXPECT_FALSE(DeviceInfoMatches(info.data()));

@@ -178,7 +178,7 @@ TEST(Start, SilentDeviceFailsAfterOneReadTimeout)
     EXPECT_EQ(port.reads, 1);
     EXPECT_EQ(port.purges, 0);
     // 10 ms after the request, then the read gives up after 1010 ms.
-    EXPECT_EQ(silent.nowMs(), 10u + kIdentReadTimeoutMs);
+    EXPECT_EQ(silent.NowMs(), 10u + kIdentReadTimeoutMs);
     const Bytes expected = {kCmdStop, kCmd85, kCmd89, kCmdIdentRequest,
                             0,        kCmd89, kCmd85, kCmdStop};
     EXPECT_EQ(Hex(r.wire), Hex(expected));
@@ -591,7 +591,7 @@ TEST(TestMode, EndsAtOnceWithoutQuestionAndTicksSendNothing)
 
 TEST(SeriesOnTheModel, BuiltInSeriesCompletesWithThreeClosings)
 {
-    SimHarness h(std::string(*klvdevice::builtinScenarioText("series")));
+    SimHarness h(std::string(*klvdevice::BuiltinScenarioText("series")));
     ASSERT_TRUE(h.Start());
     EXPECT_TRUE(h.RunUntil([&] { return MeasRunEnded(&h.run); }, 120.0));
     ASSERT_TRUE(MeasRunResult(&h.run));
@@ -624,7 +624,7 @@ TEST(SeriesOnTheModel, BuiltInSeriesCompletesWithThreeClosings)
 
 TEST(SeriesOnTheModel, FaultsOnTheWireCostSamplesButNotTheSeries)
 {
-    std::string scenario(*klvdevice::builtinScenarioText("series"));
+    std::string scenario(*klvdevice::BuiltinScenarioText("series"));
     // A lost byte, garbage and a flipped triplet during the first closing's wait.
     const std::string marker = "# Measurement 2";
     scenario.insert(scenario.find(marker), "drop 1\nwait 0.1\ngarbage 4\nwait 0.1\nflip 2\n");

@@ -34,14 +34,14 @@ bool ModelPort::WriteBytes(const std::uint8_t* data, std::size_t size)
 {
     for (std::size_t i = 0; i < size; ++i)
         recorder_.Note(data[i]);
-    line_.write(data, size);
+    line_.Write(data, size);
     return true;
 }
 
 bool ModelPort::ReadByte(std::uint8_t* byte)
 {
     ++reads;
-    const int b = line_.readByte(kIdentReadTimeoutMs);
+    const int b = line_.ReadByte(kIdentReadTimeoutMs);
     if (b < 0)
         return false;
     *byte = static_cast<std::uint8_t>(b);
@@ -85,7 +85,7 @@ StreamBuilder& StreamBuilder::Sample(int count, bool startRequest, bool redLit, 
     status.startRequest = startRequest;
     status.redLit = redLit;
     status.greenLit = greenLit;
-    const klvdevice::Triplet t = klvdevice::encodeTriplet(count, status);
+    const klvdevice::Triplet t = klvdevice::EncodeTriplet(count, status);
     bytes.insert(bytes.end(), t.begin(), t.end());
     return *this;
 }
@@ -114,12 +114,12 @@ int DeviceCountFor(int rescaled, int fullScale)
 }
 
 SimHarness::SimHarness(const std::string& scenarioText)
-    : device(klvdevice::parseScenario(scenarioText, "test")), line(&device), port(line, recorder),
+    : device(klvdevice::ParseScenario(scenarioText, "test")), line(&device), port(line, recorder),
       link(recorder)
 {
     descr = AllocMessDescr();
     MeasRunInit(&run);
-    recorder.toDevice = [this](std::uint8_t b) { line.write(&b, 1); };
+    recorder.toDevice = [this](std::uint8_t b) { line.Write(&b, 1); };
 }
 
 SimHarness::~SimHarness()
@@ -131,39 +131,39 @@ bool SimHarness::Start(int measMode)
 {
     recorder.port = &port;
     const bool started = MeasRunStart(&run, measMode, descr, &recorder, "COM1", date);
-    nextTickUs_ = line.nowUs() + kTimerPeriodMs * 1000ull;
+    nextTickUs_ = line.NowUs() + kTimerPeriodMs * 1000ull;
     return started;
 }
 
 void SimHarness::Step()
 {
-    if (line.nowUs() >= nextTickUs_) {
+    if (line.NowUs() >= nextTickUs_) {
         nextTickUs_ += kTimerPeriodMs * 1000ull;
         ++ticks;
         MeasRunTimerTick(&run);
         return;
     }
     std::uint8_t buffer[64];
-    std::size_t got = line.readWaiting(buffer, sizeof(buffer));
+    std::size_t got = line.ReadWaiting(buffer, sizeof(buffer));
     if (got == 0) {
-        const std::uint64_t untilTick = nextTickUs_ - line.nowUs();
-        line.sleepUs(untilTick < klvdevice::kSamplePeriodUs ? untilTick
+        const std::uint64_t untilTick = nextTickUs_ - line.NowUs();
+        line.SleepUs(untilTick < klvdevice::kSamplePeriodUs ? untilTick
                                                             : klvdevice::kSamplePeriodUs);
-        got = line.readWaiting(buffer, sizeof(buffer));
+        got = line.ReadWaiting(buffer, sizeof(buffer));
     }
     link.Feed(&run, buffer, got);
 }
 
 bool SimHarness::RunUntil(const std::function<bool()>& pred, double maxSeconds)
 {
-    const std::uint64_t limit = line.nowUs() + static_cast<std::uint64_t>(maxSeconds * 1e6);
-    while (!pred() && !MeasRunEnded(&run) && line.nowUs() < limit)
+    const std::uint64_t limit = line.NowUs() + static_cast<std::uint64_t>(maxSeconds * 1e6);
+    while (!pred() && !MeasRunEnded(&run) && line.NowUs() < limit)
         Step();
     return pred();
 }
 
 void SimHarness::RunFor(double seconds)
 {
-    const std::uint64_t until = line.nowUs() + static_cast<std::uint64_t>(seconds * 1e6);
-    RunUntil([&] { return line.nowUs() >= until; }, seconds + 1.0);
+    const std::uint64_t until = line.NowUs() + static_cast<std::uint64_t>(seconds * 1e6);
+    RunUntil([&] { return line.NowUs() >= until; }, seconds + 1.0);
 }

@@ -136,9 +136,9 @@ public:
     void PurgeAndClear() override
     {
         ++purges;
-        line_.purge();
+        line_.Purge();
     }
-    void Sleep(unsigned ms) override { line_.sleepMs(ms); }
+    void Sleep(unsigned ms) override { line_.SleepMs(ms); }
     int purges = 0;
     int reads = 0;
 

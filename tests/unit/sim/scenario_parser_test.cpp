@@ -9,7 +9,7 @@ namespace {
 
 ScenarioEvent one(const std::string& line)
 {
-    Scenario s = parseScenario(line);
+    Scenario s = ParseScenario(line);
     EXPECT_EQ(s.events.size(), 1u) << line;
     return s.events.empty() ? ScenarioEvent{} : s.events[0];
 }
@@ -43,7 +43,7 @@ disturb
 disturb 12
 hangup
 )";
-    Scenario s = parseScenario(text, "x.klvs");
+    Scenario s = ParseScenario(text, "x.klvs");
     ASSERT_EQ(s.events.size(), 24u);
     EXPECT_EQ(s.name, "x.klvs");
     const auto& e = s.events;
@@ -106,8 +106,8 @@ TEST(ScenarioParser, ClosingDefaultsAndEmptyText)
     EXPECT_FALSE(c.closing.peak.newtons);
     EXPECT_DOUBLE_EQ(c.closing.rise, ClosingShape{}.rise);
     EXPECT_DOUBLE_EQ(c.closing.hold, ClosingShape{}.hold);
-    EXPECT_TRUE(parseScenario("").events.empty());
-    EXPECT_TRUE(parseScenario("# only\n\n   \t\n").events.empty());
+    EXPECT_TRUE(ParseScenario("").events.empty());
+    EXPECT_TRUE(ParseScenario("# only\n\n   \t\n").events.empty());
     EXPECT_EQ(one("ramp -20N 0").level.value, -20.0);
     EXPECT_EQ(one("wait 0").seconds, 0.0);
     EXPECT_EQ(one("ramp 12.5N 1\r").level.value, 12.5); // CR LF files
@@ -125,11 +125,11 @@ TEST_P(ScenarioParserErrors, NameTheLineAndTheProblem)
 {
     const BadLine& b = GetParam();
     try {
-        parseScenario(b.text, "bad.klvs");
+        ParseScenario(b.text, "bad.klvs");
         FAIL() << "accepted: " << b.text;
     } catch (const ScenarioError& e) {
-        EXPECT_EQ(e.line(), b.line) << e.what();
-        EXPECT_NE(e.problem().find(b.problemPart), std::string::npos) << e.what();
+        EXPECT_EQ(e.Line(), b.line) << e.what();
+        EXPECT_NE(e.Problem().find(b.problemPart), std::string::npos) << e.what();
         std::string prefix = "bad.klvs:" + std::to_string(b.line) + ": ";
         EXPECT_EQ(std::string(e.what()).rfind(prefix, 0), 0u) << e.what();
     }
@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ScenarioParser, ErrorWithoutANameSaysLine)
 {
     try {
-        parseScenario("wait 1\nbogus\n");
+        ParseScenario("wait 1\nbogus\n");
         FAIL();
     } catch (const ScenarioError& e) {
         EXPECT_STREQ(e.what(),
@@ -183,23 +183,23 @@ TEST(ScenarioParser, ErrorWithoutANameSaysLine)
 
 TEST(ScenarioParser, LoadBuiltinSeriesAndMissingFile)
 {
-    Scenario s = loadScenario("series");
+    Scenario s = LoadScenario("series");
     EXPECT_EQ(s.name, "series");
     EXPECT_GT(s.events.size(), 20u);
     try {
-        loadScenario("/nonexistent/dir/x.klvs");
+        LoadScenario("/nonexistent/dir/x.klvs");
         FAIL();
     } catch (const ScenarioError& e) {
-        EXPECT_EQ(e.line(), 0);
+        EXPECT_EQ(e.Line(), 0);
         EXPECT_NE(std::string(e.what()).find("cannot read"), std::string::npos);
     }
     // A directory opens like a file on Linux and reads as nothing: it must not
     // pass for an empty scenario.
     try {
-        loadScenario("/tmp");
+        LoadScenario("/tmp");
         FAIL();
     } catch (const ScenarioError& e) {
-        EXPECT_EQ(e.line(), 0);
+        EXPECT_EQ(e.Line(), 0);
         EXPECT_STREQ(e.what(), "/tmp: is a directory, not a scenario file");
     }
 }
@@ -207,10 +207,10 @@ TEST(ScenarioParser, LoadBuiltinSeriesAndMissingFile)
 TEST(ScenarioParser, ControlCharactersInABadLineAreShownEscaped)
 {
     try {
-        parseScenario(std::string("wait 1\n\x01oops\x00x\n", 15), "ctl.klvs");
+        ParseScenario(std::string("wait 1\n\x01oops\x00x\n", 15), "ctl.klvs");
         FAIL();
     } catch (const ScenarioError& e) {
-        EXPECT_EQ(e.line(), 2);
+        EXPECT_EQ(e.Line(), 2);
         const std::string what = e.what();
         EXPECT_EQ(what, "ctl.klvs:2: unknown event '\\x01oops\\x00x' (known: variant serial ident "
                         "calibration offset noise wait press ramp hold closing await drop garbage "

@@ -22,12 +22,12 @@ constexpr Closing kClosings[3] = {{310, 45}, {345, 62}, {280, 38}};
 
 // A series harness that also keeps the awaits the scenario saw satisfied.
 struct SeriesRun {
-    SimHarness h{std::string(*builtinScenarioText("series"))};
+    SimHarness h{std::string(*BuiltinScenarioText("series"))};
     std::vector<std::string> satisfied;
 
     SeriesRun()
     {
-        h.device.setLogSink([this](Micros, LogKind k, const std::string& t) {
+        h.device.SetLogSink([this](Micros, LogKind k, const std::string& t) {
             if (k == LogKind::Event && t.find("satisfied") != std::string::npos)
                 satisfied.push_back(t);
         });
@@ -61,10 +61,10 @@ TEST(SeriesScenario, PlaysAWholeSeriesAgainstTheMeasurementRun)
     // The run stopped the stream on the block that carried the confirming
     // press (0.2 s long); once the press is over, the scenario's last await
     // sees the stream off.
-    EXPECT_FALSE(s.h.device.streaming());
-    EXPECT_FALSE(s.h.device.scenarioEnded());
-    s.h.line.sleepMs(200);
-    EXPECT_TRUE(s.h.device.scenarioEnded());
+    EXPECT_FALSE(s.h.device.Streaming());
+    EXPECT_FALSE(s.h.device.ScenarioEnded());
+    s.h.line.SleepMs(200);
+    EXPECT_TRUE(s.h.device.ScenarioEnded());
     // Every await was satisfied by the run: 4 start waits, 3 threshold waits, the stop.
     EXPECT_EQ(s.satisfied.size(), 8u);
 }
@@ -84,15 +84,15 @@ TEST(SeriesScenario, IsDeterministic)
 
 TEST(SeriesScenario, WaitsWhileTheHostDoesNotAskForAStart)
 {
-    DeviceModel device(loadScenario("series"));
-    device.write({0xE0});
-    auto bytes = device.pull(3 * 625 * 20);
+    DeviceModel device(LoadScenario("series"));
+    device.Write({0xE0});
+    auto bytes = device.Pull(3 * 625 * 20);
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        DecodedTriplet t = decodeTriplet(&bytes[i]);
+        DecodedTriplet t = DecodeTriplet(&bytes[i]);
         ASSERT_FALSE(t.status.startRequest);
         ASSERT_NEAR(t.count, 40, 2);
     }
-    EXPECT_FALSE(device.scenarioEnded());
+    EXPECT_FALSE(device.ScenarioEnded());
 }
 
 } // namespace

@@ -15,14 +15,14 @@ inline std::vector<klvdevice::DecodedTriplet> triplets(const std::vector<std::ui
     std::vector<klvdevice::DecodedTriplet> out;
     EXPECT_EQ(bytes.size() % 3, 0u);
     for (std::size_t i = 0; i + 3 <= bytes.size(); i += 3)
-        out.push_back(klvdevice::decodeTriplet(&bytes[i]));
+        out.push_back(klvdevice::DecodeTriplet(&bytes[i]));
     return out;
 }
 
 // `n` samples pulled unpaced from a streaming model.
 inline std::vector<klvdevice::DecodedTriplet> samples(klvdevice::DeviceModel& m, std::size_t n)
 {
-    return triplets(m.pull(3 * n));
+    return triplets(m.Pull(3 * n));
 }
 
 } // namespace simtest
