@@ -13,7 +13,7 @@ source "$here/../meas/meas_lib.sh"
 folder="$WINEPREFIX/drive_c/klvtest/verdict"
 rm -rf "$folder"; mkdir -p "$folder"
 key='SOFTWARE\VARNOK\Klemva\2.0'
-file="$folder/$(date -u +%y%m%d)01.klv"
+file="$folder/$(date -u +%y%m%d)00.klv"
 # Peaks of the scenario: 250, 345 and 600 N (the last beyond the sensor).
 printf '%s\r\n' '; limit sets of the verdict test' '[Porte di prova]' \
   'Fonte=Norma di prova, edizione 1' 'Chiusura.ForzaDiPunta=300' 'Media.ForzaEffettiva=150' \
@@ -53,7 +53,7 @@ snap Misurazione @SHOTS@\\${TEST_NAME}_dialog1.bmp
 wait-text Misurazione 103 "=Chiusura 1: CONFORME\r\nChiusura 2: NON CONFORME\r\nChiusura 3: NON CONFORME, sensore saturato" 60000
 snap Misurazione @SHOTS@\\${TEST_NAME}_dialog3.bmp
 wait-gone Misurazione 30000
-wait-window "$(date -u +%y%m%d)01.klv" 10000
+wait-window "$(date -u +%y%m%d)00.klv" 10000
 STEPS
 wait_document_file "$file" >/dev/null || fail "no automatically saved file $file"
 
@@ -107,6 +107,8 @@ steps no_set <<STEPS
 command Klemva 11843
 wait-window "Valori limite" 10000
 wait-text "Valori limite" 102 "=Porte di prova"
+wait-text "Valori limite" 103 "=Fonte: Norma di prova, edizione 1\r\nChiusura.ForzaDiPunta: max 300 N\r\nMedia.ForzaEffettiva: max 150 N"
+snap "Valori limite" @SHOTS@\\${TEST_NAME}_limits_chosen.bmp
 pick "Valori limite" 102 "(nessuno)"
 click "Valori limite" 1
 wait-gone "Valori limite" 5000
