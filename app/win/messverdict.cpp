@@ -14,7 +14,7 @@ namespace {
 // In dialog units: three lines in the upper right corner of the live
 // curve's plot, below the graph's title, where a closing's curve has long
 // fallen back.
-const RECT kVerdictRect = {212, 38, 212 + 160, 38 + 26};
+const RECT kVerdictRect = {196, 38, 196 + 176, 38 + 26};
 
 } // namespace
 
