@@ -2,7 +2,7 @@
 ; finder, installed for the current user without elevation.
 ;
 ; Built by scripts/dist.sh:
-;   makensis -DSTAGE=<folder with KLEMVA.EXE, varnok.dll, FindKLV.exe>
+;   makensis -DSTAGE=<folder with KLEMVA.EXE, varnok.dll, FindKLV.exe, Limiti.ini>
 ;            -DOUTFILE=<setup.exe> [-DSTUB=amd64-unicode] dist/klemva.nsi
 ;
 ; Command line of the setup: /S (silent), /D=<program folder> (last, unquoted),
@@ -14,6 +14,7 @@
 ;   Software\Classes\.klv and Klemva.Document.1  the association, so that the
 ;       program's own rewrite of it at every start lands in the user's classes
 ;   ...\CurrentVersion\Uninstall\Klemva          the entry in the program list
+; Into the measurements folder, only when it holds none: the example Limiti.ini.
 ; The settings under 2.0 (Einstellungen, the lists) are never touched.
 
 Unicode true
@@ -38,6 +39,7 @@ ManifestDPIAware true
 !define PROGRAM_FILE "KLEMVA.EXE"
 !define PORT_FINDER_FILE "FindKLV.exe"
 !define UNINSTALLER_FILE "Disinstalla.exe"
+!define LIMITS_FILE "Limiti.ini"
 !define PRODUCT_KEY "SOFTWARE\VARNOK\Klemva"
 !define VERSION_KEY "SOFTWARE\VARNOK\Klemva\2.0"
 !define CLASSES_KEY "Software\Classes"
@@ -135,6 +137,14 @@ Section "!$(SecProgram)" SecProgram
     WriteUninstaller "$INSTDIR\${UNINSTALLER_FILE}"
 
     CreateDirectory "$MeasureDir"
+    ; Example limit sets for the inspector to check and adapt; a limit file
+    ; already in the folder is the inspector's own and stays as it is.
+    ${IfNot} ${FileExists} "$MeasureDir\${LIMITS_FILE}"
+        SetOutPath "$MeasureDir"
+        File "${STAGE}/${LIMITS_FILE}"
+        ; The shortcuts below start in the output folder.
+        SetOutPath "$INSTDIR"
+    ${EndIf}
     WriteRegStr HKCU "${PRODUCT_KEY}" "directory" "$MeasureDir"
     WriteRegStr HKCU "${VERSION_KEY}" "directory" "$INSTDIR"
     Call WriteAssociation

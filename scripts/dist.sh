@@ -44,6 +44,9 @@ cp "$program_bin/varnok.dll" "$finder_bin/FindKLV.exe" "$stage/"
 $program_strip --strip-debug "$stage/KLEMVA.EXE" "$stage/varnok.dll"
 x86_64-w64-mingw32-strip --strip-debug "$stage/FindKLV.exe"
 sed 's/$/\r/' "$root/dist/LEGGIMI.txt" >"$stage/LEGGIMI.txt"
+# The example limit sets: the setup puts them into the measurements folder,
+# the zip beside the program, where the program also looks.
+sed 's/$/\r/' "$root/dist/Limiti.ini" >"$stage/Limiti.ini"
 cp "$root/app/res/klemva_program.ico" "$out/stage/klemva.ico"
 
 setup="$out/Klemva-$version-setup.exe"

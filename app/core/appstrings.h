@@ -70,6 +70,26 @@ enum AppStringId {
     IDS_LIMITS_DUPLICATE_SET = 30268,    // %s: set, %d: line of the first
     IDS_LIMITS_DUPLICATE_KEY = 30269,    // %s: key, %d: line of the first
     IDS_LIMITS_SET_WITHOUT_RULE = 30270, // %s: set
+    // The verdict: of a series or page, and of one rule.
+    IDS_VERDICT_PASS = 30271,           // "CONFORME"
+    IDS_VERDICT_FAIL = 30272,           // "NON CONFORME"
+    IDS_VERDICT_NOT_ASSESSABLE = 30273, // "NON VALUTABILE"
+    IDS_RULE_PASS = 30274,              // "conforme"
+    IDS_RULE_FAIL = 30275,              // "non conforme"
+    IDS_RULE_NOT_ASSESSABLE = 30276,    // "non valutabile"
+    IDS_SENSOR_SATURATED = 30277,       // "sensore saturato"
+    IDS_VERDICT_SET = 30278,            // %s: the set's name
+    IDS_VERDICT_SOURCE = 30279,         // %s: the set's Fonte
+    IDS_VERDICT_RULE = 30280,           // %s: rule key, %s: values, %s: limit, %s: result
+    IDS_VERDICT_OVERALL = 30281,        // %s: "CONFORME", ...
+    IDS_VERDICT_CLOSING = 30282,        // %d: closing, %s: its verdict or "sensore saturato"
+    // The limits dialog and the choice of a set.
+    IDS_LIMITS_NONE = 30283,        // "(nessuno)": no set, no verdict
+    IDS_LIMITS_FILE = 30284,        // %s: the limit file's path
+    IDS_LIMITS_NO_FILE = 30285,     // %s, %s: where the file is looked for
+    IDS_LIMITS_SET_MISSING = 30286, // %s: the chosen set, %s: the file
+    IDS_LIMITS_NO_VERDICT = 30287,  // %s: a message above, ending in "no verdict"
+    IDS_LIMITS_RULE = 30288,        // %s: rule key, %s: limit with unit
 };
 
 struct AppStringEntry {

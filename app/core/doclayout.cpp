@@ -7,6 +7,7 @@ constexpr int kMargin = 10;
 constexpr int kTabStripHeight = 30; // controls start below the tabs
 constexpr int kValueTextWidth = 170;
 constexpr int kValueTextTop = 60;
+constexpr int kValueTextLinesHeight = 100; // the six lines of a value text, and a free one
 
 } // namespace
 
@@ -16,6 +17,9 @@ DocumentLayout ComputeDocumentLayout(int w, int h, int logoWidth, int logoHeight
     l.tabControl = {0, 0, w, h};
     l.graph = {kMargin, kTabStripHeight, w - 180, h - 40};
     l.valueText = {w - 180, kValueTextTop, kValueTextWidth, h - 80};
+    l.valueTextAboveVerdict = {w - 180, kValueTextTop, kValueTextWidth, kValueTextLinesHeight};
+    l.verdict = {w - 180, kValueTextTop + kValueTextLinesHeight, kValueTextWidth,
+                 h - 80 - kValueTextLinesHeight};
     l.page = {kMargin, kTabStripHeight, w - 20, h - 40};
     l.remarksLabel = {kMargin, h - 170, w - 40, 20};
     l.remarks = {kMargin, h - 150, w - 40, 100};

@@ -15,6 +15,10 @@ struct DocumentLayout {
     LayoutRect remarksLabel; // "Remarks", on the page
     LayoutRect remarks;      // "Edit", on the page
     LayoutRect logo;         // "Bitmap", on the page; only with a logo
+    // A page with a verdict: its value text keeps the height of its lines,
+    // and the verdict fills the rest of the column below it.
+    LayoutRect valueTextAboveVerdict;
+    LayoutRect verdict; // "Verdict1" .. "Verdict4"
 };
 
 // logoWidth/logoHeight: the logo's size in pixels, or 0 without a logo. The

@@ -73,21 +73,32 @@ bool ComputeSeriesFigures(const MessDescr& descr, SeriesFigures& out)
     return true;
 }
 
-bool ComputeDocumentFigures(const MeasurementDocument& doc, SeriesFigures& out)
+bool ComputeCurveFigures(const std::int16_t* const curves[kMessMeasurements],
+                         const char* sensorType, SeriesFigures& out)
 {
     MessDescr descr{};
-    const std::string& sensor = doc.texts[kKlvSensorTyp];
-    std::strncpy(descr.szSensorType, sensor.c_str(), sizeof descr.szSensorType - 1);
+    std::strncpy(descr.szSensorType, sensorType, sizeof descr.szSensorType - 1);
     descr.nFullScale = IsSensor500(&descr) ? 500 : 300;
+    for (int k = 0; k < kMessMeasurements; ++k) {
+        if (!curves[k])
+            return false;
+        // Only read: the record's curve pointers are not const.
+        descr.pCurve[k] = const_cast<std::int16_t*>(curves[k]);
+    }
+    return ComputeSeriesFigures(descr, out);
+}
+
+bool ComputeDocumentFigures(const MeasurementDocument& doc, SeriesFigures& out)
+{
+    const std::int16_t* curves[kMessMeasurements] = {};
     for (int k = 0; k < kMessMeasurements; ++k) {
         const std::vector<GraphImage>& graphs = doc.graphWindows[k].graphs;
         if (graphs.empty() ||
             graphs[0].samples.size() < static_cast<std::size_t>(kMessCurveSamples))
             return false;
-        // Only read: the record's curve pointers are not const.
-        descr.pCurve[k] = const_cast<std::int16_t*>(graphs[0].samples.data());
+        curves[k] = graphs[0].samples.data();
     }
-    return ComputeSeriesFigures(descr, out);
+    return ComputeCurveFigures(curves, doc.texts[kKlvSensorTyp].c_str(), out);
 }
 
 const char* FigureKey(FigureId figure)

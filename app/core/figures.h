@@ -5,6 +5,8 @@
 #ifndef FIGURES_H
 #define FIGURES_H
 
+#include <cstdint>
+
 #include "messdescr.h"
 
 struct MeasurementDocument;
@@ -48,6 +50,11 @@ struct SeriesFigures {
 // The figures of a record's three curves (the record itself is not changed).
 // False when the record carries no curves.
 bool ComputeSeriesFigures(const MessDescr& descr, SeriesFigures& out);
+
+// The figures of three curves of kMessCurveSamples counts measured with the
+// sensor of that type text (its eighth character '5': the 500 N sensor).
+bool ComputeCurveFigures(const std::int16_t* const curves[kMessMeasurements],
+                         const char* sensorType, SeriesFigures& out);
 
 // The figures of a document's three measurement curves (the first graph of
 // graph windows 1..3), with the full scale of its sensor text as the

@@ -261,50 +261,44 @@ const LimitSet* FindLimitSet(const LimitFile& file, const std::string& name)
     return nullptr;
 }
 
+namespace {
+
+// The text of each problem, in the order of LimitProblem; each takes the
+// detail and the other line, where it names them.
+const int kProblemTexts[] = {
+    0,
+    IDS_LIMITS_UNREADABLE,
+    IDS_LIMITS_BAD_LINE,
+    IDS_LIMITS_EMPTY_SET_NAME,
+    IDS_LIMITS_KEY_OUTSIDE_SET,
+    IDS_LIMITS_UNKNOWN_KEY,
+    IDS_LIMITS_UNKNOWN_FIGURE,
+    IDS_LIMITS_BAD_NUMBER,
+    IDS_LIMITS_DUPLICATE_SET,
+    IDS_LIMITS_DUPLICATE_KEY,
+    IDS_LIMITS_SET_WITHOUT_RULE,
+};
+static_assert(sizeof kProblemTexts / sizeof kProblemTexts[0] ==
+                  static_cast<std::size_t>(LimitProblem::SetWithoutRule) + 1,
+              "one text for every problem");
+
+} // namespace
+
 std::string DescribeLimitError(const LimitError& error)
 {
-    char problem[512];
-    const char* detail = error.detail.c_str();
-    switch (error.problem) {
-    case LimitProblem::None:
+    const int text = kProblemTexts[static_cast<int>(error.problem)];
+    char message[1024];
+    if (error.problem == LimitProblem::None)
         return std::string();
-    case LimitProblem::Unreadable: {
-        char text[1024];
-        FormatAppString(text, sizeof text, IDS_LIMITS_UNREADABLE, error.path.c_str(), detail);
-        return text;
+    if (error.problem == LimitProblem::Unreadable) {
+        FormatAppString(message, sizeof message, text, error.path.c_str(), error.detail.c_str());
+        return message;
     }
-    case LimitProblem::BadLine:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_BAD_LINE);
-        break;
-    case LimitProblem::EmptySetName:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_EMPTY_SET_NAME);
-        break;
-    case LimitProblem::KeyOutsideSet:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_KEY_OUTSIDE_SET, detail);
-        break;
-    case LimitProblem::UnknownKey:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_UNKNOWN_KEY, detail);
-        break;
-    case LimitProblem::UnknownFigure:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_UNKNOWN_FIGURE, detail);
-        break;
-    case LimitProblem::BadNumber:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_BAD_NUMBER, detail);
-        break;
-    case LimitProblem::DuplicateSet:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_DUPLICATE_SET, detail, error.otherLine);
-        break;
-    case LimitProblem::DuplicateKey:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_DUPLICATE_KEY, detail, error.otherLine);
-        break;
-    case LimitProblem::SetWithoutRule:
-        FormatAppString(problem, sizeof problem, IDS_LIMITS_SET_WITHOUT_RULE, detail);
-        break;
-    }
-    char text[1024];
-    FormatAppString(text, sizeof text, IDS_LIMITS_LINE_ERROR, error.path.c_str(), error.line,
+    char problem[512];
+    FormatAppString(problem, sizeof problem, text, error.detail.c_str(), error.otherLine);
+    FormatAppString(message, sizeof message, IDS_LIMITS_LINE_ERROR, error.path.c_str(), error.line,
                     problem);
-    return text;
+    return message;
 }
 
 const char* LimitScopeKey(LimitScope scope)
@@ -390,4 +384,18 @@ ClosingVerdict JudgeClosing(const LimitSet& set, const SlotFigures& closing)
         verdict.outcome = Combine(verdict.outcome, JudgeRule(rule, slots, 1, judgement));
     }
     return verdict;
+}
+
+const char* VerdictText(Outcome outcome)
+{
+    return AppString(outcome == Outcome::Pass   ? IDS_VERDICT_PASS
+                     : outcome == Outcome::Fail ? IDS_VERDICT_FAIL
+                                                : IDS_VERDICT_NOT_ASSESSABLE);
+}
+
+const char* RuleOutcomeText(Outcome outcome)
+{
+    return AppString(outcome == Outcome::Pass   ? IDS_RULE_PASS
+                     : outcome == Outcome::Fail ? IDS_RULE_FAIL
+                                                : IDS_RULE_NOT_ASSESSABLE);
 }

@@ -114,4 +114,9 @@ struct ClosingVerdict {
 };
 ClosingVerdict JudgeClosing(const LimitSet& set, const SlotFigures& closing);
 
+// The program's words for an outcome: "CONFORME", ... for a series, a page or
+// a closing; "conforme", ... for one rule.
+const char* VerdictText(Outcome outcome);
+const char* RuleOutcomeText(Outcome outcome);
+
 #endif

@@ -3,7 +3,8 @@
 
 #include <cstdlib>
 
-PageLayout ComputePageLayout(int width, int height, int footerLineHeight, int textLineHeight)
+PageLayout ComputePageLayout(int width, int height, int footerLineHeight, int textLineHeight,
+                             int verdictLines)
 {
     PageLayout page = {};
     const int usable = height - 2 * footerLineHeight;
@@ -21,7 +22,8 @@ PageLayout ComputePageLayout(int width, int height, int footerLineHeight, int te
 
     // The bands share four fifths of the usable height; each band's edges are
     // computed from the whole so that rounding never leaves a gap between them.
-    const int graphsHeight = 4 * usable / 5;
+    const int verdictHeight = verdictLines > 0 ? (verdictLines + 1) * textLineHeight : 0;
+    const int graphsHeight = 4 * usable / 5 - verdictHeight;
     for (int k = 1; k <= kPrintBandCount; ++k) {
         PrintBand& band = page.bands[k - 1];
         const int top = headerHeight + graphsHeight * (k - 1) / 4;
@@ -31,6 +33,10 @@ PageLayout ComputePageLayout(int width, int height, int footerLineHeight, int te
         band.graphWidth = 3 * width / 4 - margin;
         band.graphHeight = graphsHeight / 4;
         band.text = {3 * width / 4, top + textLineHeight, width, bottom};
+    }
+    if (verdictLines > 0) {
+        const int top = headerHeight + graphsHeight + textLineHeight;
+        page.verdict = {margin, top, width, top + verdictLines * textLineHeight};
     }
     return page;
 }

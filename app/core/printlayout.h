@@ -41,12 +41,16 @@ struct PageLayout {
     int logoLeft;        // the logo fills the width from here to the right edge
     int logoWidth;
     PrintBand bands[kPrintBandCount];
+    PageRect verdict; // the verdict block under the mean band; empty without one
 };
 
 // The layout of a page width x height pixels, where footerLineHeight and
 // textLineHeight are character height plus external leading of the small
-// and of the text font.
-PageLayout ComputePageLayout(int width, int height, int footerLineHeight, int textLineHeight);
+// and of the text font. With verdictLines, the four bands give up one free
+// line and verdictLines lines of the text font to a verdict block below the
+// mean band, across the page from the margin; the page keeps its size.
+PageLayout ComputePageLayout(int width, int height, int footerLineHeight, int textLineHeight,
+                             int verdictLines = 0);
 
 // The logo's height on the page when it is drawn logoWidth pixels wide, kept
 // in the bitmap's proportions (the ratio in single precision, the product

@@ -4,7 +4,8 @@
 //
 //   SOFTWARE\VARNOK\Klemva                      directory (automatic saves)
 //   SOFTWARE\VARNOK\Klemva\2.0                  directory (program folder), the list keys
-//   SOFTWARE\VARNOK\Klemva\2.0\Einstellungen    Port, AutoSave, Logo, BMP, LastDate, Number
+//   SOFTWARE\VARNOK\Klemva\2.0\Einstellungen    Port, AutoSave, Logo, BMP, LastDate, Number,
+//                                               Limiti
 //
 // The list keys and their values "0" to "19" are in choicelists.h; each list
 // also remembers its last choice as "Last".
@@ -33,6 +34,7 @@ inline constexpr char kLogoValue[] = "Logo";         // REG_DWORD flag
 inline constexpr char kBitmapValue[] = "BMP";        // REG_SZ, the logo file
 inline constexpr char kLastDateValue[] = "LastDate"; // REG_SZ, the last automatic save's day
 inline constexpr char kNumberValue[] = "Number";     // REG_DWORD, the day's next save number
+inline constexpr char kLimitsValue[] = "Limiti";     // REG_SZ, the chosen limit set; empty: none
 
 // Value of each list key: the text chosen last.
 inline constexpr char kListLastValue[] = "Last";

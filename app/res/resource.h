@@ -34,5 +34,6 @@
 #define IDM_ARRANGE 1304
 #define IDM_ABOUT 1401
 #define IDM_OPTIONS 11842
+#define IDM_LIMITS 11843 /* "&Valori limite...": the limit set of the verdict */
 
 #endif

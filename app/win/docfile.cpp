@@ -187,6 +187,7 @@ void LoadDocument(const char* path, HWND owner)
     }
     SetDocumentNamed(document, true);
     SetDocumentModified(document, false);
+    JudgeDocument(document);
 }
 
 int SaveDocument(HWND document)

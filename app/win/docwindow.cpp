@@ -12,6 +12,7 @@
 #include "bmpreader.h"
 #include "dispatch.h"
 #include "doclayout.h"
+#include "docverdict.h"
 #include "evaluation.h"
 #include "klvdoc.h"
 #include "resource.h"
@@ -288,7 +289,7 @@ LRESULT OnSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
         for (int k = 1; k <= kGraphWindows; ++k) {
             FormatNumberedName(name, "Graph", k);
             MovePart(tab, name, layout.graph);
-            MovePart(tab, KlvSlotName(KlvValueTextItem(k)), layout.valueText);
+            PlacePageTexts(tab, k, layout);
         }
         MovePart(tab, kPropPage, layout.page);
         MovePart(tab, kPropRemarks, layout.remarksLabel);
@@ -318,6 +319,8 @@ void ShowPage(HWND tab, int page, int show)
     FormatNumberedName(name, "Graph", page);
     ShowWindow(static_cast<HWND>(GetPropA(tab, name)), show);
     ShowWindow(static_cast<HWND>(GetPropA(tab, KlvSlotName(KlvValueTextItem(page)))), show);
+    if (HWND verdict = PageVerdict(tab, page))
+        ShowWindow(verdict, show);
 }
 
 void SwitchDocumentPage(HWND document)
@@ -375,6 +378,7 @@ LRESULT OnDestroy(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
                                                           kPropDibInfo, kPropBits};
         for (const char* name : kOtherTabProperties)
             RemovePropA(tab, name);
+        ForgetDocumentVerdicts(tab);
     }
     FreeMessDescr(static_cast<MessDescr*>(RemovePropA(document, kPropMessDescr)));
     RemovePropA(document, kPropFilenameSet);
@@ -432,7 +436,28 @@ HWND CreateDocumentWindow(const char* title, MessDescr* record)
     ShowWindow(document, SW_SHOWMAXIMIZED);
     SetDocumentNamed(document, false);
     ++UntitledCounter;
+    // A new measurement is judged at once; a window about to read a file is
+    // judged once it holds the file's curves.
+    if (MessDescrHasCurves(record))
+        JudgeDocument(document);
     return document;
+}
+
+void JudgeDocument(HWND document)
+{
+    if (HWND tab = DocumentTabControl(document))
+        JudgeDocumentPages(document, tab,
+                           static_cast<int>(GetWindowLongPtrA(document, GWLP_USERDATA)));
+}
+
+void JudgeOpenDocumentsAgain()
+{
+    for (HWND child = GetWindow(MdiClientWindow(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[32];
+        if (GetClassNameA(child, name, sizeof name) && lstrcmpA(name, kDocumentClass) == 0)
+            JudgeDocument(child);
+    }
 }
 
 HWND DocumentTabControl(HWND document)

@@ -26,6 +26,13 @@ void SetDocumentCloseQuery(DocumentCloseQuery query);
 // without a graph, so the file's graphs come back with their own scaling.
 HWND CreateDocumentWindow(const char* title, MessDescr* record);
 
+// Judges the document's series by the chosen limit set (docverdict.h): the
+// verdict below each page's value text, made again from the curves the
+// window holds.
+void JudgeDocument(HWND document);
+// Judges every open document window again (the chosen set changed).
+void JudgeOpenDocumentsAgain();
+
 // The tab control, or null when it could not be created.
 HWND DocumentTabControl(HWND document);
 // A named part ("Title", "Edit", "Graph2", ...); null when absent.

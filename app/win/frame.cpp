@@ -8,6 +8,7 @@
 #include "dispatch.h"
 #include "docfile.h"
 #include "docwindow.h"
+#include "limitsdlg.h"
 #include "newmeas.h"
 #include "optionsdlg.h"
 #include "printdoc.h"
@@ -280,6 +281,7 @@ const CommandEntry kFrameCommands[] = {
     {IDM_EXIT, OnCmdExit},          {IDM_TILE, OnCmdTile},
     {IDM_CASCADE, OnCmdCascade},    {IDM_ARRANGE, OnCmdArrangeIcons},
     {IDM_CLOSEALL, OnCmdCloseAll},  {IDM_ABOUT, OnCmdAbout},
+    {IDM_LIMITS, OnCmdLimits},
 };
 // The MDI client's document list commands (1310 on) reach DefFrameProcA.
 const CommandTable kFrameCommandTable = MakeCommandTable(kFrameCommands, FrameDefaultProc);

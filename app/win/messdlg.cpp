@@ -18,6 +18,7 @@
 #include "services.h"
 #include "measrun.h"
 #include "messdlgres.h"
+#include "messverdict.h"
 #include "settings.h"
 #include "varnok.h"
 
@@ -271,6 +272,7 @@ struct MessDlgState {
     char messageText[kTextBufferBytes];
     char sensorText[kTextBufferBytes];
     DialogLink* link;
+    ClosingVerdicts verdicts;
 };
 
 MessDlgState* StateOf(HWND dialog)
@@ -331,6 +333,7 @@ LRESULT OnInitDialog(HWND dialog, UINT, WPARAM, LPARAM lParam)
         EndDialog(dialog, 0);
         return TRUE;
     }
+    state->verdicts.Prepare(dialog, params->measMode);
     char portName[16];
     ReadPortName(portName, sizeof(portName));
     MeasRunStart(&state->run, params->measMode, params->descr, state->link, portName, TodayUtc());
@@ -381,6 +384,7 @@ LRESULT OnComData(HWND dialog, UINT, WPARAM size, LPARAM block)
         BlockTimingBegin();
         MeasRunBlock(&state->run, reinterpret_cast<const std::uint8_t*>(block), size);
         BlockTimingEnd();
+        state->verdicts.Update(dialog, state->run);
     }
     return TRUE;
 }

@@ -5,15 +5,21 @@
 
 #include <commdlg.h>
 
+#include <string>
+#include <vector>
+
 #include "appstrings.h"
 #include "appui.h"
 #include "dispatch.h"
+#include "docverdict.h"
 #include "docwindow.h"
 #include "klvdoc.h"
+#include "limitchoice.h"
 #include "services.h"
 #include "printdocres.h"
 #include "printlayout.h"
 #include "varnok.h"
+#include "verdicttext.h"
 
 namespace {
 
@@ -186,7 +192,50 @@ void DrawLogo(HDC dc, const PageLayout& page, HWND tab)
                   height < 0 ? -height : height, bits, info, DIB_RGB_COLORS, SRCCOPY);
 }
 
-void DrawBands(HDC dc, const PageLayout& page, HWND document)
+// What the page says of the verdict: the chosen set's block under the mean
+// band, and beside each band what the document window shows below its value
+// text (the mean's rules are in the block). Without a set only a saturated
+// closing is said.
+struct PrintedVerdict {
+    bool measured = false;
+    bool judged = false;
+    SeriesFigures figures;
+    LimitSet set;
+    std::vector<std::string> block;
+};
+
+PrintedVerdict ReadPrintedVerdict(HWND document)
+{
+    PrintedVerdict verdict;
+    verdict.measured = DocumentFigures(DocumentTabControl(document), &verdict.figures);
+    verdict.judged = verdict.measured && LoadChosenLimitSet(document, &verdict.set);
+    if (verdict.judged)
+        verdict.block = PrintVerdictLines(verdict.set, verdict.figures);
+    return verdict;
+}
+
+std::string BandVerdict(const PrintedVerdict& verdict, int k)
+{
+    if (!verdict.measured || (verdict.judged && k == kPrintBandCount))
+        return std::string();
+    return PageVerdictText(verdict.judged ? &verdict.set : nullptr, verdict.figures, k - 1);
+}
+
+void DrawVerdictBlock(HDC dc, const PageLayout& page, const std::vector<std::string>& lines)
+{
+    if (lines.empty())
+        return;
+    const int lineHeight =
+        (page.verdict.bottom - page.verdict.top) / static_cast<int>(lines.size());
+    int top = page.verdict.top;
+    for (const std::string& line : lines) {
+        RECT rect = {page.verdict.left, top, page.verdict.right, top + lineHeight};
+        DrawTextA(dc, line.c_str(), -1, &rect, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        top += lineHeight;
+    }
+}
+
+void DrawBands(HDC dc, const PageLayout& page, HWND document, const PrintedVerdict& verdict)
 {
     for (int k = 1; k <= kPrintBandCount; ++k) {
         const PrintBand& band = page.bands[k - 1];
@@ -198,8 +247,12 @@ void DrawBands(HDC dc, const PageLayout& page, HWND document)
         char values[kPrintValueTextChars + 1];
         ReadPart(document, KlvValueTextItem(k), values, sizeof values);
         ReplaceTabsBySpaces(values);
+        std::string text = values;
+        const std::string said = BandVerdict(verdict, k);
+        if (!said.empty())
+            text += "\r\n\r\n" + said;
         RECT rect = {band.text.left, band.text.top, band.text.right, band.text.bottom};
-        DrawTextA(dc, values, -1, &rect, DT_WORDBREAK | DT_NOPREFIX);
+        DrawTextA(dc, text.c_str(), -1, &rect, DT_WORDBREAK | DT_NOPREFIX);
     }
 }
 
@@ -244,6 +297,7 @@ void PrintDocumentPage(HDC dc)
                        CreatePageFont(dc, kPrintHeadingPoints, FW_BOLD)};
     PageTexts texts;
     ReadPageTexts(document, &texts);
+    const PrintedVerdict verdict = ReadPrintedVerdict(document);
 
     StartPage(dc);
     // Text is drawn over the white page without painting its own background,
@@ -253,13 +307,15 @@ void PrintDocumentPage(HDC dc)
     const int textLine = LineHeight(dc);
     SelectObject(dc, fonts.small);
     const int footerLine = LineHeight(dc);
-    const PageLayout page = ComputePageLayout(GetDeviceCaps(dc, HORZRES),
-                                              GetDeviceCaps(dc, VERTRES), footerLine, textLine);
+    const PageLayout page =
+        ComputePageLayout(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), footerLine,
+                          textLine, static_cast<int>(verdict.block.size()));
 
     DrawFooter(dc, page);
     DrawHeader(dc, page, fonts, texts);
     DrawLogo(dc, page, DocumentTabControl(document));
-    DrawBands(dc, page, document);
+    DrawBands(dc, page, document, verdict);
+    DrawVerdictBlock(dc, page, verdict.block);
     EndPage(dc);
 
     SelectObject(dc, previousFont);

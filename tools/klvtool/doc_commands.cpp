@@ -17,6 +17,7 @@
 #include "klvdoc_build.h"
 #include "measure.h"
 #include "measure_report.h"
+#include "verdict_report.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ int CheckFileArgument(const char* command, int argc, char** argv, const char* us
 }
 
 const char kInfoUsage[] =
-    "usage: klvtool info FILE.klv\n\n"
+    "usage: klvtool info FILE.klv [--limits FILE --set NAME]\n\n"
     "Prints the document as JSON: the text of every slot under its item name\n"
     "(Descr1..Descr4, Pruefer, Fahrzeug, Tuer, Position, MessTyp, SensorTyp,\n"
     "SerNo, Title, Edit), graphWindows, the four graph windows with their\n"
@@ -44,9 +45,10 @@ const char kInfoUsage[] =
     "kFactor, pulseDuration, energy; null when a figure does not exist),\n"
     "saturated (a count at the end of the sensor's range) and textsAgree (the\n"
     "stored value text is the one the program writes for those figures);\n"
-    "figures is null when the curves are not a measurement's.\n"
-    "Texts are converted from Windows-1252 to UTF-8.\n\n"
-    "Exit status: 0 read, 1 the file is missing or damaged, 2 bad command line.\n";
+    "figures is null when the curves are not a measurement's. Then saturated:\n"
+    "true when a closing reached the end of the sensor's range (null when the\n"
+    "document holds no whole series).\n"
+    "Texts are converted from Windows-1252 to UTF-8.\n\n";
 
 const char kExportUsage[] =
     "usage: klvtool export FILE.klv\n\n"
@@ -139,20 +141,42 @@ struct MeasureOutRegistration {
 
 } // namespace
 
+const char kInfoExitStatus[] =
+    "\nExit status: 0 read, 1 the file is missing or damaged (or the limit file),\n"
+    "2 bad command line, 3 read but not a pass of the limit set.\n";
+
 int InfoCommand(int argc, char** argv)
 {
-    if (int status = CheckFileArgument("info", argc, argv, kInfoUsage); status >= 0)
+    const std::string usage = kInfoUsage + std::string(kVerdictOptionsHelp) + kInfoExitStatus;
+    VerdictOptions verdictOptions;
+    std::string error;
+    if (!ExtractVerdictOptions(argc, argv, &verdictOptions, &error)) {
+        std::fprintf(stderr, "klvtool info: %s\n\n%s", error.c_str(), usage.c_str());
+        return kExitUsage;
+    }
+    if (int status = CheckFileArgument("info", argc, argv, usage.c_str()); status >= 0)
         return status;
+    LimitSet limitSet;
+    const LimitSet* set = nullptr;
+    if (verdictOptions.Wanted()) {
+        if (!LoadLimitSet(verdictOptions, &limitSet, &error)) {
+            std::fprintf(stderr, "klvtool info: %s\n", error.c_str());
+            return kExitFailure;
+        }
+        set = &limitSet;
+    }
     MeasurementDocument doc;
     if (!LoadDocumentFile("info", argv[0], &doc))
         return kExitFailure;
-    const std::string json = KlvInfoJson(doc, {FiguresJsonMember(doc)});
-    std::string error;
+    SeriesFigures figures;
+    const SeriesFigures* judged = ComputeDocumentFigures(doc, figures) ? &figures : nullptr;
+    const std::string json = WithJsonMembers(KlvInfoJson(doc, {FiguresJsonMember(doc)}),
+                                             VerdictJsonMembers(judged, set));
     if (!WriteOutputFile("-", json, &error)) {
         std::fprintf(stderr, "klvtool info: %s\n", error.c_str());
         return kExitFailure;
     }
-    return kExitOk;
+    return VerdictExitStatus(judged, set);
 }
 
 int ExportCommand(int argc, char** argv)

@@ -14,6 +14,7 @@
 #include "measure_dialog.h"
 #include "measure_interrupt.h"
 #include "measure_report.h"
+#include "verdict_report.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ void PrintMeasureUsage(std::FILE* to)
 {
     std::fprintf(to,
                  "usage: klvtool measure (--sim FILE|series | --port DEVICE) [--date YYYY-MM-DD]\n"
-                 "                       [--json FILE|-] [--curves FILE.csv]");
+                 "                       [--json FILE|-] [--curves FILE.csv]\n"
+                 "                       [--limits FILE --set NAME]");
     // Further options continue the synopsis, wrapped before column 80.
     std::size_t column = 64;
     for (const ExtraFileOption& extra : ExtraFileOptions()) {
@@ -62,12 +64,18 @@ void PrintMeasureUsage(std::FILE* to)
                  "  --date YYYY-MM-DD  the date in the title (default: today, UTC)\n"
                  "  --json FILE|-      the finished record as JSON (keys: the record's field\n"
                  "                     names and \"results\", the four result texts)\n"
-                 "  --curves FILE.csv  index, curve 1, curve 2, curve 3, mean curve, in counts\n");
+                 "  --curves FILE.csv  index, curve 1, curve 2, curve 3, mean curve, in counts\n"
+                 "%s",
+                 kVerdictOptionsHelp);
     for (const ExtraFileOption& extra : ExtraFileOptions())
         std::fprintf(to, "  %s %-*s %s\n", extra.option.c_str(),
                      static_cast<int>(extra.option.size() < 17 ? 17 - extra.option.size() : 0),
                      extra.valueName.c_str(), extra.help.c_str());
-    std::fprintf(to, "\nExit status: 0 series complete, 1 failed, 2 bad command line.\n");
+    std::fprintf(to,
+                 "\nThe JSON also says \"saturated\": true when a closing reached the end of the\n"
+                 "sensor's range.\n\n"
+                 "Exit status: 0 series complete, 1 failed, 2 bad command line,\n"
+                 "3 series complete but not a pass of the limit set.\n");
 }
 
 // "--name value" or "--name=value".
@@ -112,9 +120,12 @@ void PrintResults(const MessDescr& descr, std::FILE* console)
     }
 }
 
-bool WriteOutputs(const MeasureOptions& options, const MessDescr& descr, std::string* error)
+bool WriteOutputs(const MeasureOptions& options, const MessDescr& descr,
+                  const std::string& verdictMembers, std::string* error)
 {
-    if (!options.json.empty() && !WriteOutputFile(options.json, MeasurementJson(descr), error))
+    if (!options.json.empty() &&
+        !WriteOutputFile(options.json, WithJsonMembers(MeasurementJson(descr), verdictMembers),
+                         error))
         return false;
     if (!options.curves.empty() && !WriteOutputFile(options.curves, CurvesCsv(descr), error))
         return false;
@@ -239,8 +250,10 @@ bool RunMeasurementSeries(LinkTransport& link, MessDescr* descr, const MeasDate&
 int MeasureCommand(int argc, char** argv)
 {
     MeasureOptions options;
+    VerdictOptions verdictOptions;
     std::string error;
-    if (!ParseMeasureOptions(argc, argv, &options, &error)) {
+    if (!ExtractVerdictOptions(argc, argv, &verdictOptions, &error) ||
+        !ParseMeasureOptions(argc, argv, &options, &error)) {
         std::fprintf(stderr, "klvtool measure: %s\n\n", error.c_str());
         PrintMeasureUsage(stderr);
         return kExitUsage;
@@ -254,6 +267,17 @@ int MeasureCommand(int argc, char** argv)
         std::fprintf(stderr, "klvtool measure: --date: '%s' is not a date YYYY-MM-DD\n",
                      options.date.c_str());
         return kExitUsage;
+    }
+
+    // A bad limit file is reported before the door is closed three times.
+    LimitSet limitSet;
+    const LimitSet* set = nullptr;
+    if (verdictOptions.Wanted()) {
+        if (!LoadLimitSet(verdictOptions, &limitSet, &error)) {
+            std::fprintf(stderr, "klvtool measure: %s\n", error.c_str());
+            return kExitFailure;
+        }
+        set = &limitSet;
     }
 
     std::unique_ptr<LinkTransport> link;
@@ -285,9 +309,15 @@ int MeasureCommand(int argc, char** argv)
         status = kExitFailure;
     } else {
         PrintResults(*descr, console);
-        if (!WriteOutputs(options, *descr, &error)) {
+        SeriesFigures figures;
+        const SeriesFigures* judged = ComputeSeriesFigures(*descr, figures) ? &figures : nullptr;
+        if (judged)
+            PrintVerdict(figures, set, console);
+        if (!WriteOutputs(options, *descr, VerdictJsonMembers(judged, set), &error)) {
             std::fprintf(stderr, "klvtool measure: %s\n", error.c_str());
             status = kExitFailure;
+        } else {
+            status = VerdictExitStatus(judged, set);
         }
     }
     FreeMessDescr(descr);

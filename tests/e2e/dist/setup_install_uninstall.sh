@@ -75,6 +75,7 @@ for f in KLEMVA.EXE varnok.dll FindKLV.exe Disinstalla.exe; do
     check "installed file $f" "$([ -f "$prog_dir/$f" ] && echo present)" present
 done
 check "measurements folder" "$([ -d "$meas_dir" ] && echo present)" present
+check "example limit file" "$(cmp -s "$meas_dir/Limiti.ini" <(sed 's/$/\r/' "$KLV_SCRIPTS/../dist/Limiti.ini") && echo installed)" installed
 menu=$(echo "$drive_c"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Klemva)
 for l in "Klemva" "Ricerca porta (FindKLV)" "Disinstalla Klemva"; do
     check "start menu entry $l" "$([ -f "$menu/$l.lnk" ] && echo present)" present
@@ -136,6 +137,8 @@ drv wait-gone class:Klemva 10000 >/dev/null || fail "the program did not end whe
 # 3. User data, then a second install through the pages.
 wine reg add "$klemva\\2.0\\Einstellungen" /v Port /t REG_DWORD /d 3 /f >/dev/null 2>&1
 echo data >"$meas_dir/misura.klv"
+own_limits=$'[Mio insieme]\r\nMedia.ForzaDiPunta=123'
+printf '%s' "$own_limits" >"$meas_dir/Limiti.ini"
 wine "$dist/Klemva-2.4-setup.exe" &
 setup=$!
 drv wait-window "Lingua / Language" 20000 >/dev/null || fail "no language choice at the start of the setup"
@@ -164,6 +167,7 @@ drv wait-gone class:Klemva 10000 >/dev/null || fail "the program did not end whe
 check "program folder after the second install" "$(reg_value "$klemva\\2.0" directory)" "$prog_win"
 check "Port after the second install" "$(reg_value "$klemva\\2.0\\Einstellungen" Port)" 0x3
 check "measurements folder after the second install" "$(reg_value "$klemva" directory)" "$meas_win"
+check "the inspector's limit file after the second install" "$(cat "$meas_dir/Limiti.ini")" "$own_limits"
 
 # A silent install into another folder moves the program: the old copy goes,
 # and the program's next start points the association at the new folder.
@@ -196,6 +200,7 @@ check "program folder value after uninstall" "$(reg_value "$klemva\\2.0" directo
 check "Port after uninstall" "$(reg_value "$klemva\\2.0\\Einstellungen" Port)" 0x3
 check "measurements folder value after uninstall" "$(reg_value "$klemva" directory)" "$meas_win"
 check "measurement file after uninstall" "$(cat "$meas_dir/misura.klv" 2>/dev/null)" data
+check "limit file after uninstall" "$(cat "$meas_dir/Limiti.ini" 2>/dev/null)" "$own_limits"
 check "document after uninstall" "$([ -f "$meas_dir/$doc_name.klv" ] && echo present)" present
 
 finish

@@ -5,9 +5,13 @@ top right, four graphs one below the other each with its curve and its value
 text in the last quarter of the width, and the maker's footer line at the
 bottom, centred.
 
-  check_page.py FILE.pdf TOKEN [--landscape]
+  check_page.py FILE.pdf TOKEN [--landscape] [--verdict LINES]
 
 TOKEN is a word of the document's remarks that must stand in the header.
+With --verdict, the page carries a verdict block of LINES lines of the text
+font under the mean band: the bands give up that height and one free line,
+and the block ("Valori limite: ..." first, "Giudizio: ..." among its lines)
+stands between the mean band and the footer, from the margin.
 Prints what it found; exit code 1 with the failed checks."""
 import re
 import subprocess
@@ -76,10 +80,14 @@ def main():
     def where(text):
         return [w for w in found if w[4] == text]
 
+    verdict_lines = int(sys.argv[sys.argv.index("--verdict") + 1]) if "--verdict" in sys.argv else 0
     # Proportions of the layout: margin a tenth of the width, header a fifth
-    # of the usable height (the page less about two footer lines).
+    # of the usable height (the page less about two footer lines); a verdict
+    # block takes its lines and a free one (8-point lines of about 9.2 pt)
+    # from the bands.
     margin, header = W / 10, H * 0.98 / 5
-    bands = [(header + k * (H * 0.98 - header) / 4, header + (k + 1) * (H * 0.98 - header) / 4)
+    graphs_bottom = H * 0.98 - (verdict_lines + 1 * (verdict_lines > 0)) * 9.2
+    bands = [(header + k * (graphs_bottom - header) / 4, header + (k + 1) * (graphs_bottom - header) / 4)
              for k in range(4)]
 
     footer = where("Stoccarda")
@@ -112,6 +120,18 @@ def main():
     for k, w in enumerate(graph_titles[:4]):
         check(margin <= w[0] < W * 0.75 and bands[k][0] <= w[1] < bands[k][1],
               f"graph {k + 1} title in band {k + 1}")
+
+    if verdict_lines:
+        footer_top = footer[0][1] if footer else H
+        block = [w for w in found if bands[3][1] <= w[1] < footer_top - 1]
+        heading = where("limite:")
+        check(any(bands[3][1] <= w[1] < footer_top and margin - 2 <= w[0] < W / 4 for w in heading),
+              "verdict block heading 'Valori limite:' under the mean band, at the margin")
+        check(any(bands[3][1] <= w[1] < footer_top for w in where("Giudizio:")),
+              "overall verdict 'Giudizio:' in the verdict block")
+        rows = sorted({round(w[1]) for w in block})
+        check(len(rows) == verdict_lines, f"{verdict_lines} lines in the verdict block ({len(rows)})")
+        check(all(w[2] <= W for w in block), "verdict block fits the page")
 
     dpi = 100
     width, height, pixels = raster(pdf, dpi)

@@ -106,6 +106,26 @@ TEST(PrintLayout, LogoStaysInTheHeader)
     }
 }
 
+// A verdict block of five lines takes six lines from the bands, below the
+// mean band; the header, the footer and the page stay where they were.
+TEST(PrintLayout, VerdictBlockUnderTheMeanBand)
+{
+    const PageLayout plain = ReferencePage();
+    EXPECT_EQ(plain.verdict.bottom, 0);
+    const PageLayout page = ComputePageLayout(4800, 6600, 40, 45, 5);
+    EXPECT_EQ(page.headerBox.bottom, plain.headerBox.bottom);
+    EXPECT_EQ(page.footer.top, plain.footer.top);
+    const int graphs = 5216 - 6 * 45; // four fifths of the usable height, less six lines
+    EXPECT_EQ(page.bands[0].graphY, 1304);
+    EXPECT_EQ(page.bands[3].graphY, 1304 + 3 * graphs / 4);
+    EXPECT_EQ(page.bands[3].text.bottom, 1304 + graphs);
+    EXPECT_EQ(page.verdict.top, page.bands[3].text.bottom + 45);
+    EXPECT_EQ(page.verdict.bottom, page.verdict.top + 5 * 45);
+    EXPECT_LE(page.verdict.bottom, page.usableHeight);
+    EXPECT_EQ(page.verdict.left, 480);
+    EXPECT_EQ(page.verdict.right, 4800);
+}
+
 TEST(PrintLayout, ValueTextTabsPrintAsSingleSpaces)
 {
     std::string text = "Forza effettiva:\t\t*12.5 N\r\nK-fattore:\t1.20\t";

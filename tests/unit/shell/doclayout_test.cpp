@@ -23,6 +23,9 @@ TEST(DocumentLayout, PlacesEveryControlForTheClientSize)
     ExpectRect(l.remarksLabel, 10, 430, 760, 20, "remarks label");
     ExpectRect(l.remarks, 10, 450, 760, 100, "remarks");
     ExpectRect(l.logo, 0, 0, 0, 0, "no logo");
+    // a page with a verdict: the value text's lines, the verdict below them
+    ExpectRect(l.valueTextAboveVerdict, 620, 60, 170, 100, "value text above a verdict");
+    ExpectRect(l.verdict, 620, 160, 170, 420, "verdict");
 }
 
 TEST(DocumentLayout, LogoTakesTheRightHalfAtItsAspectRatio)
