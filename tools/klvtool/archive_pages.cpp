@@ -23,8 +23,8 @@ const char* const kFigureHeadings[kFigureCount] = {"Forza effettiva [N]",
                                                    "Forza di punta [N]",
                                                    "K-fattore",
                                                    "Durata d' impulsi [s]",
-                                                   "Energ\xEC"
-                                                   "a [J]"};
+                                                   ("Energ\xEC"
+                                                    "a [J]")};
 
 const AppStringId kTextHeadings[kArchiveTextCount] = {
     IDS_LABEL_EXAMINER,  IDS_LABEL_VEHICLE,     IDS_LABEL_DOOR,     IDS_LABEL_POSITION,
