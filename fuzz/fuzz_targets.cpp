@@ -7,6 +7,8 @@
 #include "bmp_fuzz_check.h"
 #include "klv_fuzz_check.h"
 #include "klvtool_args_fuzz_check.h"
+#include "meas_wire_fuzz_check.h"
+#include "probe_reply_fuzz_check.h"
 #include "scenario_fuzz_check.h"
 
 const FuzzTarget kFuzzTargets[] = {
@@ -15,6 +17,8 @@ const FuzzTarget kFuzzTargets[] = {
     {"scenario", CheckScenarioText, ScenarioFuzzSeeds},
     {"klvtool-args", CheckKlvtoolArguments, KlvtoolArgumentSeeds},
     {"bmp-logo", CheckBmpLogo, BmpLogoSeeds},
+    {"meas-wire", CheckMeasWire, MeasWireSeeds},
+    {"probe-reply", CheckProbeReply, ProbeReplySeeds},
 };
 const std::size_t kFuzzTargetCount = sizeof kFuzzTargets / sizeof kFuzzTargets[0];
 
