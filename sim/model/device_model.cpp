@@ -13,6 +13,8 @@ namespace klvdevice {
 namespace {
 
 constexpr Micros kNever = std::numeric_limits<Micros>::max();
+constexpr std::uint64_t kFloodBytesPerSecond =
+    1920; // the serial line full: 19200 baud, 10 bits a byte
 
 std::string HexByte(std::uint8_t b)
 {
@@ -138,6 +140,7 @@ struct DeviceModel::Impl {
     bool ff21 = false;
     bool disturbArmed = false;
     bool disturbing = false;
+    std::uint64_t floodSent = 0;
     int disturbIndex = 6;
 
     std::deque<std::uint8_t> out;
@@ -178,6 +181,7 @@ struct DeviceModel::Impl {
     bool Playing(EventKind k) const { return active && active->kind == k; }
     bool Pressing() const { return Playing(EventKind::Press); }
     bool Stalled() const { return Playing(EventKind::Stall); }
+    bool Flooding() const { return Playing(EventKind::Flood); }
 
     SampleStatus Status() const { return SampleStatus{Pressing(), redLit, greenLit}; }
 
@@ -240,8 +244,21 @@ struct DeviceModel::Impl {
         }
     }
 
+    // A flood fills the line: 19200 baud with 10 bits per byte, 1920 bytes a
+    // second, sent in the stream's time slots in place of the triplets.
+    void SendFlood()
+    {
+        const std::uint64_t due = (now - activeStart) * kFloodBytesPerSecond / 1000000;
+        for (; floodSent < due; ++floodSent) {
+            const std::uint8_t b = static_cast<std::uint8_t>(garbage.Next() & 0xFF);
+            Send(&b, 1);
+        }
+    }
+
     void EmitSample()
     {
+        if (Flooding())
+            return SendFlood();
         int k = CountAt(now);
         if (noiseAmplitude > 0)
             k = std::clamp(k + noise.Symmetric(noiseAmplitude), 0, kMaxCount);
@@ -264,6 +281,8 @@ struct DeviceModel::Impl {
             Log(LogKind::State, "start request released");
         if (active->kind == EventKind::Stall)
             Log(LogKind::State, "stall over");
+        if (active->kind == EventKind::Flood)
+            Log(LogKind::State, "flood over: " + std::to_string(floodSent) + " bytes sent");
         if (IsAwait(active->kind)) {
             Log(LogKind::Event,
                 "line " + std::to_string(active->line) + ": " + active->source + ": satisfied");
@@ -351,6 +370,11 @@ struct DeviceModel::Impl {
         case EventKind::Hangup:
             HangUp();
             break;
+        case EventKind::Flood:
+            BeginTimed(ev, SecondsToMicros(ev.seconds));
+            floodSent = 0;
+            Log(LogKind::State, "flood: random bytes instead of samples");
+            break;
         }
     }
 
@@ -377,7 +401,9 @@ struct DeviceModel::Impl {
     {
         while (!hung) {
             if (active) {
-                bool done = IsAwait(active->kind) ? AwaitHolds(active->kind) : activeEnd <= now;
+                // A flood takes the place of samples: it ends with the stream too.
+                bool done = IsAwait(active->kind) ? AwaitHolds(active->kind)
+                                                  : activeEnd <= now || (Flooding() && !streaming);
                 if (!done)
                     return;
                 FinishActive();

@@ -171,6 +171,7 @@ enum class EventKind {
     Ff21,
     Disturb,
     Hangup,
+    Flood,
 };
 
 struct ScenarioEvent {

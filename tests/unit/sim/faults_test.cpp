@@ -150,3 +150,31 @@ TEST(Faults, DropAlsoSwallowsIdentificationAnswers)
 }
 
 } // namespace
+
+TEST(Faults, FloodFillsTheLineWithAnyBytesUntilItsTimeOrTheStop)
+{
+    // One second of flood: 1920 bytes of every kind, then the samples again.
+    DeviceModel m = streamingDevice("flood 1\nwait 10\n");
+    m.AdvanceTo(SecondsToMicros(1.0));
+    std::vector<std::uint8_t> flood(m.PendingOutput());
+    m.TakeOutput(flood.data(), flood.size());
+    EXPECT_NEAR(static_cast<double>(flood.size()), 1920.0, 4.0);
+    int statusLike = 0;
+    for (auto b : flood)
+        statusLike += (b & 0x80) != 0;
+    EXPECT_GT(statusLike, 700);
+    EXPECT_LT(statusLike, 1220);
+    m.AdvanceTo(SecondsToMicros(1.1));
+    std::vector<std::uint8_t> after(m.PendingOutput());
+    m.TakeOutput(after.data(), after.size());
+    ASSERT_GE(after.size(), 3u);
+    EXPECT_EQ(std::vector<std::uint8_t>(after.end() - 3, after.end()),
+              std::vector<std::uint8_t>(kRest.begin(), kRest.end()));
+
+    // The host's stop ends a flood before its time.
+    DeviceModel stopped = streamingDevice("flood 600\nawait stop\nhangup\n");
+    stopped.AdvanceTo(SecondsToMicros(0.5));
+    stopped.Write({0xF0});
+    stopped.AdvanceTo(SecondsToMicros(0.6));
+    EXPECT_TRUE(stopped.HungUp());
+}
