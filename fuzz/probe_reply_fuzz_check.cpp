@@ -86,7 +86,8 @@ private:
     {
         if (pos_ >= size_)
             return;
-        const std::size_t length = std::min<std::size_t>(data_[pos_++], size_ - pos_);
+        const std::size_t declared = data_[pos_++];
+        const std::size_t length = std::min(declared, size_ - pos_);
         input_.insert(input_.end(), data_ + pos_, data_ + pos_ + length);
         pos_ += length;
     }

@@ -245,9 +245,13 @@ struct DeviceModel::Impl {
     }
 
     // A flood fills the line: 19200 baud with 10 bits per byte, 1920 bytes a
-    // second, sent in the stream's time slots in place of the triplets.
+    // second, in place of the triplets while the stream runs and on a silent
+    // line too (a device that has gone wrong does not obey the stop).
     void SendFlood()
     {
+        // A flood begun on the coming sample has not begun yet.
+        if (now <= activeStart)
+            return;
         const std::uint64_t due = (now - activeStart) * kFloodBytesPerSecond / 1000000;
         for (; floodSent < due; ++floodSent) {
             const std::uint8_t b = static_cast<std::uint8_t>(garbage.Next() & 0xFF);
@@ -281,8 +285,10 @@ struct DeviceModel::Impl {
             Log(LogKind::State, "start request released");
         if (active->kind == EventKind::Stall)
             Log(LogKind::State, "stall over");
-        if (active->kind == EventKind::Flood)
+        if (active->kind == EventKind::Flood) {
+            SendFlood();
             Log(LogKind::State, "flood over: " + std::to_string(floodSent) + " bytes sent");
+        }
         if (IsAwait(active->kind)) {
             Log(LogKind::Event,
                 "line " + std::to_string(active->line) + ": " + active->source + ": satisfied");
@@ -373,7 +379,7 @@ struct DeviceModel::Impl {
         case EventKind::Flood:
             BeginTimed(ev, SecondsToMicros(ev.seconds));
             floodSent = 0;
-            Log(LogKind::State, "flood: random bytes instead of samples");
+            Log(LogKind::State, "flood: random bytes at the line's full rate");
             break;
         }
     }
@@ -401,9 +407,7 @@ struct DeviceModel::Impl {
     {
         while (!hung) {
             if (active) {
-                // A flood takes the place of samples: it ends with the stream too.
-                bool done = IsAwait(active->kind) ? AwaitHolds(active->kind)
-                                                  : activeEnd <= now || (Flooding() && !streaming);
+                bool done = IsAwait(active->kind) ? AwaitHolds(active->kind) : activeEnd <= now;
                 if (!done)
                     return;
                 FinishActive();
@@ -542,6 +546,9 @@ struct DeviceModel::Impl {
         }
         if (now < t)
             now = t;
+        // A flood keeps the line full whether the stream runs or not.
+        if (Flooding())
+            SendFlood();
     }
 };
 

@@ -157,7 +157,7 @@ public:
             return WithSeconds(EventKind::Flood);
         Fail("unknown event '" + words_[0] +
              "' (known: variant serial ident calibration offset noise wait press ramp hold "
-             "closing await drop garbage flip stall ff21 disturb hangup flood)");
+             "closing await drop garbage flip stall ff21 disturb hangup)");
     }
 
 private:
@@ -499,9 +499,9 @@ Wire faults:
   disturb [INDEX]              the next identification read (from index 0) gets a
                                wrong byte at INDEX (default 6)
   hangup                       the device hangs up; the scenario ends
-  flood SECONDS                instead of samples, random bytes of any value at the
-                               line's full rate (1920 bytes/s) for SECONDS, or until
-                               the host stops the stream
+  flood SECONDS                random bytes of any value at the line's full rate
+                               (1920 bytes/s) for SECONDS, in place of the samples
+                               and whether the stream runs or not
 When the last event has run, the scenario has ended (klvsim then exits); the device
 keeps its last level until then.
 )";

@@ -151,7 +151,7 @@ TEST(Faults, DropAlsoSwallowsIdentificationAnswers)
 
 } // namespace
 
-TEST(Faults, FloodFillsTheLineWithAnyBytesUntilItsTimeOrTheStop)
+TEST(Faults, FloodFillsTheLineWithAnyBytesForItsTime)
 {
     // One second of flood: 1920 bytes of every kind, then the samples again.
     DeviceModel m = streamingDevice("flood 1\nwait 10\n");
@@ -171,10 +171,18 @@ TEST(Faults, FloodFillsTheLineWithAnyBytesUntilItsTimeOrTheStop)
     EXPECT_EQ(std::vector<std::uint8_t>(after.end() - 3, after.end()),
               std::vector<std::uint8_t>(kRest.begin(), kRest.end()));
 
-    // The host's stop ends a flood before its time.
-    DeviceModel stopped = streamingDevice("flood 600\nawait stop\nhangup\n");
-    stopped.AdvanceTo(SecondsToMicros(0.5));
-    stopped.Write({0xF0});
-    stopped.AdvanceTo(SecondsToMicros(0.6));
-    EXPECT_TRUE(stopped.HungUp());
+    // A flood also fills a line whose stream is stopped.
+    DeviceModel stopped(ParseScenario("flood 0.5\nwait 10\n"));
+    stopped.AdvanceTo(SecondsToMicros(0.25));
+    EXPECT_NEAR(static_cast<double>(stopped.PendingOutput()), 480.0, 2.0);
+    stopped.AdvanceTo(SecondsToMicros(2.0));
+    EXPECT_NEAR(static_cast<double>(stopped.PendingOutput()), 960.0, 2.0);
+
+    // A flood met between two samples begins on the coming one.
+    DeviceModel awaited = streamingDevice("await start-wait\nflood 0.5\nwait 10\n");
+    awaited.AdvanceTo(SecondsToMicros(0.0105));
+    awaited.Write({0x85, 0x88});
+    awaited.AdvanceTo(SecondsToMicros(0.011));
+    awaited.AdvanceTo(SecondsToMicros(2.0));
+    EXPECT_NEAR(static_cast<double>(awaited.PendingOutput()), 6 * 3 + 960.0 + 930 * 3, 6.0);
 }
