@@ -20,8 +20,12 @@ constexpr std::size_t kChoiceEntryMaxChars = 79;   // longer lines are cut
 constexpr std::size_t kChoiceEntryReadBytes = 100; // buffer an entry is read into
 constexpr std::size_t kChoiceTextIgnoredChars = 2; // a text this short stores nothing
 
+// The lists, in the order of their subkeys.
+enum ChoiceList { kChoiceExaminer, kChoiceVehicle, kChoiceDoor, kChoicePosition, kChoiceMeasType };
+
 // The registry subkey (Windows-1252 bytes) of list 0 to 4: examiner,
-// vehicle, door, position, measurement type.
+// vehicle, door, position, measurement type; the options and the
+// description dialog both name the lists from here.
 extern const char* const kChoiceListKeys[kChoiceListCount];
 
 // What storing an edit text writes: entry i is written when writes[i] is not

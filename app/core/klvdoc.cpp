@@ -6,13 +6,6 @@
 
 const char kKlvMagic[kKlvMagicSize + 1] = "KLV2";
 
-const KlvTextSlot kKlvTextSlots[kKlvTextItems] = {
-    {"Descr1", 0, 256},    {"Descr2", 256, 256},    {"Descr3", 512, 256}, {"Descr4", 768, 256},
-    {"Pruefer", 1024, 40}, {"Fahrzeug", 1064, 40},  {"Tuer", 1104, 40},   {"Position", 1144, 40},
-    {"MessTyp", 1184, 40}, {"SensorTyp", 1224, 20}, {"SerNo", 1244, 10},  {"Kalib", 1254, 10},
-    {"Title", 1264, 40},   {"Edit", 1304, 256},
-};
-
 void EncodeKlvTextBlock(const MeasurementDocument& doc, std::uint8_t out[kKlvTextBlockSize])
 {
     std::memset(out, 0, kKlvTextBlockSize);

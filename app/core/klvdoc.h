@@ -45,7 +45,43 @@ struct KlvTextSlot {
     std::size_t offset; // in the text block
     std::size_t width;  // slot width: text of at most width - 1 characters
 };
-extern const KlvTextSlot kKlvTextSlots[kKlvTextItems];
+
+// The one table of the document's texts: the file codec, the document
+// window's parts, printing, the measurement record's fields and klvtool all
+// take a slot's name and width from here.
+inline constexpr KlvTextSlot kKlvTextSlots[kKlvTextItems] = {
+    {"Descr1", 0, 256},    {"Descr2", 256, 256},    {"Descr3", 512, 256}, {"Descr4", 768, 256},
+    {"Pruefer", 1024, 40}, {"Fahrzeug", 1064, 40},  {"Tuer", 1104, 40},   {"Position", 1144, 40},
+    {"MessTyp", 1184, 40}, {"SensorTyp", 1224, 20}, {"SerNo", 1244, 10},  {"Kalib", 1254, 10},
+    {"Title", 1264, 40},   {"Edit", 1304, 256},
+};
+
+constexpr const char* KlvSlotName(KlvTextItem item)
+{
+    return kKlvTextSlots[item].name;
+}
+constexpr std::size_t KlvSlotWidth(KlvTextItem item)
+{
+    return kKlvTextSlots[item].width;
+}
+// "Descr1" .. "Descr4": the value text beside graph k (1..4).
+constexpr KlvTextItem KlvValueTextItem(int k)
+{
+    return static_cast<KlvTextItem>(kKlvDescr1 + k - 1);
+}
+
+// The slots follow one another without gap and fill the block exactly.
+constexpr bool KlvTextSlotsTileTheBlock()
+{
+    std::size_t next = 0;
+    for (const KlvTextSlot& slot : kKlvTextSlots) {
+        if (slot.offset != next || slot.width == 0)
+            return false;
+        next += slot.width;
+    }
+    return next == kKlvTextBlockSize;
+}
+static_assert(KlvTextSlotsTileTheBlock(), "the text slots must tile the 1560-byte block");
 
 // What one document holds. The calibration text is always empty.
 struct MeasurementDocument {

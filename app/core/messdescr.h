@@ -5,11 +5,14 @@
 // A full record owns four curve buffers of kMessCurveSamples counts (curves
 // of measurements 1..3 and the mean curve); an empty record has none and is
 // what a document window is created from before a file is read into it.
-// Texts are NUL-terminated single-byte Windows-1252 strings.
+// Texts are NUL-terminated single-byte Windows-1252 strings, each as wide as
+// its slot of the document (klvdoc.h).
 #ifndef MESSDESCR_H
 #define MESSDESCR_H
 
 #include <cstdint>
+
+#include "klvdoc.h"
 
 // One second before and five seconds after the trigger, 0.0016 s apart.
 constexpr int kMessCurveSamples = 3750;
@@ -18,16 +21,17 @@ constexpr int kMessSlots = 4;        // value slots: measurements 1..3 and the m
 constexpr int kMessMeanSlot = 3;
 
 struct MessDescr {
-    char szTitle[40]; // "Misurazione del DD.MM.YYYY" (UTC date)
-    char szExaminer[40];
-    char szVehicle[40];
-    char szDoor[40];
-    char szPosition[40];
-    char szMeasType[40];
-    char szSensorType[20];  // at most 8 characters, as the device reports it
-    char szSerialNo[10];    // "SN" and at most 4 characters
-    char szCalibration[10]; // always empty
-    char szRemarks[256];
+    char szTitle[KlvSlotWidth(kKlvTitle)]; // "Misurazione del DD.MM.YYYY" (UTC date)
+    char szExaminer[KlvSlotWidth(kKlvPruefer)];
+    char szVehicle[KlvSlotWidth(kKlvFahrzeug)];
+    char szDoor[KlvSlotWidth(kKlvTuer)];
+    char szPosition[KlvSlotWidth(kKlvPosition)];
+    char szMeasType[KlvSlotWidth(kKlvMessTyp)];
+    char
+        szSensorType[KlvSlotWidth(kKlvSensorTyp)]; // at most 8 characters, as the device reports it
+    char szSerialNo[KlvSlotWidth(kKlvSerNo)];      // "SN" and at most 4 characters
+    char szCalibration[KlvSlotWidth(kKlvKalib)];   // always empty
+    char szRemarks[KlvSlotWidth(kKlvEdit)];
     std::int32_t nFullScale; // 300 or 500 (N)
     std::int16_t* pCurve[kMessMeasurements];
     std::int16_t* pMeanCurve;

@@ -5,8 +5,7 @@
 
 #include "aboutboxres.h"
 #include "dispatch.h"
-#include "frame.h"
-#include "startup.h"
+#include "services.h"
 
 namespace {
 
@@ -61,7 +60,7 @@ void SetAboutFont(HWND dialog)
         SendDlgItemMessageA(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(g_aboutFont), 0);
 }
 
-LRESULT OnAboutInit(HWND dialog, UINT, WPARAM, LPARAM)
+LRESULT OnInitDialog(HWND dialog, UINT, WPARAM, LPARAM)
 {
     CenterWindowOver(dialog, GetWindow(dialog, GW_OWNER));
     SetAboutFont(dialog);
@@ -72,7 +71,7 @@ LRESULT OnAboutInit(HWND dialog, UINT, WPARAM, LPARAM)
     return TRUE;
 }
 
-LRESULT OnAboutClose(HWND dialog, WORD, WORD, HWND)
+LRESULT OnCmdClose(HWND dialog, WORD, WORD, HWND)
 {
     if (g_aboutFont)
         DeleteObject(g_aboutFont);
@@ -85,21 +84,21 @@ LRESULT OnAboutClose(HWND dialog, WORD, WORD, HWND)
 }
 
 const CommandEntry kAboutCommands[] = {
-    {IDOK, OnAboutClose},
-    {IDCANCEL, OnAboutClose},
+    {IDOK, OnCmdClose},
+    {IDCANCEL, OnCmdClose},
 };
-const CommandTable kAboutCommandTable = MakeCommandTable(kAboutCommands, kDefaultNone);
+const CommandTable kAboutCommandTable = MakeCommandTable(kAboutCommands, kNoDefault);
 
-LRESULT OnAboutCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
+LRESULT OnCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 {
     return DispatchCommandTable(kAboutCommandTable, dialog, wParam, lParam);
 }
 
 const MessageEntry kAboutMessages[] = {
-    {WM_INITDIALOG, OnAboutInit},
-    {WM_COMMAND, OnAboutCommand},
+    {WM_INITDIALOG, OnInitDialog},
+    {WM_COMMAND, OnCommand},
 };
-const MessageTable kAboutMessageTable = MakeMessageTable(kAboutMessages, kDefaultNone);
+const MessageTable kAboutMessageTable = MakeMessageTable(kAboutMessages, kNoDefault);
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -108,7 +107,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-LRESULT AboutCommand(HWND frame, WORD, WORD, HWND)
+LRESULT OnCmdAbout(HWND frame, WORD, WORD, HWND)
 {
     DialogBoxParamA(AppInstance(), "AboutBox", frame, AboutDlgProc, 0);
     return 0;

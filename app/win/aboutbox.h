@@ -7,6 +7,6 @@
 #include <windows.h>
 
 // Frame command 1401: shows the modal about box owned by the frame.
-LRESULT AboutCommand(HWND frame, WORD command, WORD code, HWND control);
+LRESULT OnCmdAbout(HWND frame, WORD command, WORD code, HWND control);
 
 #endif

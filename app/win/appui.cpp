@@ -3,7 +3,7 @@
 
 #include <cstdarg>
 
-#include "startup.h"
+#include "services.h"
 
 const char kAppCaption[] = "Klemva";
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "choicelists.h"
 #include "descrdlgres.h"
 #include "dispatch.h"
 #include "measrun.h"
@@ -15,28 +16,20 @@ namespace {
 
 const char kDialogResource[] = "DESCRDLG";
 const char kRecordProperty[] = "MessDescr";
-const char kLastValue[] = "Last";
 constexpr int kListEntries = 20;      // values "0" to "19"
 constexpr DWORD kListEntryBytes = 80; // longer entries are skipped
-constexpr int kFieldChars = 40;       // the record's description fields
-constexpr int kRemarksChars = 256;
 
-// One remembered list: its combo box and its registry subkey (code page
-// 1252: ü is 0xFC).
+// One remembered list: its combo box and its registry subkey.
 struct DescrList {
     int control;
-    const char* subkey;
+    int list; // index into kChoiceListKeys
 };
 
 // The order in which the lists are filled.
 const DescrList kListsInFillOrder[] = {
-    {IDC_DESCR_EXAMINER, "Pr\xFC"
-                         "fer"},
-    {IDC_DESCR_VEHICLE, "Fahrzeug"},
-    {IDC_DESCR_DOOR, "T\xFC"
-                     "re"},
-    {IDC_DESCR_POSITION, "Messpunkt"},
-    {IDC_DESCR_MEASTYPE, "Methode"},
+    {IDC_DESCR_EXAMINER, kChoiceExaminer}, {IDC_DESCR_VEHICLE, kChoiceVehicle},
+    {IDC_DESCR_DOOR, kChoiceDoor},         {IDC_DESCR_POSITION, kChoicePosition},
+    {IDC_DESCR_MEASTYPE, kChoiceMeasType},
 };
 
 MessDescr* RecordOf(HWND dialog)
@@ -48,7 +41,7 @@ MessDescr* RecordOf(HWND dialog)
 // sorted list, and "Last" into the edit field. A missing list stays empty.
 void FillList(HWND dialog, const DescrList& list)
 {
-    HKEY key = OpenVersionSubkey(list.subkey, false);
+    HKEY key = OpenVersionSubkey(kChoiceListKeys[list.list], false);
     if (!key)
         return;
     char text[kListEntryBytes];
@@ -59,7 +52,7 @@ void FillList(HWND dialog, const DescrList& list)
             SendDlgItemMessageA(dialog, list.control, CB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(text));
     }
-    if (ReadStringValue(key, kLastValue, text, kListEntryBytes))
+    if (ReadStringValue(key, kListLastValue, text, kListEntryBytes))
         SetDlgItemTextA(dialog, list.control, text);
     RegCloseKey(key);
 }
@@ -75,13 +68,13 @@ LRESULT OnInitDialog(HWND dialog, UINT, WPARAM, LPARAM lParam)
 // The combo box's text (at most 39 characters) into the record field, and
 // the whole 40-byte field as the list's "Last" value when the list exists.
 // A text typed freely becomes "Last" but no entry of the list.
-void TakeField(HWND dialog, const DescrList& list, char* field)
+template <std::size_t N> void TakeField(HWND dialog, const DescrList& list, char (&field)[N])
 {
-    GetDlgItemTextA(dialog, list.control, field, kFieldChars);
-    HKEY key = OpenVersionSubkey(list.subkey, false);
+    GetDlgItemTextA(dialog, list.control, field, static_cast<int>(N));
+    HKEY key = OpenVersionSubkey(kChoiceListKeys[list.list], false);
     if (!key)
         return;
-    WriteStringBytes(key, kLastValue, field, kFieldChars);
+    WriteStringBytes(key, kListLastValue, field, N);
     RegCloseKey(key);
 }
 
@@ -94,7 +87,7 @@ void TakeDescription(HWND dialog, MessDescr* descr)
     TakeField(dialog, kListsInFillOrder[3], descr->szPosition);
     TakeField(dialog, kListsInFillOrder[4], descr->szMeasType);
     TakeField(dialog, kListsInFillOrder[1], descr->szVehicle);
-    GetDlgItemTextA(dialog, IDC_DESCR_REMARKS, descr->szRemarks, kRemarksChars);
+    GetDlgItemTextA(dialog, IDC_DESCR_REMARKS, descr->szRemarks, sizeof descr->szRemarks);
 }
 
 // "&Avviamento..." runs the series; "&Annulla" (and Escape) cancels.
@@ -124,7 +117,7 @@ const CommandEntry kCommandEntries[] = {
     {IDCANCEL, OnCmdEnd},
     {IDC_DESCR_TEST, OnCmdTest},
 };
-const CommandTable kCommandTable = MakeCommandTable(kCommandEntries, kDefaultNone);
+const CommandTable kCommandTable = MakeCommandTable(kCommandEntries, kNoDefault);
 
 LRESULT OnCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 {
@@ -142,7 +135,7 @@ const MessageEntry kMessageEntries[] = {
     {WM_COMMAND, OnCommand},
     {WM_DESTROY, OnDestroy},
 };
-const MessageTable kMessageTable = MakeMessageTable(kMessageEntries, kDefaultNone);
+const MessageTable kMessageTable = MakeMessageTable(kMessageEntries, kNoDefault);
 
 INT_PTR CALLBACK DescrDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

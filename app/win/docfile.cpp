@@ -8,10 +8,9 @@
 #include "appstrings.h"
 #include "appui.h"
 #include "docwindow.h"
-#include "frame.h"
+#include "services.h"
 #include "klvdoc.h"
 #include "messdescr.h"
-#include "startup.h"
 #include "varnok.h"
 
 char LastDirectory[256];

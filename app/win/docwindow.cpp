@@ -11,13 +11,12 @@
 #include "appui.h"
 #include "bmpreader.h"
 #include "dispatch.h"
-#include "docfile.h"
 #include "doclayout.h"
 #include "evaluation.h"
-#include "frame.h"
+#include "klvdoc.h"
 #include "resource.h"
+#include "services.h"
 #include "settings.h"
-#include "startup.h"
 #include "varnok.h"
 
 const char kDocumentClass[] = "MdiChild";
@@ -28,7 +27,8 @@ const char kPropTabControl[] = "TabControl";
 const char kPropFilenameSet[] = "FilenameSet";
 const char kPropMessDescr[] = "MessDescr";
 const char kPropPage[] = "Descr";
-const char kPropEdit[] = "Edit";
+const char* const kPropEdit = KlvSlotName(kKlvEdit);
+const char* const kPropTitle = KlvSlotName(kKlvTitle);
 const char kPropRemarks[] = "Remarks";
 const char kPropBitmap[] = "Bitmap";
 const char kPropDibInfo[] = "DIBInfo";
@@ -42,7 +42,7 @@ constexpr int kLabelX = 10;
 constexpr int kValueX = 150;
 constexpr int kRowWidth = 200;
 constexpr int kRowHeight = 20;
-constexpr int kRemarksLimit = 256;
+constexpr int kRemarksLimit = KlvSlotWidth(kKlvEdit);
 constexpr int kGraphStyleTimeLabels = 8;
 constexpr int kGraphXDivisions = 6;
 constexpr double kCurveStart = -1.0; // one second before the trigger
@@ -54,6 +54,9 @@ constexpr DWORD kMaxLogoFileBytes = 300u << 20;
 // The record for the window being created: the creation handling takes it
 // over (set just before the creation call, cleared right after it).
 MessDescr* g_pendingRecord;
+
+// Asked before a document window closes; set once at start-up.
+DocumentCloseQuery g_closeQuery;
 
 constexpr int kCalibrationRow = 7;
 
@@ -96,17 +99,17 @@ void BuildDescriptionRows(HWND tab, HWND page, const MessDescr* record)
 {
     const struct {
         int label;
-        const char* property;
+        KlvTextItem slot;
         std::string value;
     } rows[] = {
-        {IDS_LABEL_EXAMINER, "Pruefer", FieldText(record->szExaminer)},
-        {IDS_LABEL_VEHICLE, "Fahrzeug", FieldText(record->szVehicle)},
-        {IDS_LABEL_DOOR, "Tuer", FieldText(record->szDoor)},
-        {IDS_LABEL_POSITION, "Position", FieldText(record->szPosition)},
-        {IDS_LABEL_MEAS_TYPE, "MessTyp", FieldText(record->szMeasType)},
-        {IDS_LABEL_SENSOR_TYPE, "SensorTyp", FieldText(record->szSensorType)},
-        {IDS_LABEL_SERIAL_NO, "SerNo", FieldText(record->szSerialNo)},
-        {IDS_LABEL_CALIBRATION, "Kalib", FieldText(record->szCalibration)},
+        {IDS_LABEL_EXAMINER, kKlvPruefer, FieldText(record->szExaminer)},
+        {IDS_LABEL_VEHICLE, kKlvFahrzeug, FieldText(record->szVehicle)},
+        {IDS_LABEL_DOOR, kKlvTuer, FieldText(record->szDoor)},
+        {IDS_LABEL_POSITION, kKlvPosition, FieldText(record->szPosition)},
+        {IDS_LABEL_MEAS_TYPE, kKlvMessTyp, FieldText(record->szMeasType)},
+        {IDS_LABEL_SENSOR_TYPE, kKlvSensorTyp, FieldText(record->szSensorType)},
+        {IDS_LABEL_SERIAL_NO, kKlvSerNo, FieldText(record->szSerialNo)},
+        {IDS_LABEL_CALIBRATION, kKlvKalib, FieldText(record->szCalibration)},
     };
     for (int i = 0; i < 8; ++i) {
         const int y = kFirstRowY + i * kRowStep;
@@ -118,7 +121,7 @@ void BuildDescriptionRows(HWND tab, HWND page, const MessDescr* record)
         HWND valueText =
             CreateChild("STATIC", rows[i].value.c_str(), visible | SS_LEFT | SS_NOPREFIX, kValueX,
                         y, kRowWidth, kRowHeight, page, NormalFont());
-        SetPropA(tab, rows[i].property, valueText);
+        SetPropA(tab, KlvSlotName(rows[i].slot), valueText);
     }
 }
 
@@ -153,8 +156,8 @@ void BuildLogo(HWND tab, HWND page)
     if (!settings)
         return;
     char path[256] = {};
-    const bool havePath = ReadStringValue(settings, "BMP", path, sizeof path);
-    const DWORD useLogo = ReadDwordValue(settings, "Logo", 0);
+    const bool havePath = ReadStringValue(settings, kBitmapValue, path, sizeof path);
+    const DWORD useLogo = ReadDwordValue(settings, kLogoValue, 0);
     RegCloseKey(settings);
     if (!havePath || useLogo == 0 || !logo)
         return;
@@ -203,8 +206,7 @@ void BuildGraphPage(HWND tab, const MessDescr* record, int k, const RECT& client
     FormatResult(record, k - 1, values, sizeof values);
     HWND valueText =
         CreateChild("STATIC", values, SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, tab, NormalFont());
-    FormatNumberedName(property, "Descr", k);
-    SetPropA(tab, property, valueText);
+    SetPropA(tab, KlvSlotName(KlvValueTextItem(k)), valueText);
 }
 
 void InsertTabs(HWND tab)
@@ -237,7 +239,7 @@ void BuildDocumentPages(HWND document, MessDescr* record)
                             client.bottom - 40, tab, nullptr);
     SetPropA(tab, kPropPage, page);
     const std::string title = FieldText(record->szTitle);
-    SetPropA(tab, "Title",
+    SetPropA(tab, kPropTitle,
              CreateChild("STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 10, 10,
                          kRowWidth, kRowHeight, page, BoldFont()));
     std::memset(record->szCalibration, 0, sizeof record->szCalibration);
@@ -254,7 +256,7 @@ void BuildDocumentPages(HWND document, MessDescr* record)
 
 // ---- Messages --------------------------------------------------------------
 
-LRESULT OnDocumentCreate(HWND document, UINT, WPARAM, LPARAM)
+LRESULT OnCreate(HWND document, UINT, WPARAM, LPARAM)
 {
     MessDescr* record = g_pendingRecord;
     g_pendingRecord = nullptr;
@@ -271,7 +273,7 @@ void MovePart(HWND tab, const char* name, const LayoutRect& r)
         MoveWindow(part, r.x, r.y, r.width, r.height, TRUE);
 }
 
-LRESULT OnDocumentSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND tab = DocumentTabControl(document);
     if (tab) {
@@ -286,8 +288,7 @@ LRESULT OnDocumentSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam
         for (int k = 1; k <= kGraphWindows; ++k) {
             FormatNumberedName(name, "Graph", k);
             MovePart(tab, name, layout.graph);
-            FormatNumberedName(name, "Descr", k);
-            MovePart(tab, name, layout.valueText);
+            MovePart(tab, KlvSlotName(KlvValueTextItem(k)), layout.valueText);
         }
         MovePart(tab, kPropPage, layout.page);
         MovePart(tab, kPropRemarks, layout.remarksLabel);
@@ -298,7 +299,7 @@ LRESULT OnDocumentSize(HWND document, UINT message, WPARAM wParam, LPARAM lParam
     return DefMDIChildProcA(document, message, wParam, lParam);
 }
 
-LRESULT OnDocumentSetFocus(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnSetFocus(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DefMDIChildProcA(document, message, wParam, lParam);
     HWND tab = DocumentTabControl(document);
@@ -316,8 +317,7 @@ void ShowPage(HWND tab, int page, int show)
     char name[16];
     FormatNumberedName(name, "Graph", page);
     ShowWindow(static_cast<HWND>(GetPropA(tab, name)), show);
-    FormatNumberedName(name, "Descr", page);
-    ShowWindow(static_cast<HWND>(GetPropA(tab, name)), show);
+    ShowWindow(static_cast<HWND>(GetPropA(tab, KlvSlotName(KlvValueTextItem(page)))), show);
 }
 
 void SwitchDocumentPage(HWND document)
@@ -334,15 +334,15 @@ void SwitchDocumentPage(HWND document)
     SetWindowLongPtrA(document, GWLP_USERDATA, selected);
 }
 
-LRESULT OnDocumentNotify(HWND document, UINT, WPARAM, LPARAM)
+LRESULT OnNotify(HWND document, UINT, WPARAM, LPARAM)
 {
     SwitchDocumentPage(document);
     return 0;
 }
 
-LRESULT OnDocumentClose(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnClose(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!QuerySaveDocument(document))
+    if (g_closeQuery && !g_closeQuery(document))
         return 0;
     return DefMDIChildProcA(document, message, wParam, lParam);
 }
@@ -359,31 +359,34 @@ void ReleaseLogo(HWND tab)
     std::free(GetPropA(tab, kPropDibInfo));
 }
 
-LRESULT OnDocumentDestroy(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnDestroy(HWND document, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND tab = DocumentTabControl(document);
     if (tab) {
         ReleaseLogo(tab);
-        static const char* const kTabProperties[] = {
-            "Graph1",  "Graph2", "Graph3",   "Graph4", "Descr1",   "Descr2",  "Descr3",    "Descr4",
-            "Pruefer", "Title",  "Fahrzeug", "Tuer",   "Position", "MessTyp", "SensorTyp", "SerNo",
-            "Kalib",   "Descr",  "Bitmap",   "Edit",   "Remarks",  "DIBInfo", "Bits"};
-        for (const char* name : kTabProperties)
+        char graphName[16];
+        for (int k = 1; k <= kGraphWindows; ++k) {
+            FormatNumberedName(graphName, "Graph", k);
+            RemovePropA(tab, graphName);
+        }
+        for (const KlvTextSlot& slot : kKlvTextSlots)
+            RemovePropA(tab, slot.name);
+        static const char* const kOtherTabProperties[] = {kPropPage, kPropBitmap, kPropRemarks,
+                                                          kPropDibInfo, kPropBits};
+        for (const char* name : kOtherTabProperties)
             RemovePropA(tab, name);
     }
     FreeMessDescr(static_cast<MessDescr*>(RemovePropA(document, kPropMessDescr)));
-    --OpenDocumentCount;
     RemovePropA(document, kPropFilenameSet);
     RemovePropA(document, kPropTabControl);
     return DefMDIChildProcA(document, message, wParam, lParam);
 }
 
 const MessageEntry kDocumentMessages[] = {
-    {WM_CREATE, OnDocumentCreate}, {WM_SIZE, OnDocumentSize},   {WM_SETFOCUS, OnDocumentSetFocus},
-    {WM_NOTIFY, OnDocumentNotify}, {WM_CLOSE, OnDocumentClose}, {WM_DESTROY, OnDocumentDestroy},
+    {WM_CREATE, OnCreate}, {WM_SIZE, OnSize},   {WM_SETFOCUS, OnSetFocus},
+    {WM_NOTIFY, OnNotify}, {WM_CLOSE, OnClose}, {WM_DESTROY, OnDestroy},
 };
-const MessageTable kDocumentMessageTable =
-    MakeMessageTable(kDocumentMessages, kDefaultMdiChildProc);
+const MessageTable kDocumentMessageTable = MakeMessageTable(kDocumentMessages, DefMDIChildProcA);
 
 // WM_MDICREATE on the NT family and before version 4; WS_EX_MDICHILD on
 // Windows 95 and its successors. Both give the same window.
@@ -413,6 +416,11 @@ LRESULT CALLBACK DocumentWndProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DispatchMessageTable(kDocumentMessageTable, window, message, wParam, lParam);
 }
 
+void SetDocumentCloseQuery(DocumentCloseQuery query)
+{
+    g_closeQuery = query;
+}
+
 HWND CreateDocumentWindow(const char* title, MessDescr* record)
 {
     g_pendingRecord = record;
@@ -424,7 +432,6 @@ HWND CreateDocumentWindow(const char* title, MessDescr* record)
     ShowWindow(document, SW_SHOWMAXIMIZED);
     SetDocumentNamed(document, false);
     ++UntitledCounter;
-    ++OpenDocumentCount;
     return document;
 }
 

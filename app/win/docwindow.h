@@ -13,6 +13,12 @@ extern const char kDocumentClass[]; // "MdiChild"
 
 LRESULT CALLBACK DocumentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Asked when a document window is to close, with the window as owner:
+// 1 = it may go, 0 = it stays. The file code answers (save first?); the
+// window itself knows nothing of files.
+typedef int (*DocumentCloseQuery)(HWND owner);
+void SetDocumentCloseQuery(DocumentCloseQuery query);
+
 // Creates a maximised document window titled title in the frame's MDI
 // client and builds its pages from record. The window takes the record
 // over; when no window is made (null), the caller keeps it. A record without

@@ -5,28 +5,19 @@
 
 #include "aboutbox.h"
 #include "appui.h"
-#include "centering.h"
+#include "dispatch.h"
 #include "docfile.h"
 #include "docwindow.h"
-#include "messdescr.h"
 #include "newmeas.h"
 #include "optionsdlg.h"
 #include "printdoc.h"
 #include "resource.h"
-#include "startup.h"
-
-int OpenDocumentCount = 0;
-int UntitledCounter = 1;
+#include "services.h"
 
 namespace {
 
-HWND g_frame;
-HWND g_mdiClient;
 HWND g_toolbar;
 HWND g_statusBar;
-HFONT g_normalFont;
-HFONT g_boldFont;
-HCURSOR g_waitCursor;
 HACCEL g_accelerators;
 // Tooltip texts are handed to the toolbar by address: the buffer must
 // outlive the notification.
@@ -35,7 +26,6 @@ char g_tooltipText[64];
 constexpr int kToolbarImages = 9;
 constexpr int kToolbarImageWidth = 18;
 constexpr int kToolbarImageHeight = 17;
-constexpr int kFontHeight = 10;
 constexpr int kWindowMenuPosition = 1; // "&Finestra"
 // The Close-all command's answer: every document went, or the user kept one.
 constexpr LRESULT kAllDocumentsClosed = 0;
@@ -73,16 +63,11 @@ void CreateMdiClient(HWND frame)
     CLIENTCREATESTRUCT ccs = {};
     ccs.hWindowMenu = GetSubMenu(GetMenu(frame), kWindowMenuPosition);
     ccs.idFirstChild = IDM_FIRSTCHILD;
-    g_mdiClient = CreateWindowExA(
+    HWND mdiClient = CreateWindowExA(
         0, "mdiclient", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0,
         frame, reinterpret_cast<HMENU>(IDC_MDICLIENT), AppInstance(), &ccs);
-    ShowWindow(g_mdiClient, SW_SHOW);
-}
-
-HFONT CreateHelvFont(int weight)
-{
-    return CreateFontA(kFontHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
-                       "Helv");
+    SetMdiClientWindow(mdiClient);
+    ShowWindow(mdiClient, SW_SHOW);
 }
 
 void OpenCommandLineDocument(HWND frame)
@@ -92,28 +77,23 @@ void OpenCommandLineDocument(HWND frame)
         OpenDocumentFile(path, frame);
 }
 
-LRESULT OnFrameCreate(HWND frame, UINT, WPARAM, LPARAM)
+LRESULT OnCreate(HWND frame, UINT, WPARAM, LPARAM)
 {
-    g_frame = frame;
-    InitCommonControls();
+    SetFrameWindow(frame);
     CreateToolbar(frame);
     g_statusBar =
         CreateStatusWindowA(WS_CHILD | WS_VISIBLE | WS_BORDER, StatusText(), frame, IDC_STATUSBAR);
     CreateMdiClient(frame);
-    g_waitCursor = LoadCursorA(nullptr, IDC_WAIT);
-    g_normalFont = CreateHelvFont(FW_NORMAL);
-    g_boldFont = CreateHelvFont(FW_BOLD);
+    CreateSharedObjects();
     g_accelerators = LoadAcceleratorsA(AppInstance(), AppName());
     OpenCommandLineDocument(frame);
     return 0;
 }
 
-LRESULT OnFrameDestroy(HWND, UINT, WPARAM, LPARAM)
+LRESULT OnDestroy(HWND, UINT, WPARAM, LPARAM)
 {
-    DeleteObject(g_normalFont);
-    DeleteObject(g_boldFont);
-    g_normalFont = g_boldFont = nullptr;
-    g_frame = nullptr;
+    DeleteSharedObjects();
+    SetFrameWindow(nullptr);
     g_toolbar = nullptr;
     PostQuitMessage(0);
     return 0;
@@ -121,7 +101,7 @@ LRESULT OnFrameDestroy(HWND, UINT, WPARAM, LPARAM)
 
 // ---- Layout, menus, toolbar ---------------------------------------------
 
-LRESULT OnFrameSize(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnSize(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     SendMessageA(g_toolbar, message, wParam, lParam);
     SendMessageA(g_statusBar, message, wParam, lParam);
@@ -136,22 +116,23 @@ LRESULT OnFrameSize(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
     POINT statusTop = {status.left, status.top};
     ScreenToClient(frame, &toolbarBottom);
     ScreenToClient(frame, &statusTop);
-    MoveWindow(g_mdiClient, 0, toolbarBottom.y, client.right, statusTop.y - toolbarBottom.y, TRUE);
+    MoveWindow(MdiClientWindow(), 0, toolbarBottom.y, client.right, statusTop.y - toolbarBottom.y,
+               TRUE);
     return 0;
 }
 
 bool ActiveDocumentModified()
 {
     HWND document = ActiveDocumentWindow();
-    return OpenDocumentCount > 0 && document && DocumentIsModified(document);
+    return OpenDocumentCount() > 0 && document && DocumentIsModified(document);
 }
 
-LRESULT OnFrameInitMenu(HWND frame, UINT, WPARAM wParam, LPARAM)
+LRESULT OnInitMenu(HWND frame, UINT, WPARAM wParam, LPARAM)
 {
     HMENU menu = reinterpret_cast<HMENU>(wParam);
     if (menu != GetMenu(frame))
         return 0;
-    const UINT documentState = MF_BYCOMMAND | (OpenDocumentCount > 0 ? MF_ENABLED : MF_GRAYED);
+    const UINT documentState = MF_BYCOMMAND | (OpenDocumentCount() > 0 ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(menu, IDM_CLOSE, documentState);
     EnableMenuItem(menu, IDM_SAVEAS, documentState);
     EnableMenuItem(menu, IDM_PRINT, documentState);
@@ -176,10 +157,10 @@ void UpdateToolbarButtons()
     if (!g_toolbar)
         return;
     SetToolbarButtonEnabled(IDM_SAVE, ActiveDocumentModified());
-    SetToolbarButtonEnabled(IDM_PRINT, OpenDocumentCount > 0);
+    SetToolbarButtonEnabled(IDM_PRINT, OpenDocumentCount() > 0);
 }
 
-LRESULT OnFrameNotify(HWND, UINT, WPARAM, LPARAM lParam)
+LRESULT OnNotify(HWND, UINT, WPARAM, LPARAM lParam)
 {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (header->code == TTN_NEEDTEXTA) {
@@ -196,7 +177,7 @@ LRESULT OnFrameNotify(HWND, UINT, WPARAM, LPARAM lParam)
 // minimised documents are owned windows and do not count.
 HWND TopDocumentWindow()
 {
-    for (HWND child = GetWindow(g_mdiClient, GW_CHILD); child;
+    for (HWND child = GetWindow(MdiClientWindow(), GW_CHILD); child;
          child = GetWindow(child, GW_HWNDNEXT)) {
         if (!GetWindow(child, GW_OWNER))
             return child;
@@ -209,21 +190,28 @@ bool CloseAllDocuments(HWND frame)
     for (HWND document = TopDocumentWindow(); document; document = TopDocumentWindow()) {
         if (!QuerySaveDocument(frame))
             return false;
-        SendMessageA(g_mdiClient, WM_MDIDESTROY, reinterpret_cast<WPARAM>(document), 0);
+        SendMessageA(MdiClientWindow(), WM_MDIDESTROY, reinterpret_cast<WPARAM>(document), 0);
     }
     return true;
 }
 
-LRESULT OnFrameClose(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnClose(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!CloseAllDocuments(frame))
         return 0;
     return DefWindowProcA(frame, message, wParam, lParam);
 }
 
-LRESULT OnFrameQueryEndSession(HWND frame, UINT, WPARAM, LPARAM)
+LRESULT OnQueryEndSession(HWND frame, UINT, WPARAM, LPARAM)
 {
     return QuerySaveDocument(frame);
+}
+
+// The frame's default processing goes through DefFrameProcA with its MDI
+// client (the client's document list commands, 1310 on, among them).
+LRESULT CALLBACK FrameDefaultProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefFrameProcA(frame, MdiClientWindow(), message, wParam, lParam);
 }
 
 // ---- Commands ------------------------------------------------------------
@@ -263,19 +251,19 @@ LRESULT OnCmdExit(HWND frame, WORD, WORD, HWND)
 
 LRESULT OnCmdTile(HWND, WORD, WORD, HWND)
 {
-    SendMessageA(g_mdiClient, WM_MDITILE, 0, 0);
+    SendMessageA(MdiClientWindow(), WM_MDITILE, 0, 0);
     return 0;
 }
 
 LRESULT OnCmdCascade(HWND, WORD, WORD, HWND)
 {
-    SendMessageA(g_mdiClient, WM_MDICASCADE, 0, 0);
+    SendMessageA(MdiClientWindow(), WM_MDICASCADE, 0, 0);
     return 0;
 }
 
 LRESULT OnCmdArrangeIcons(HWND, WORD, WORD, HWND)
 {
-    SendMessageA(g_mdiClient, WM_MDIICONARRANGE, 0, 0);
+    SendMessageA(MdiClientWindow(), WM_MDIICONARRANGE, 0, 0);
     return 0;
 }
 
@@ -287,80 +275,33 @@ LRESULT OnCmdCloseAll(HWND frame, WORD, WORD, HWND)
 const CommandEntry kFrameCommands[] = {
     {IDM_NEW, OnCmdNewMeasurement}, {IDM_OPEN, OnCmdOpen},
     {IDM_SAVE, OnCmdSave},          {IDM_SAVEAS, OnCmdSaveAs},
-    {IDM_CLOSE, OnCmdClose},        {IDM_OPTIONS, OptionsCommand},
-    {IDM_PRINT, PrintCommand},      {IDM_PRINTSETUP, PrinterSetupCommand},
+    {IDM_CLOSE, OnCmdClose},        {IDM_OPTIONS, OnCmdOptions},
+    {IDM_PRINT, OnCmdPrint},        {IDM_PRINTSETUP, OnCmdPrinterSetup},
     {IDM_EXIT, OnCmdExit},          {IDM_TILE, OnCmdTile},
     {IDM_CASCADE, OnCmdCascade},    {IDM_ARRANGE, OnCmdArrangeIcons},
-    {IDM_CLOSEALL, OnCmdCloseAll},  {IDM_ABOUT, AboutCommand},
+    {IDM_CLOSEALL, OnCmdCloseAll},  {IDM_ABOUT, OnCmdAbout},
 };
 // The MDI client's document list commands (1310 on) reach DefFrameProcA.
-const CommandTable kFrameCommandTable = MakeCommandTable(kFrameCommands, kDefaultFrameProc);
+const CommandTable kFrameCommandTable = MakeCommandTable(kFrameCommands, FrameDefaultProc);
 
-LRESULT OnFrameCommand(HWND frame, UINT, WPARAM wParam, LPARAM lParam)
+LRESULT OnCommand(HWND frame, UINT, WPARAM wParam, LPARAM lParam)
 {
     return DispatchCommandTable(kFrameCommandTable, frame, wParam, lParam);
 }
 
 const MessageEntry kFrameMessages[] = {
-    {WM_INITMENU, OnFrameInitMenu}, {WM_COMMAND, OnFrameCommand},
-    {WM_CREATE, OnFrameCreate},     {WM_DESTROY, OnFrameDestroy},
-    {WM_NOTIFY, OnFrameNotify},     {WM_SIZE, OnFrameSize},
-    {WM_CLOSE, OnFrameClose},       {WM_QUERYENDSESSION, OnFrameQueryEndSession},
+    {WM_INITMENU, OnInitMenu}, {WM_COMMAND, OnCommand},
+    {WM_CREATE, OnCreate},     {WM_DESTROY, OnDestroy},
+    {WM_NOTIFY, OnNotify},     {WM_SIZE, OnSize},
+    {WM_CLOSE, OnClose},       {WM_QUERYENDSESSION, OnQueryEndSession},
 };
-const MessageTable kFrameMessageTable = MakeMessageTable(kFrameMessages, kDefaultFrameProc);
+const MessageTable kFrameMessageTable = MakeMessageTable(kFrameMessages, FrameDefaultProc);
 
 } // namespace
 
 LRESULT CALLBACK FrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DispatchMessageTable(kFrameMessageTable, window, message, wParam, lParam);
-}
-
-HWND FrameWindow()
-{
-    return g_frame;
-}
-
-HWND MdiClientWindow()
-{
-    return g_mdiClient;
-}
-
-HWND ActiveDocumentWindow()
-{
-    if (!g_mdiClient)
-        return nullptr;
-    return reinterpret_cast<HWND>(SendMessageA(g_mdiClient, WM_MDIGETACTIVE, 0, 0));
-}
-
-HFONT NormalFont()
-{
-    return g_normalFont;
-}
-
-HFONT BoldFont()
-{
-    return g_boldFont;
-}
-
-HCURSOR WaitCursor()
-{
-    return g_waitCursor;
-}
-
-void CenterWindowOver(HWND window, HWND reference)
-{
-    RECT own, ref;
-    GetWindowRect(window, &own);
-    GetWindowRect(reference, &ref);
-    HDC dc = GetDC(window);
-    const int screenWidth = GetDeviceCaps(dc, HORZRES);
-    const int screenHeight = GetDeviceCaps(dc, VERTRES);
-    ReleaseDC(window, dc);
-    const ScreenPoint corner =
-        CenteredPosition(own.right - own.left, own.bottom - own.top, ref.left, ref.top, ref.right,
-                         ref.bottom, screenWidth, screenHeight);
-    SetWindowPos(window, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 int RunMessageLoop()
@@ -371,9 +312,9 @@ int RunMessageLoop()
             UpdateToolbarButtons();
         if (GetMessageA(&msg, nullptr, 0, 0) <= 0)
             break;
-        if (g_mdiClient && TranslateMDISysAccel(g_mdiClient, &msg))
+        if (MdiClientWindow() && TranslateMDISysAccel(MdiClientWindow(), &msg))
             continue;
-        if (g_frame && TranslateAcceleratorA(g_frame, g_accelerators, &msg))
+        if (FrameWindow() && TranslateAcceleratorA(FrameWindow(), g_accelerators, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

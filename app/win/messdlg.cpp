@@ -15,7 +15,7 @@
 #include "blocktiming.h"
 #include "devicestream.h"
 #include "dispatch.h"
-#include "frame.h"
+#include "services.h"
 #include "measrun.h"
 #include "messdlgres.h"
 #include "settings.h"
@@ -265,7 +265,7 @@ MessDlgState* StateOf(HWND dialog)
 // "COM%d" from the settings' Port index; COM1 when it cannot be read.
 void ReadPortName(char* name, std::size_t size)
 {
-    MakePortName(name, size, true, ReadSettingDword("Port", 0));
+    MakePortName(name, size, true, ReadSettingDword(kPortValue, 0));
 }
 
 MeasDate TodayUtc()
@@ -340,7 +340,7 @@ const CommandEntry kCommandEntries[] = {
     {IDCANCEL, OnCmdEnd},
     {IDC_MESS_REPEAT, OnCmdRepeat},
 };
-const CommandTable kCommandTable = MakeCommandTable(kCommandEntries, kDefaultNone);
+const CommandTable kCommandTable = MakeCommandTable(kCommandEntries, kNoDefault);
 
 LRESULT OnCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 {
@@ -396,7 +396,7 @@ const MessageEntry kMessageEntries[] = {
     {WM_INITDIALOG, OnInitDialog}, {WM_COMMAND, OnCommand}, {WM_TIMER, OnTimer},
     {WM_COMDATA, OnComData},       {WM_DESTROY, OnDestroy},
 };
-const MessageTable kMessageTable = MakeMessageTable(kMessageEntries, kDefaultNone);
+const MessageTable kMessageTable = MakeMessageTable(kMessageEntries, kNoDefault);
 
 INT_PTR CALLBACK MessDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -12,7 +12,7 @@
 #include "descrdlg.h"
 #include "docfile.h"
 #include "docwindow.h"
-#include "frame.h"
+#include "services.h"
 #include "messdescr.h"
 #include "settings.h"
 
@@ -55,10 +55,10 @@ bool OpenNewMeasSettings(NewMeasSettings* s)
     GetSystemTime(&s->today);
     if (!KeyExists(kProductKey) || !KeyExists(kVersionKey))
         return false;
-    if (!ReadUserString(kProductKey, "directory", s->directory, kDirectoryBytes))
+    if (!ReadUserString(kProductKey, kDirectoryValue, s->directory, kDirectoryBytes))
         DefaultSaveFolder(s->directory, sizeof(s->directory));
     s->settingsKey = OpenSettings(false);
-    s->autoSave = s->settingsKey ? ReadDwordValue(s->settingsKey, "AutoSave", 0) : 0;
+    s->autoSave = s->settingsKey ? ReadDwordValue(s->settingsKey, kAutoSaveValue, 0) : 0;
     return true;
 }
 
@@ -78,14 +78,14 @@ void AutoSaveDocument(HWND document, const NewMeasSettings& s)
     AutoSaveDateText(today, t.wYear, t.wMonth, t.wDay);
     char lastDate[kAutoSaveDateSize] = "";
     const bool haveLastDate =
-        ReadStringValue(s.settingsKey, "LastDate", lastDate, sizeof(lastDate));
+        ReadStringValue(s.settingsKey, kLastDateValue, lastDate, sizeof(lastDate));
     const int n = AutoSaveNumber(haveLastDate ? lastDate : nullptr, today,
-                                 static_cast<int>(ReadDwordValue(s.settingsKey, "Number", 0)));
+                                 static_cast<int>(ReadDwordValue(s.settingsKey, kNumberValue, 0)));
     char path[MAX_PATH + 32];
     AutoSaveName(path, sizeof(path), s.directory, t.wYear, t.wMonth, t.wDay, n);
     SetWindowTextA(document, path);
-    WriteStringBytes(s.settingsKey, "LastDate", today, kLastDateChars);
-    WriteDwordValue(s.settingsKey, "Number", n + 1);
+    WriteStringBytes(s.settingsKey, kLastDateValue, today, kLastDateChars);
+    WriteDwordValue(s.settingsKey, kNumberValue, n + 1);
     SaveDocument(document);
 }
 

@@ -16,7 +16,7 @@
 #include "dispatch.h"
 #include "optionsdlgres.h"
 #include "settings.h"
-#include "startup.h"
+#include "services.h"
 
 #include "appstrings.h"
 #include "appui.h"
@@ -26,11 +26,6 @@ namespace {
 constexpr int kPortCount = 32;        // COM1 .. COM32
 constexpr int kBitmapPathBytes = 256; // BMP is always written as 256 bytes
 constexpr int kListEntryBytes = 80;   // a list entry is written as 80 bytes
-
-const char kPortValue[] = "Port";
-const char kAutoSaveValue[] = "AutoSave";
-const char kLogoValue[] = "Logo";
-const char kBitmapValue[] = "BMP";
 
 // The radio button of each list, in list order.
 const int kListButtons[kChoiceListCount] = {IDC_OPT_EXAMINER, IDC_OPT_VEHICLE, IDC_OPT_DOOR,
@@ -184,7 +179,7 @@ void FillPortList(HWND dialog)
     }
 }
 
-LRESULT OnOptionsInit(HWND dialog, UINT, WPARAM, LPARAM)
+LRESULT OnInitDialog(HWND dialog, UINT, WPARAM, LPARAM)
 {
     FillPortList(dialog);
     LoadListIntoEdit(dialog, 0);
@@ -216,7 +211,7 @@ void LoadBitmapFilter(char* filter, int size)
     filter[length] = '\0';
 }
 
-LRESULT OnChooseBitmap(HWND dialog, WORD, WORD, HWND)
+LRESULT OnCmdChooseBitmap(HWND dialog, WORD, WORD, HWND)
 {
     if (!g_bitmapFolder[0])
         GetCurrentDirectoryA(sizeof g_bitmapFolder, g_bitmapFolder);
@@ -240,7 +235,7 @@ LRESULT OnChooseBitmap(HWND dialog, WORD, WORD, HWND)
     return TRUE;
 }
 
-LRESULT OnOptionsOk(HWND dialog, WORD, WORD, HWND)
+LRESULT OnCmdOk(HWND dialog, WORD, WORD, HWND)
 {
     StoreEditIntoList(dialog, CurrentList);
     SaveSettings(dialog);
@@ -248,22 +243,22 @@ LRESULT OnOptionsOk(HWND dialog, WORD, WORD, HWND)
     return TRUE;
 }
 
-LRESULT OnOptionsCancel(HWND dialog, WORD, WORD, HWND)
+LRESULT OnCmdCancel(HWND dialog, WORD, WORD, HWND)
 {
     EndDialog(dialog, IDCANCEL);
     return TRUE;
 }
 
 const CommandEntry kOptionsCommands[] = {
-    {IDOK, OnOptionsOk},
-    {IDCANCEL, OnOptionsCancel},
-    {IDC_OPT_BITMAP, OnChooseBitmap},
+    {IDOK, OnCmdOk},
+    {IDCANCEL, OnCmdCancel},
+    {IDC_OPT_BITMAP, OnCmdChooseBitmap},
 };
-const CommandTable kOptionsCommandTable = MakeCommandTable(kOptionsCommands, kDefaultNone);
+const CommandTable kOptionsCommandTable = MakeCommandTable(kOptionsCommands, kNoDefault);
 
 // Radio buttons are matched on the whole wParam, so only a click
 // (notification code 0) switches lists.
-LRESULT OnOptionsCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
+LRESULT OnCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 {
     for (int list = 0; list < kChoiceListCount; ++list) {
         if (wParam == static_cast<WPARAM>(kListButtons[list])) {
@@ -275,10 +270,10 @@ LRESULT OnOptionsCommand(HWND dialog, UINT, WPARAM wParam, LPARAM lParam)
 }
 
 const MessageEntry kOptionsMessages[] = {
-    {WM_COMMAND, OnOptionsCommand},
-    {WM_INITDIALOG, OnOptionsInit},
+    {WM_COMMAND, OnCommand},
+    {WM_INITDIALOG, OnInitDialog},
 };
-const MessageTable kOptionsMessageTable = MakeMessageTable(kOptionsMessages, kDefaultNone);
+const MessageTable kOptionsMessageTable = MakeMessageTable(kOptionsMessages, kNoDefault);
 
 INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -287,7 +282,7 @@ INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 } // namespace
 
-LRESULT OptionsCommand(HWND frame, WORD, WORD, HWND)
+LRESULT OnCmdOptions(HWND frame, WORD, WORD, HWND)
 {
     DialogBoxParamA(AppInstance(), "OPTIONSDLG", frame, OptionsDlgProc, 0);
     return 0;

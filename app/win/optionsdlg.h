@@ -7,6 +7,6 @@
 #include <windows.h>
 
 // Frame command 11842: shows the modal options dialog owned by the frame.
-LRESULT OptionsCommand(HWND frame, WORD command, WORD code, HWND control);
+LRESULT OnCmdOptions(HWND frame, WORD command, WORD code, HWND control);
 
 #endif

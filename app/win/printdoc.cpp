@@ -9,10 +9,10 @@
 #include "appui.h"
 #include "dispatch.h"
 #include "docwindow.h"
-#include "frame.h"
+#include "klvdoc.h"
+#include "services.h"
 #include "printdocres.h"
 #include "printlayout.h"
-#include "startup.h"
 #include "varnok.h"
 
 namespace {
@@ -42,7 +42,7 @@ HWND g_abortDialog = nullptr;
 
 // ---- Abort dialog ------------------------------------------------------
 
-LRESULT OnAbortInit(HWND dialog, UINT, WPARAM, LPARAM)
+LRESULT OnInitDialog(HWND dialog, UINT, WPARAM, LPARAM)
 {
     SetFocus(GetDlgItem(dialog, IDCANCEL));
     char title[kAbortTitleChars + 1] = {};
@@ -53,17 +53,17 @@ LRESULT OnAbortInit(HWND dialog, UINT, WPARAM, LPARAM)
 }
 
 // Any command, the button or Escape, cancels; the job destroys the dialog.
-LRESULT OnAbortCommand(HWND, UINT, WPARAM, LPARAM)
+LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM)
 {
     PrintAborted = TRUE;
     return TRUE;
 }
 
 const MessageEntry kAbortMessages[] = {
-    {WM_INITDIALOG, OnAbortInit},
-    {WM_COMMAND, OnAbortCommand},
+    {WM_INITDIALOG, OnInitDialog},
+    {WM_COMMAND, OnCommand},
 };
-const MessageTable kAbortMessageTable = MakeMessageTable(kAbortMessages, kDefaultNone);
+const MessageTable kAbortMessageTable = MakeMessageTable(kAbortMessages, kNoDefault);
 
 INT_PTR CALLBACK AbortDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -91,38 +91,39 @@ int LineHeight(HDC dc)
     return metrics.tmHeight + metrics.tmExternalLeading;
 }
 
-// The description of the document as the tab control's named parts hold it.
+// The description of the document as the tab control's named parts hold it;
+// each buffer one character wider than its slot.
 struct PageTexts {
-    char title[41];
-    char sensorType[21];
-    char serialNo[11];
-    char examiner[41];
-    char vehicle[41];
-    char door[41];
-    char position[41];
-    char measType[41];
-    char remarks[257];
+    char title[KlvSlotWidth(kKlvTitle) + 1];
+    char sensorType[KlvSlotWidth(kKlvSensorTyp) + 1];
+    char serialNo[KlvSlotWidth(kKlvSerNo) + 1];
+    char examiner[KlvSlotWidth(kKlvPruefer) + 1];
+    char vehicle[KlvSlotWidth(kKlvFahrzeug) + 1];
+    char door[KlvSlotWidth(kKlvTuer) + 1];
+    char position[KlvSlotWidth(kKlvPosition) + 1];
+    char measType[KlvSlotWidth(kKlvMessTyp) + 1];
+    char remarks[KlvSlotWidth(kKlvEdit) + 1];
     char path[257];
 };
 
-void ReadPart(HWND document, const char* name, char* buf, int size)
+void ReadPart(HWND document, KlvTextItem slot, char* buf, int size)
 {
     buf[0] = '\0';
-    if (HWND part = DocumentPart(document, name))
+    if (HWND part = DocumentPart(document, KlvSlotName(slot)))
         GetWindowTextA(part, buf, size);
 }
 
 void ReadPageTexts(HWND document, PageTexts* texts)
 {
-    ReadPart(document, "Title", texts->title, sizeof texts->title);
-    ReadPart(document, "SensorTyp", texts->sensorType, sizeof texts->sensorType);
-    ReadPart(document, "SerNo", texts->serialNo, sizeof texts->serialNo);
-    ReadPart(document, "Pruefer", texts->examiner, sizeof texts->examiner);
-    ReadPart(document, "Fahrzeug", texts->vehicle, sizeof texts->vehicle);
-    ReadPart(document, "Tuer", texts->door, sizeof texts->door);
-    ReadPart(document, "Position", texts->position, sizeof texts->position);
-    ReadPart(document, "MessTyp", texts->measType, sizeof texts->measType);
-    ReadPart(document, "Edit", texts->remarks, sizeof texts->remarks);
+    ReadPart(document, kKlvTitle, texts->title, sizeof texts->title);
+    ReadPart(document, kKlvSensorTyp, texts->sensorType, sizeof texts->sensorType);
+    ReadPart(document, kKlvSerNo, texts->serialNo, sizeof texts->serialNo);
+    ReadPart(document, kKlvPruefer, texts->examiner, sizeof texts->examiner);
+    ReadPart(document, kKlvFahrzeug, texts->vehicle, sizeof texts->vehicle);
+    ReadPart(document, kKlvTuer, texts->door, sizeof texts->door);
+    ReadPart(document, kKlvPosition, texts->position, sizeof texts->position);
+    ReadPart(document, kKlvMessTyp, texts->measType, sizeof texts->measType);
+    ReadPart(document, kKlvEdit, texts->remarks, sizeof texts->remarks);
     GetWindowTextA(document, texts->path, sizeof texts->path);
 }
 
@@ -195,8 +196,7 @@ void DrawBands(HDC dc, const PageLayout& page, HWND document)
             _PrintGraph(graph, dc, band.graphX, band.graphY, band.graphWidth, band.graphHeight);
 
         char values[kPrintValueTextChars + 1];
-        wsprintfA(name, "Descr%d", k);
-        ReadPart(document, name, values, sizeof values);
+        ReadPart(document, KlvValueTextItem(k), values, sizeof values);
         ReplaceTabsBySpaces(values);
         RECT rect = {band.text.left, band.text.top, band.text.right, band.text.bottom};
         DrawTextA(dc, values, -1, &rect, DT_WORDBREAK | DT_NOPREFIX);
@@ -321,7 +321,7 @@ int PrintDocument(HWND owner, HDC dc)
     return cancelled ? 0 : 1;
 }
 
-LRESULT PrintCommand(HWND frame, WORD, WORD, HWND)
+LRESULT OnCmdPrint(HWND frame, WORD, WORD, HWND)
 {
     if (!PrintableDocument())
         return 0;
@@ -348,7 +348,7 @@ LRESULT PrintCommand(HWND frame, WORD, WORD, HWND)
     return 0;
 }
 
-LRESULT PrinterSetupCommand(HWND frame, WORD, WORD, HWND)
+LRESULT OnCmdPrinterSetup(HWND frame, WORD, WORD, HWND)
 {
     PRINTDLGA dialog = {};
     dialog.lStructSize = sizeof dialog;

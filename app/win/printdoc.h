@@ -7,9 +7,9 @@
 #include <windows.h>
 
 // Frame command 1006: the print dialog, then PrintDocument.
-LRESULT PrintCommand(HWND frame, WORD command, WORD code, HWND control);
+LRESULT OnCmdPrint(HWND frame, WORD command, WORD code, HWND control);
 // Frame command 1007: the printer setup dialog only.
-LRESULT PrinterSetupCommand(HWND frame, WORD command, WORD code, HWND control);
+LRESULT OnCmdPrinterSetup(HWND frame, WORD command, WORD code, HWND control);
 
 // One print job of the active document on printer dc, with the abort dialog
 // owned by owner; deletes dc at its end. Returns 1 when the page was handed

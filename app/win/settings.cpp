@@ -4,10 +4,6 @@
 #include <cstring>
 #include <vector>
 
-const char kProductKey[] = "SOFTWARE\\VARNOK\\Klemva";
-const char kVersionKey[] = "SOFTWARE\\VARNOK\\Klemva\\2.0";
-const char kSettingsKey[] = "Einstellungen";
-
 bool WriteStringBytes(HKEY key, const char* name, const char* text, DWORD size)
 {
     // The system counts a NUL that follows the given bytes into a string

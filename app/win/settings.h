@@ -1,8 +1,5 @@
-// settings.h - the program's registry settings under HKEY_CURRENT_USER.
-//
-//   SOFTWARE\VARNOK\Klemva                      directory (automatic saves)
-//   SOFTWARE\VARNOK\Klemva\2.0                  directory (program folder), the list keys
-//   SOFTWARE\VARNOK\Klemva\2.0\Einstellungen    Port, AutoSave, Logo, BMP, LastDate, Number
+// settings.h - access to the program's registry settings under
+// HKEY_CURRENT_USER (their names: settingnames.h).
 //
 // Every access is silent: a key or value that cannot be opened or read
 // leaves the caller's default, and nothing is ever shown to the user. Keys
@@ -12,9 +9,7 @@
 
 #include <windows.h>
 
-extern const char kProductKey[];  // "SOFTWARE\\VARNOK\\Klemva"
-extern const char kVersionKey[];  // "SOFTWARE\\VARNOK\\Klemva\\2.0"
-extern const char kSettingsKey[]; // "Einstellungen"
+#include "settingnames.h"
 
 // Opens the 2.0 key (query access) and its subkey (full access, created
 // when missing if create is set); null when either fails. Close with

@@ -6,20 +6,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "appstrings.h"
 #include "appui.h"
+#include "docfile.h"
 #include "docwindow.h"
 #include "frame.h"
 #include "hintport.h"
 #include "resource.h"
+#include "services.h"
 #include "settings.h"
 
 namespace {
-
-HINSTANCE g_instance;
-char g_appName[9];
-char g_statusText[100];
-char g_commandLinePath[kCommandLinePathSize];
 
 const char kDocumentExtension[] = ".klv";
 const char kDocumentType[] = "Klemva.Document.1";
@@ -29,8 +25,8 @@ const char kOpenCommandKey[] = "Klemva.Document.1\\shell\\open\\command";
 void EnsureSettingsKey()
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\VARNOK\\Klemva\\2.0\\Einstellungen", 0,
-                        nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS)
         RegCloseKey(key);
 }
 
@@ -42,7 +38,7 @@ void SeedPortFromHintFile()
     if (!settings)
         return;
     DWORD port = 0, type = 0, size = sizeof port;
-    bool present = RegQueryValueExA(settings, "Port", nullptr, &type,
+    bool present = RegQueryValueExA(settings, kPortValue, nullptr, &type,
                                     reinterpret_cast<BYTE*>(&port), &size) == ERROR_SUCCESS;
     if (!present) {
         FILE* hint = std::fopen(kHintFileName, "r");
@@ -52,7 +48,7 @@ void SeedPortFromHintFile()
             std::fclose(hint);
             int index;
             if (ParseHintPort(text, n, &index))
-                WriteDwordValue(settings, "Port", static_cast<DWORD>(index));
+                WriteDwordValue(settings, kPortValue, static_cast<DWORD>(index));
         }
     }
     RegCloseKey(settings);
@@ -73,7 +69,7 @@ void SetClassesRootDefault(const char* path, const char* text, DWORD size)
 // points at a program.
 void ProgramFolder(char* folder, DWORD size)
 {
-    if (ReadUserString(kVersionKey, "directory", folder, size))
+    if (ReadUserString(kVersionKey, kDirectoryValue, folder, size))
         return;
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
@@ -132,40 +128,18 @@ LONG WINAPI UnhandledExceptionFilterProc(EXCEPTION_POINTERS* info)
 
 } // namespace
 
-HINSTANCE AppInstance()
-{
-    return g_instance;
-}
-
-const char* AppName()
-{
-    return g_appName;
-}
-
-const char* StatusText()
-{
-    return g_statusText;
-}
-
-const char* CommandLineDocumentPath()
-{
-    return g_commandLinePath;
-}
-
 bool InitApplication(HINSTANCE instance, int showCommand)
 {
     EnsureSettingsKey();
     SeedPortFromHintFile();
     WriteFileAssociation();
-    LoadStringA(instance, IDS_APP_NAME, g_appName, sizeof g_appName);
-    g_instance = instance;
     InitCommonControls();
 
     WNDCLASSEXA frame = ClassTemplate(instance, IDI_KLEMVA);
     frame.style = CS_HREDRAW | CS_VREDRAW;
     frame.lpfnWndProc = FrameWndProc;
-    frame.lpszMenuName = g_appName;
-    frame.lpszClassName = g_appName;
+    frame.lpszMenuName = AppName();
+    frame.lpszClassName = AppName();
     if (!RegisterWindowClass(frame))
         return false;
     WNDCLASSEXA document = ClassTemplate(instance, IDI_DOCUMENT);
@@ -173,9 +147,10 @@ bool InitApplication(HINSTANCE instance, int showCommand)
     document.lpszClassName = kDocumentClass;
     if (!RegisterWindowClass(document))
         return false;
+    SetDocumentCloseQuery(QuerySaveDocument);
 
     HWND window =
-        CreateWindowExA(0, g_appName, g_appName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+        CreateWindowExA(0, AppName(), AppName(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!window) {
         ShowSystemError(nullptr, GetLastError());
@@ -189,11 +164,7 @@ bool InitApplication(HINSTANCE instance, int showCommand)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {
-    g_instance = instance;
-    LoadStringA(instance, IDS_APP_NAME, g_appName, sizeof g_appName);
-    LoadStringA(instance, IDS_STATUS_TEXT, g_statusText, sizeof g_statusText);
-    if (commandLine && *commandLine)
-        lstrcpynA(g_commandLinePath, commandLine, sizeof g_commandLinePath);
+    InitAppIdentity(instance, commandLine);
     if (!InitApplication(instance, showCommand))
         return 0;
     return RunMessageLoop();

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "dispatch.h"
 #include "resource.h"
 #include "runtime_error.h"
 #include "texts.h"
@@ -36,6 +37,11 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure)
         throw FINDKLV_FAULT(L"Can't register the window class");
 }
 
+LRESULT OnClose(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
 // The outer rectangle whose client area is 600 x 100, centred on the screen.
 RECT CentredWindowRect()
 {
@@ -55,28 +61,39 @@ ProgressWindow::~ProgressWindow()
     Close();
 }
 
-LRESULT CALLBACK ProgressWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT ProgressWindow::OnNcCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT ProgressWindow::OnCmdCancel(HWND window, WORD command, WORD code, HWND control)
 {
     auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_NCCREATE: {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        break;
-    }
-    case WM_COMMAND:
-        if (self && LOWORD(wParam) == IDC_CANCEL && HIWORD(wParam) == BN_CLICKED) {
-            self->cancelClicked_ = true;
-            return 0;
-        }
-        break;
-    case WM_CLOSE:
-        return 0; // the window goes when the search ends; Cancel is the way out
-    default:
-        break;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (!self || code != BN_CLICKED)
+        return DefWindowProcW(window, WM_COMMAND, MAKEWPARAM(command, code),
+                              reinterpret_cast<LPARAM>(control));
+    self->cancelClicked_ = true;
+    return 0;
+}
+
+LRESULT ProgressWindow::OnCommand(HWND window, UINT, WPARAM wParam, LPARAM lParam)
+{
+    static const CommandEntry kCommands[] = {{IDC_CANCEL, OnCmdCancel}};
+    static const CommandTable kCommandTable = MakeCommandTable(kCommands, DefWindowProcW);
+    return DispatchCommandTable(kCommandTable, window, wParam, lParam);
+}
+
+LRESULT CALLBACK ProgressWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    static const MessageEntry kMessages[] = {
+        {WM_NCCREATE, OnNcCreate},
+        {WM_COMMAND, OnCommand},
+        {WM_CLOSE, OnClose}, // the window goes when the search ends; Cancel is the way out
+    };
+    static const MessageTable kMessageTable = MakeMessageTable(kMessages, DefWindowProcW);
+    return DispatchMessageTable(kMessageTable, window, message, wParam, lParam);
 }
 
 void ProgressWindow::CreateGadgets()

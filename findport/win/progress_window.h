@@ -23,6 +23,9 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT OnNcCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT OnCmdCancel(HWND window, WORD command, WORD code, HWND control);
     void CreateGadgets();
 
     HINSTANCE instance_;

@@ -14,7 +14,7 @@
 // it does not wait: the thread ends when the handler returns and releases the
 // link itself. A later _InitCom first waits for such a thread to be gone.
 #include "globalmem.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 #include "rxloop.h"
 #include "varnokres.h"
 

@@ -1,6 +1,7 @@
 // Loading and unloading varnok.dll: common controls, the shared drawing
 // objects and the window class "GraphWindow".
 #include "drawobjects.h"
+#include "graphstate.h"
 #include "graphwindow.h"
 
 BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)

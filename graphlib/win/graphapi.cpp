@@ -2,7 +2,7 @@
 #include "graphdraw.h"
 #include "globalmem.h"
 #include "graphlist.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 
 #include <cstring>
 

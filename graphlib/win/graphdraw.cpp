@@ -1,7 +1,7 @@
 #include "graphdraw.h"
 
 #include "drawobjects.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 
 #include <cstring>
 #include <vector>

@@ -1,7 +1,7 @@
 // _ASCIIExport: all graphs of a window as a tab-separated text table,
 // appended at the open file's current position.
 #include "asciiexport.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 
 #include <string>
 #include <vector>

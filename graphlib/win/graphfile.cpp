@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "graphrecord.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 
 namespace {
 

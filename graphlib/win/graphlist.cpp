@@ -1,6 +1,6 @@
 #include "graphlist.h"
 
-#include "graphwindow.h"
+#include "graphstate.h"
 
 #include "varnokres.h"
 

@@ -5,7 +5,7 @@
 
 #include "drawobjects.h"
 #include "graphdraw.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // printer's device context, with the screen's drawing routine.
 #include "drawobjects.h"
 #include "graphdraw.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 
 #include <string>
 

@@ -2,6 +2,9 @@
 // button and context menu, the ownership rules on destroy, and its messages.
 #include "graphwindow.h"
 
+#include "dispatch.h"
+#include "graphstate.h"
+
 #include "globalmem.h"
 #include "graphinput.h"
 #include "graphlist.h"
@@ -9,33 +12,6 @@
 #include "propview.h"
 
 #include <windowsx.h>
-
-#include <cstddef>
-
-const char kGraphClassName[] = "GraphWindow";
-const char kPropGraphData[] = "GraphData";
-const char kPropDirty[] = "Dirty";
-const char kPropBitmap[] = "BITMAP";
-
-HINSTANCE g_hLibInstance;
-bool g_bWaitCursorArmed;
-
-#if !defined(_WIN64)
-// The 32-bit records are the byte images of graph files.
-static_assert(sizeof(GraphRecord) == 84 && offsetof(GraphRecord, dTimeBase) == 8 &&
-              offsetof(GraphRecord, nMinBit) == 32 && offsetof(GraphRecord, szUnit) == 36 &&
-              offsetof(GraphRecord, szName) == 46 && offsetof(GraphRecord, pData) == 76 &&
-              offsetof(GraphRecord, hItem) == 80);
-static_assert(sizeof(GraphData) == 5284 && offsetof(GraphData, rcPlot) == 8 &&
-              offsetof(GraphData, dTimeMin) == 16 && offsetof(GraphData, nXLines) == 72 &&
-              offsetof(GraphData, szAxisLabel) == 80 && offsetof(GraphData, bDragging) == 100 &&
-              offsetof(GraphData, rcDrag) == 120 && offsetof(GraphData, hPopupMenu) == 136 &&
-              offsetof(GraphData, hGraphList) == 140 && offsetof(GraphData, nTimeFormat) == 144 &&
-              offsetof(GraphData, nGraphs) == 148 && offsetof(GraphData, nShown) == 152 &&
-              offsetof(GraphData, nStyle) == 172 && offsetof(GraphData, szNotes) == 176 &&
-              offsetof(GraphData, nCursorMode) == 1176 &&
-              offsetof(GraphData, dCursorTime) == 1180 && offsetof(GraphData, pGraphs) == 1188);
-#endif
 
 namespace {
 
@@ -56,7 +32,7 @@ bool HasGraphListStyle(HWND hWnd)
     return (GetWindowLongPtrA(hWnd, GWL_STYLE) & kGraphStyleGraphList) != 0;
 }
 
-LRESULT OnCreate(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnCreate(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     GraphData* d = static_cast<GraphData*>(AllocLocked(sizeof(GraphData)));
     if (d) {
@@ -80,7 +56,7 @@ LRESULT OnCreate(HWND hWnd, WPARAM wParam, LPARAM lParam)
 
 // The library frees everything it allocated for the window: menu and list
 // first, then each graph's buffer and record, then the block.
-LRESULT OnDestroy(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnDestroy(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     GraphData* d = GraphDataOf(hWnd);
     if (d) {
@@ -104,7 +80,7 @@ LRESULT OnDestroy(HWND hWnd, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hWnd, WM_DESTROY, wParam, lParam);
 }
 
-LRESULT OnSize(HWND hWnd, WPARAM, LPARAM lParam)
+LRESULT OnSize(HWND hWnd, UINT, WPARAM, LPARAM lParam)
 {
     int cx = GET_X_LPARAM(lParam);
     int cy = GET_Y_LPARAM(lParam);
@@ -119,17 +95,17 @@ LRESULT OnSize(HWND hWnd, WPARAM, LPARAM lParam)
     return 0;
 }
 
-LRESULT OnPaint(HWND hWnd, WPARAM, LPARAM)
+LRESULT OnPaint(HWND hWnd, UINT, WPARAM, LPARAM)
 {
     return PaintGraphWindow(hWnd);
 }
 
-LRESULT OnGetModify(HWND hWnd, WPARAM, LPARAM)
+LRESULT OnGetModify(HWND hWnd, UINT, WPARAM, LPARAM)
 {
     return GetDirtyFlag(hWnd);
 }
 
-LRESULT OnSetModify(HWND hWnd, WPARAM wParam, LPARAM)
+LRESULT OnSetModify(HWND hWnd, UINT, WPARAM wParam, LPARAM)
 {
     SetDirtyFlag(hWnd, static_cast<INT_PTR>(wParam));
     return 1;
@@ -150,30 +126,29 @@ void ToggleGraphList(HWND hWnd)
     InvalidateGraphWindow(hWnd, d);
 }
 
-void OnCmdToggleList(HWND hWnd)
+LRESULT OnCmdToggleList(HWND hWnd, WORD, WORD, HWND)
 {
     ToggleGraphList(hWnd);
+    return 0;
 }
 
-void OnCmdZoom(HWND hWnd)
+LRESULT OnCmdZoom(HWND hWnd, WORD, WORD, HWND)
 {
     _SetCursorMode(hWnd, kCursorModeZoom);
+    return 0;
 }
 
-void OnCmdCursor(HWND hWnd)
+LRESULT OnCmdCursor(HWND hWnd, WORD, WORD, HWND)
 {
     _SetCursorMode(hWnd, kCursorModeCursor);
+    return 0;
 }
 
-void OnCmdSettings(HWND hWnd)
+LRESULT OnCmdSettings(HWND hWnd, WORD, WORD, HWND)
 {
     ShowPropertyView(hWnd);
+    return 0;
 }
-
-struct CommandEntry {
-    UINT id;
-    void (*handler)(HWND);
-};
 
 const CommandEntry kGraphCommands[] = {
     {kIdToggleButton, OnCmdToggleList},
@@ -181,19 +156,15 @@ const CommandEntry kGraphCommands[] = {
     {kCmdCursor, OnCmdCursor},
     {kCmdSettings, OnCmdSettings},
 };
+// Other commands are answered with 0.
+const CommandTable kGraphCommandTable = MakeCommandTable(kGraphCommands, kNoDefault);
 
-LRESULT OnCommand(HWND hWnd, WPARAM wParam, LPARAM)
+LRESULT OnCommand(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
-    for (const CommandEntry& e : kGraphCommands) {
-        if (e.id == LOWORD(wParam)) {
-            e.handler(hWnd);
-            break;
-        }
-    }
-    return 0;
+    return DispatchCommandTable(kGraphCommandTable, hWnd, wParam, lParam);
 }
 
-LRESULT OnNotify(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnNotify(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     const NMHDR* nm = reinterpret_cast<const NMHDR*>(lParam);
     if (nm && nm->idFrom == kIdGraphList && nm->code == NM_DBLCLK)
@@ -201,31 +172,31 @@ LRESULT OnNotify(HWND hWnd, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hWnd, WM_NOTIFY, wParam, lParam);
 }
 
-LRESULT OnLButtonDown(HWND hWnd, WPARAM, LPARAM lParam)
+LRESULT OnLButtonDown(HWND hWnd, UINT, WPARAM, LPARAM lParam)
 {
     OnGraphLButtonDown(hWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     return 0;
 }
 
-LRESULT OnMouseMove(HWND hWnd, WPARAM wParam, LPARAM lParam)
+LRESULT OnMouseMove(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
 {
     if (OnGraphMouseMove(hWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
         return 0;
     return DefWindowProcA(hWnd, WM_MOUSEMOVE, wParam, lParam);
 }
 
-LRESULT OnLButtonUp(HWND hWnd, WPARAM, LPARAM)
+LRESULT OnLButtonUp(HWND hWnd, UINT, WPARAM, LPARAM)
 {
     return OnGraphLButtonUp(hWnd);
 }
 
-LRESULT OnKeyDown(HWND hWnd, WPARAM wParam, LPARAM)
+LRESULT OnKeyDown(HWND hWnd, UINT, WPARAM wParam, LPARAM)
 {
     OnGraphKeyDown(hWnd, wParam);
     return 0;
 }
 
-LRESULT OnRButtonUp(HWND hWnd, WPARAM, LPARAM lParam)
+LRESULT OnRButtonUp(HWND hWnd, UINT, WPARAM, LPARAM lParam)
 {
     GraphData* d = GraphDataOf(hWnd);
     if (!d || !d->hPopupMenu)
@@ -236,11 +207,6 @@ LRESULT OnRButtonUp(HWND hWnd, WPARAM, LPARAM lParam)
     return 0;
 }
 
-struct MessageEntry {
-    UINT message;
-    LRESULT (*handler)(HWND, WPARAM, LPARAM);
-};
-
 const MessageEntry kGraphMessages[] = {
     {WM_CREATE, OnCreate},       {WM_DESTROY, OnDestroy},     {WM_SIZE, OnSize},
     {WM_PAINT, OnPaint},         {EM_GETMODIFY, OnGetModify}, {EM_SETMODIFY, OnSetModify},
@@ -248,55 +214,14 @@ const MessageEntry kGraphMessages[] = {
     {WM_MOUSEMOVE, OnMouseMove}, {WM_LBUTTONUP, OnLButtonUp}, {WM_RBUTTONUP, OnRButtonUp},
     {WM_KEYDOWN, OnKeyDown},
 };
+const MessageTable kGraphMessageTable = MakeMessageTable(kGraphMessages, DefWindowProcA);
 
 } // namespace
-
-GraphData* GraphDataOf(HWND hGraphWnd)
-{
-    return static_cast<GraphData*>(GetPropA(hGraphWnd, kPropGraphData));
-}
-
-GraphRecord* GraphAt(const GraphData* pData, int index)
-{
-    if (!pData || index < 0 || index >= pData->nGraphs || index >= GRAPH_MAX_GRAPHS)
-        return nullptr;
-    return pData->pGraphs[index];
-}
-
-void InvalidateGraphWindow(HWND hGraphWnd, GraphData* pData)
-{
-    if (pData)
-        pData->bRedraw = 1;
-    InvalidateRect(hGraphWnd, nullptr, TRUE);
-}
-
-void SetDirtyFlag(HWND hGraphWnd, INT_PTR value)
-{
-    SetPropA(hGraphWnd, kPropDirty, reinterpret_cast<HANDLE>(value));
-}
-
-INT_PTR GetDirtyFlag(HWND hGraphWnd)
-{
-    return reinterpret_cast<INT_PTR>(GetPropA(hGraphWnd, kPropDirty));
-}
-
-void CheckCursorModeMenu(HMENU hMenu, int mode)
-{
-    if (!hMenu)
-        return;
-    bool zoom = mode == kCursorModeZoom;
-    CheckMenuItem(hMenu, kCmdZoom, MF_BYCOMMAND | (zoom ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(hMenu, kCmdCursor, MF_BYCOMMAND | (zoom ? MF_UNCHECKED : MF_CHECKED));
-}
 
 extern "C" VARNOK_API LRESULT CALLBACK GraphWndProc(HWND hWnd, UINT uMsg, WPARAM wParam,
                                                     LPARAM lParam)
 {
-    for (const MessageEntry& e : kGraphMessages) {
-        if (e.message == uMsg)
-            return e.handler(hWnd, wParam, lParam);
-    }
-    return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    return DispatchMessageTable(kGraphMessageTable, hWnd, uMsg, wParam, lParam);
 }
 
 bool RegisterGraphWindowClass()

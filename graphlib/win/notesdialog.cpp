@@ -1,7 +1,8 @@
 // The notes dialog of a graph window ("NOTES"): free text kept in the
 // window's block and saved with it. It has no buttons; closing it through its
 // close box keeps what was typed.
-#include "graphwindow.h"
+#include "dispatch.h"
+#include "graphstate.h"
 #include "varnokres.h"
 
 namespace {
@@ -20,30 +21,41 @@ void FillNotesDialog(HWND hDlg, HWND hGraphWnd, const GraphData* d)
     SetWindowTextA(hDlg, title);
 }
 
-INT_PTR CALLBACK NotesDialogProc(HWND hDlg, UINT msg, WPARAM, LPARAM lParam)
+LRESULT OnInitDialog(HWND hDlg, UINT, WPARAM, LPARAM lParam)
 {
-    switch (msg) {
-    case WM_INITDIALOG: {
-        HWND graph = reinterpret_cast<HWND>(lParam);
-        SetWindowLongPtrA(hDlg, DWLP_USER, lParam);
-        if (GraphData* d = GraphDataOf(graph))
-            FillNotesDialog(hDlg, graph, d);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        // Enter and Escape arrive as IDOK and IDCANCEL: the notes stay open.
-        return TRUE;
-    case WM_CLOSE: {
-        HWND graph = reinterpret_cast<HWND>(GetWindowLongPtrA(hDlg, DWLP_USER));
-        // Editing the notes does not mark the window modified.
-        if (GraphData* d = GraphDataOf(graph))
-            GetDlgItemTextA(hDlg, IDC_NOTES_TEXT, d->szNotes, kNotesChars + 1);
-        EndDialog(hDlg, 1);
-        return TRUE;
-    }
-    default:
-        return FALSE;
-    }
+    HWND graph = reinterpret_cast<HWND>(lParam);
+    SetWindowLongPtrA(hDlg, DWLP_USER, lParam);
+    if (GraphData* d = GraphDataOf(graph))
+        FillNotesDialog(hDlg, graph, d);
+    return TRUE;
+}
+
+// Enter and Escape arrive as IDOK and IDCANCEL: the notes stay open.
+LRESULT OnCommand(HWND, UINT, WPARAM, LPARAM)
+{
+    return TRUE;
+}
+
+LRESULT OnClose(HWND hDlg, UINT, WPARAM, LPARAM)
+{
+    HWND graph = reinterpret_cast<HWND>(GetWindowLongPtrA(hDlg, DWLP_USER));
+    // Editing the notes does not mark the window modified.
+    if (GraphData* d = GraphDataOf(graph))
+        GetDlgItemTextA(hDlg, IDC_NOTES_TEXT, d->szNotes, kNotesChars + 1);
+    EndDialog(hDlg, 1);
+    return TRUE;
+}
+
+const MessageEntry kNotesMessages[] = {
+    {WM_INITDIALOG, OnInitDialog},
+    {WM_COMMAND, OnCommand},
+    {WM_CLOSE, OnClose},
+};
+const MessageTable kNotesMessageTable = MakeMessageTable(kNotesMessages, kNoDefault);
+
+INT_PTR CALLBACK NotesDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DispatchMessageTable(kNotesMessageTable, hDlg, msg, wParam, lParam);
 }
 
 } // namespace

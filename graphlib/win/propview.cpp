@@ -1,7 +1,8 @@
 #include "propview.h"
 
+#include "dispatch.h"
 #include "graphlist.h"
-#include "graphwindow.h"
+#include "graphstate.h"
 #include "varnokres.h"
 
 #include <cstdarg>
@@ -75,25 +76,46 @@ void ReleasePropertyView(HWND hDlg)
         ImageList_Destroy(images);
 }
 
+LRESULT OnInitDialog(HWND hDlg, UINT, WPARAM, LPARAM lParam)
+{
+    InitPropertyView(hDlg, reinterpret_cast<HWND>(lParam));
+    return TRUE;
+}
+
+// OK and Cancel only close the view: nothing in it can be changed.
+LRESULT OnCmdClose(HWND hDlg, WORD command, WORD, HWND)
+{
+    EndDialog(hDlg, command);
+    return TRUE;
+}
+
+const CommandEntry kPropertyViewCommands[] = {
+    {IDOK, OnCmdClose},
+    {IDCANCEL, OnCmdClose},
+};
+const CommandTable kPropertyViewCommandTable = MakeCommandTable(kPropertyViewCommands, kNoDefault);
+
+LRESULT OnCommand(HWND hDlg, UINT, WPARAM wParam, LPARAM lParam)
+{
+    return DispatchCommandTable(kPropertyViewCommandTable, hDlg, wParam, lParam);
+}
+
+LRESULT OnDestroy(HWND hDlg, UINT, WPARAM, LPARAM)
+{
+    ReleasePropertyView(hDlg);
+    return FALSE;
+}
+
+const MessageEntry kPropertyViewMessages[] = {
+    {WM_INITDIALOG, OnInitDialog},
+    {WM_COMMAND, OnCommand},
+    {WM_DESTROY, OnDestroy},
+};
+const MessageTable kPropertyViewMessageTable = MakeMessageTable(kPropertyViewMessages, kNoDefault);
+
 INT_PTR CALLBACK PropertyViewProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    switch (msg) {
-    case WM_INITDIALOG:
-        InitPropertyView(hDlg, reinterpret_cast<HWND>(lParam));
-        return TRUE;
-    case WM_COMMAND:
-        // OK and Cancel only close the view: nothing in it can be changed.
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(hDlg, LOWORD(wParam));
-            return TRUE;
-        }
-        return FALSE;
-    case WM_DESTROY:
-        ReleasePropertyView(hDlg);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return DispatchMessageTable(kPropertyViewMessageTable, hDlg, msg, wParam, lParam);
 }
 
 } // namespace

@@ -16,6 +16,30 @@ constexpr Micros kNever = std::numeric_limits<Micros>::max();
 constexpr std::uint64_t kFloodBytesPerSecond =
     1920; // the serial line full: 19200 baud, 10 bits a byte
 
+// Share of the decaying excess that rings: the force swings around the decay
+// curve without falling below the clamping force.
+constexpr double kRingDepth = 0.35;
+constexpr double kPi = 3.14159265358979323846;
+
+// Force of a door closing `t` seconds after it began, in counts above the rest
+// offset. `start`, `peak` and `clamp` are counts.
+double ClosingForce(const ClosingShape& c, double start, double peak, double clamp, double t)
+{
+    if (t < 0.0)
+        return start;
+    if (t < c.rise)
+        return RampForce(start, peak, c.rise, t);
+    auto settling = [&](double tt) {
+        double s = tt - c.rise;
+        double swing = (1.0 - kRingDepth) + kRingDepth * std::cos(2.0 * kPi * c.ring * s);
+        return clamp + (peak - clamp) * std::exp(-s / c.decay) * swing;
+    };
+    if (t < c.hold)
+        return settling(t);
+    double atRelease = settling(c.hold);
+    return RampForce(atRelease, 0.0, c.release, t - c.hold);
+}
+
 std::string HexByte(std::uint8_t b)
 {
     char buf[8];

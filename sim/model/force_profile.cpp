@@ -1,15 +1,6 @@
 #include "force_profile.h"
 
-#include <cmath>
-
 namespace klvdevice {
-
-namespace {
-// Share of the decaying excess that rings: the force swings around the decay
-// curve without falling below the clamping force.
-constexpr double kRingDepth = 0.35;
-constexpr double kPi = 3.14159265358979323846;
-} // namespace
 
 double RampForce(double from, double to, double duration, double t)
 {
@@ -18,23 +9,6 @@ double RampForce(double from, double to, double duration, double t)
     if (t <= 0.0)
         return from;
     return from + (to - from) * (t / duration);
-}
-
-double ClosingForce(const ClosingShape& c, double start, double peak, double clamp, double t)
-{
-    if (t < 0.0)
-        return start;
-    if (t < c.rise)
-        return RampForce(start, peak, c.rise, t);
-    auto settling = [&](double tt) {
-        double s = tt - c.rise;
-        double swing = (1.0 - kRingDepth) + kRingDepth * std::cos(2.0 * kPi * c.ring * s);
-        return clamp + (peak - clamp) * std::exp(-s / c.decay) * swing;
-    };
-    if (t < c.hold)
-        return settling(t);
-    double atRelease = settling(c.hold);
-    return RampForce(atRelease, 0.0, c.release, t - c.hold);
 }
 
 std::uint64_t Random::Next()

@@ -1,13 +1,9 @@
 // Force levels over time for the timed scenario events (internal to klvdevice).
 #pragma once
 
-#include "device_model.h"
+#include <cstdint>
 
 namespace klvdevice {
-
-// Force of a door closing `t` seconds after it began, in counts above the rest
-// offset. `start`, `peak` and `clamp` are counts.
-double ClosingForce(const ClosingShape& shape, double start, double peak, double clamp, double t);
 
 // Linear ramp from `from` to `to` over `duration` seconds, at `t` seconds.
 double RampForce(double from, double to, double duration, double t);
