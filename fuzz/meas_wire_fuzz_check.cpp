@@ -358,8 +358,13 @@ void WireSession::Tick()
     MeasRunTimerTick(&run_);
     if (options_ & kWireRepeatAtTicks)
         MeasRunRepeatRequest(&run_);
-    if (options_ & kWireCancelAtTicks)
+    if (options_ & kWireCancelAtTicks) {
+        const bool wasEnded = MeasRunEnded(&run_);
         MeasRunEndRequest(&run_);
+        // The test mode's cancel ends at once, without a question.
+        if (!wasEnded && MeasRunEnded(&run_) && run_.MeasMode == kMeasModeTest)
+            userEnded_ = true;
+    }
     CheckRun("after a timer tick");
 }
 
