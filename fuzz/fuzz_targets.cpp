@@ -8,6 +8,8 @@
 #include "klv_fuzz_check.h"
 #include "klvtool_args_fuzz_check.h"
 #include "limit_file_fuzz_check.h"
+#include "meas_wire_fuzz_check.h"
+#include "probe_reply_fuzz_check.h"
 #include "scenario_fuzz_check.h"
 
 const FuzzTarget kFuzzTargets[] = {
@@ -17,6 +19,8 @@ const FuzzTarget kFuzzTargets[] = {
     {"klvtool-args", CheckKlvtoolArguments, KlvtoolArgumentSeeds},
     {"bmp-logo", CheckBmpLogo, BmpLogoSeeds},
     {"limit-file", CheckLimitFile, LimitFileSeeds},
+    {"meas-wire", CheckMeasWire, MeasWireSeeds},
+    {"probe-reply", CheckProbeReply, ProbeReplySeeds},
 };
 const std::size_t kFuzzTargetCount = sizeof kFuzzTargets / sizeof kFuzzTargets[0];
 

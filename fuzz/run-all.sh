@@ -18,7 +18,7 @@ cp -r "$here/dict" "$snapshot/dict"
 echo "fuzz run started $(date -u '+%F %T') UTC, ${KLV_FUZZ_SECONDS:-10} s or ${KLV_FUZZ_RUNS:-no limit of} inputs per target, load $(cut -d' ' -f1-3 /proc/loadavg)"
 summary=()
 failed=0
-for target in klv-documents scenario graph-records klvtool-args bmp-logo limit-file; do
+for target in klv-documents scenario graph-records meas-wire klvtool-args bmp-logo probe-reply limit-file; do
   fuzzer=$snapshot/${target//-/_}_fuzzer
   [ -x "$fuzzer" ] || continue
   echo "fuzz $target: started $(date -u '+%T') UTC, load $(cut -d' ' -f1-3 /proc/loadavg)"

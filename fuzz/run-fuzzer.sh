@@ -14,11 +14,14 @@ dict=$(dirname "$(realpath "$0")")/dict/$target.dict
 seconds=${KLV_FUZZ_SECONDS:-10}
 runs=${KLV_FUZZ_RUNS:--1}
 # Records: room for a stream of a few small records; documents: room for a
-# whole new measurement (four graphs of 3750 samples, 53372 bytes).
+# whole new measurement (four graphs of 3750 samples, 53372 bytes); wire:
+# room for the recording of a whole series over a bad line.
 case $target in
+meas-wire) max_len=120000 ;;
 graph-records) max_len=24000 ;;
 klv-documents) max_len=70000 ;;
 scenario | bmp-logo | limit-file) max_len=4096 ;;
+probe-reply) max_len=2048 ;;
 *) max_len=512 ;;
 esac
 rm -rf "$work"

@@ -13,6 +13,8 @@ namespace klvdevice {
 namespace {
 
 constexpr Micros kNever = std::numeric_limits<Micros>::max();
+constexpr std::uint64_t kFloodBytesPerSecond =
+    1920; // the serial line full: 19200 baud, 10 bits a byte
 
 // Share of the decaying excess that rings: the force swings around the decay
 // curve without falling below the clamping force.
@@ -168,6 +170,7 @@ struct DeviceModel::Impl {
     bool ff21 = false;
     bool disturbArmed = false;
     bool disturbing = false;
+    std::uint64_t floodSent = 0;
     int disturbIndex = 6;
 
     std::deque<std::uint8_t> out;
@@ -208,6 +211,7 @@ struct DeviceModel::Impl {
     bool Playing(EventKind k) const { return active && active->kind == k; }
     bool Pressing() const { return Playing(EventKind::Press); }
     bool Stalled() const { return Playing(EventKind::Stall); }
+    bool Flooding() const { return Playing(EventKind::Flood); }
 
     SampleStatus Status() const { return SampleStatus{Pressing(), redLit, greenLit}; }
 
@@ -282,8 +286,25 @@ struct DeviceModel::Impl {
         return SampleNoise(noiseSeed, anchors, number).Symmetric(noiseAmplitude);
     }
 
+    // A flood fills the line: 19200 baud with 10 bits per byte, 1920 bytes a
+    // second, in place of the triplets while the stream runs and on a silent
+    // line too (a device that has gone wrong does not obey the stop).
+    void SendFlood()
+    {
+        // A flood begun on the coming sample has not begun yet.
+        if (now <= activeStart)
+            return;
+        const std::uint64_t due = (now - activeStart) * kFloodBytesPerSecond / 1000000;
+        for (; floodSent < due; ++floodSent) {
+            const std::uint8_t b = static_cast<std::uint8_t>(garbage.Next() & 0xFF);
+            Send(&b, 1);
+        }
+    }
+
     void EmitSample()
     {
+        if (Flooding())
+            return SendFlood();
         int k = CountAt(now);
         if (noiseAmplitude > 0)
             k = std::clamp(k + NoiseAt(now), 0, kMaxCount);
@@ -306,6 +327,10 @@ struct DeviceModel::Impl {
             Log(LogKind::State, "start request released");
         if (active->kind == EventKind::Stall)
             Log(LogKind::State, "stall over");
+        if (active->kind == EventKind::Flood) {
+            SendFlood();
+            Log(LogKind::State, "flood over: " + std::to_string(floodSent) + " bytes sent");
+        }
         if (IsAwait(active->kind)) {
             Log(LogKind::Event,
                 "line " + std::to_string(active->line) + ": " + active->source + ": satisfied");
@@ -394,6 +419,11 @@ struct DeviceModel::Impl {
             break;
         case EventKind::Hangup:
             HangUp();
+            break;
+        case EventKind::Flood:
+            BeginTimed(ev, SecondsToMicros(ev.seconds));
+            floodSent = 0;
+            Log(LogKind::State, "flood: random bytes at the line's full rate");
             break;
         }
     }
@@ -561,6 +591,9 @@ struct DeviceModel::Impl {
         }
         if (now < t)
             now = t;
+        // A flood keeps the line full whether the stream runs or not.
+        if (Flooding())
+            SendFlood();
     }
 };
 

@@ -172,6 +172,7 @@ enum class EventKind {
     Ff21,
     Disturb,
     Hangup,
+    Flood,
 };
 
 struct ScenarioEvent {

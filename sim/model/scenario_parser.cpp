@@ -153,6 +153,8 @@ public:
             return Bare(EventKind::Ff21);
         if (w == "hangup")
             return Bare(EventKind::Hangup);
+        if (w == "flood")
+            return WithSeconds(EventKind::Flood);
         Fail("unknown event '" + words_[0] +
              "' (known: variant serial ident calibration offset noise wait press ramp hold "
              "closing await drop garbage flip stall ff21 disturb hangup)");
@@ -497,6 +499,9 @@ Wire faults:
   disturb [INDEX]              the next identification read (from index 0) gets a
                                wrong byte at INDEX (default 6)
   hangup                       the device hangs up; the scenario ends
+  flood SECONDS                random bytes of any value at the line's full rate
+                               (1920 bytes/s) for SECONDS, in place of the samples
+                               and whether the stream runs or not
 When the last event has run, the scenario has ended (klvsim then exits); the device
 keeps its last level until then.
 )";

@@ -60,3 +60,13 @@ document_file() {
   return 1
 }
 wait_document_file() { wait_until 10 document_file "$1"; }
+
+# Fails unless the saved document $1 agrees with klvtool's record of the
+# scenario $2 (today's date); $3 names the series in the message.
+agrees_with_klvtool() {
+  local file=$1 scenario=$2 what=$3
+  "$KLVTOOL" measure --sim "$scenario" --date "$(date -u +%F)" \
+    --out "$KLV_TEST_TMP/reference.klv" >/dev/null || fail "klvtool measure failed"
+  python3 "$here/compare_docs.py" "$KLVTOOL" "$file" "$KLV_TEST_TMP/reference.klv" \
+    || fail "$what differs from klvtool's record"
+}

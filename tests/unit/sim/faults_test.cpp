@@ -150,3 +150,39 @@ TEST(Faults, DropAlsoSwallowsIdentificationAnswers)
 }
 
 } // namespace
+
+TEST(Faults, FloodFillsTheLineWithAnyBytesForItsTime)
+{
+    // One second of flood: 1920 bytes of every kind, then the samples again.
+    DeviceModel m = streamingDevice("flood 1\nwait 10\n");
+    m.AdvanceTo(SecondsToMicros(1.0));
+    std::vector<std::uint8_t> flood(m.PendingOutput());
+    m.TakeOutput(flood.data(), flood.size());
+    EXPECT_NEAR(static_cast<double>(flood.size()), 1920.0, 4.0);
+    int statusLike = 0;
+    for (auto b : flood)
+        statusLike += (b & 0x80) != 0;
+    EXPECT_GT(statusLike, 700);
+    EXPECT_LT(statusLike, 1220);
+    m.AdvanceTo(SecondsToMicros(1.1));
+    std::vector<std::uint8_t> after(m.PendingOutput());
+    m.TakeOutput(after.data(), after.size());
+    ASSERT_GE(after.size(), 3u);
+    EXPECT_EQ(std::vector<std::uint8_t>(after.end() - 3, after.end()),
+              std::vector<std::uint8_t>(kRest.begin(), kRest.end()));
+
+    // A flood also fills a line whose stream is stopped.
+    DeviceModel stopped(ParseScenario("flood 0.5\nwait 10\n"));
+    stopped.AdvanceTo(SecondsToMicros(0.25));
+    EXPECT_NEAR(static_cast<double>(stopped.PendingOutput()), 480.0, 2.0);
+    stopped.AdvanceTo(SecondsToMicros(2.0));
+    EXPECT_NEAR(static_cast<double>(stopped.PendingOutput()), 960.0, 2.0);
+
+    // A flood met between two samples begins on the coming one.
+    DeviceModel awaited = streamingDevice("await start-wait\nflood 0.5\nwait 10\n");
+    awaited.AdvanceTo(SecondsToMicros(0.0105));
+    awaited.Write({0x85, 0x88});
+    awaited.AdvanceTo(SecondsToMicros(0.011));
+    awaited.AdvanceTo(SecondsToMicros(2.0));
+    EXPECT_NEAR(static_cast<double>(awaited.PendingOutput()), 6 * 3 + 960.0 + 930 * 3, 6.0);
+}
