@@ -128,7 +128,8 @@ public:
     }
     void AddGraph(const MeasGraphSetup& setup) override;
     void SetGraphStyle(int, int, int, double, double) override { Act(); }
-    void AppendSample(std::int16_t count) override;
+    void AppendSamples(const std::int16_t* samples, int count) override;
+    void AppendSample(std::int16_t count);
     void SetGraphEnd(int samples) override;
     std::int16_t* GraphSamples() override
     {
@@ -247,9 +248,17 @@ void WireSession::AddGraph(const MeasGraphSetup& setup)
     graph_ = std::make_unique<std::int16_t[]>(graphSize_);
 }
 
-void WireSession::AppendSample(std::int16_t count)
+void WireSession::AppendSamples(const std::int16_t* samples, int count)
 {
     Act();
+    if (count < 0 || (count > 0 && !samples))
+        return Fail(Text("a run of %ld samples was appended without its samples", count));
+    for (int i = 0; i < count; ++i)
+        AppendSample(samples[i]);
+}
+
+void WireSession::AppendSample(std::int16_t count)
+{
     if (!graph_)
         return Fail("a sample was appended before the graph was made");
     if (count < 0 || count > RescaleCount(4095, run_.nFullScale))
