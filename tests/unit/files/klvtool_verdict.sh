@@ -59,7 +59,7 @@ while IFS='|' read -r doc set rc expr; do
   check out.json "$expr" "info $doc [$set]"
 done <<'TABLE'
 series.klv|Passa|0|d["verdict"]["pass"] is True and d["verdict"]["set"] == "Passa" and d["verdict"]["source"] == "Prova; passa" and [r["pass"] for r in d["verdict"]["rules"]] == [True, True]
-series.klv|fallisce|3|d["verdict"]["pass"] is False and [(r["scope"], r["figure"], r["limit"], r["pass"]) for r in d["verdict"]["rules"]] == [("Media", "ForzaDiPunta", 400, True), ("Media", "ForzaDiSerraggio", 25, False)] and abs(d["verdict"]["rules"][1]["values"][0] - 48.31) < 0.01
+series.klv|fallisce|3|d["verdict"]["pass"] is False and [(r["scope"], r["figure"], r["limit"], r["pass"]) for r in d["verdict"]["rules"]] == [("Media", "ForzaDiPunta", 400, True), ("Media", "ForzaDiSerraggio", 25, False)] and abs(d["verdict"]["rules"][1]["values"][0] - d["figures"]["mean"]["clamping"]) < 1e-9
 series.klv|Chiusure|0|len(d["verdict"]["rules"][0]["values"]) == 3 and d["verdict"]["pass"] is True
 doubtful.klv|Chiusure|3|d["saturated"] is True and d["verdict"]["pass"] is None and d["verdict"]["rules"][1]["values"][1] is None and [r["pass"] for r in d["verdict"]["rules"]] == [None, None]
 doubtful.klv|Fallisce|3|d["verdict"]["pass"] is False
