@@ -62,10 +62,10 @@ def raster(pdf, dpi):
     return width, height, data[pos + 1:pos + 1 + width * height]
 
 
-def longest_dark_run(pixels, width, x, top, bottom):
+def longest_dark_run(pixels, width, x, top, bottom, ink=128):
     best = run = 0
     for y in range(top, bottom):
-        run = run + 1 if pixels[y * width + x] < 128 else 0
+        run = run + 1 if pixels[y * width + x] < ink else 0
         best = max(best, run)
     return best
 
@@ -153,9 +153,11 @@ def main():
 
     # A curve rises steeply at the closing: a long vertical stroke inside the
     # plot, longer than any dash of the grid. Columns of the plot frame are
-    # left out (they are the longest runs of all).
+    # left out (they are the longest runs of all). The curve is a hairline:
+    # rendered, a steep stretch of it is grey rather than black, so any ink
+    # counts here.
     for k, (top, bottom) in enumerate(bands):
-        runs = [(longest_dark_run(pixels, width, x, px(top), px(bottom)), x)
+        runs = [(longest_dark_run(pixels, width, x, px(top), px(bottom), ink=200), x)
                 for x in range(px(margin), px(W * 0.75))]
         frame = max(r for r, _ in runs)
         frame_columns = [x for r, x in runs if r >= frame * 0.9]
