@@ -25,13 +25,8 @@ resident_kb() {
 }
 
 # Waits up to $2 seconds for a line matching $1 in the simulator's log.
-wait_sim_log() {
-  for _ in $(seq 1 $(($2 * 10))); do
-    grep -q "$1" "$simlog" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
+sim_log_has() { grep -q "$1" "$simlog" 2>/dev/null; }
+wait_sim_log() { wait_until "$2" sim_log_has "$1"; }
 
 steps start <<STEPS
 command Klemva 1001

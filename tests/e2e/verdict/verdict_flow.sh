@@ -85,16 +85,17 @@ drv command Klemva 1006
 drv wait-window "Print" 10000 >/dev/null || fail "no print dialog"
 drv click Print 1 || fail "cannot confirm the print dialog"
 drv wait-gone Print 10000 || fail "the print dialog stayed open"
-pdf=
-for _ in $(seq 1 600); do
+# The new PDF of this document (its remarks carry "Verdi").
+printed_page() {
+  local f
   for f in "$HOME"/PDF/KLV-Dokument*.pdf; do
     [ -f "$f" ] && [ "$f" -nt "$KLV_TEST_TMP/start-stamp" ] &&
-      pdftotext "$f" - 2>/dev/null | grep -q "Verdi" && pdf=$f
+      pdftotext "$f" - 2>/dev/null | grep -q "Verdi" && pdf=$f && return 0
   done
-  [ -n "$pdf" ] && break
-  sleep 0.1
-done
-[ -n "$pdf" ] || fail "no PDF of the document"
+  return 1
+}
+pdf=
+wait_until 60 printed_page || fail "no PDF of the document within 60 s"
 cp "$pdf" "$KLV_TEST_TMP/page.pdf"
 pdftoppm -r 60 -png -singlefile "$KLV_TEST_TMP/page.pdf" "$KLV_SCREENSHOTS/${TEST_NAME}_print"
 # Heading, two rules, the overall verdict and the saturation: five lines.
