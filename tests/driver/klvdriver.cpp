@@ -56,6 +56,18 @@
 //                                                short-lived window, print "seen", capture it
 //   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
 //                                                (RETURN, ESCAPE, or one letter) as input
+//   klvdriver doc-page TITLE                     the active document's selected tab and its
+//                                                shown parts (e.g. "2 Graph2 Descr2")
+//   klvdriver click-tab TITLE INDEX              click the active document's tab INDEX
+//   klvdriver part-text TITLE NAME               the text of the active document's part NAME
+//   klvdriver mdi-next TITLE                     activate the next document window
+//   klvdriver part-colour TITLE NAME RRGGBB      pixel columns holding that colour in the
+//                                                active document's part NAME, as on the screen
+//   klvdriver usage TITLE                        handles, private memory (KB) and windows
+//                                                of the window's process
+//   klvdriver layout TITLE                       toolbar bottom, MDI client rectangle and
+//                                                status bar top, in frame client coordinates
+//   klvdriver syscommand TITLE minimize|restore  post the window menu's command
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
 // matches by window class instead; "dialog:CAPTION" a dialog box whose
@@ -63,6 +75,7 @@
 // 2 on a usage error; failures say why on stderr.
 #include <windows.h>
 #include <commctrl.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -1197,6 +1210,241 @@ int CmdScript(int, char** argv)
     return rc;
 }
 
+// --- actions added for the document checks ---
+
+// The active document window of the frame TITLE, and its tab control.
+HWND ActiveDocument(const char* title)
+{
+    HWND frame = RequireWindow(title);
+    HWND client = frame ? FindChildOfClass(frame, "MDIClient") : nullptr;
+    HWND active =
+        client ? reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+    if (frame && !active)
+        std::fprintf(stderr, "klvdriver: no active document\n");
+    return active;
+}
+
+// A named part of the active document (window properties are readable
+// from another process).
+HWND DocumentPart(const char* title, const char* name)
+{
+    HWND doc = ActiveDocument(title);
+    HWND tab = doc ? static_cast<HWND>(GetPropA(doc, "TabControl")) : nullptr;
+    HWND part = tab ? static_cast<HWND>(GetPropA(tab, name)) : nullptr;
+    if (doc && !part)
+        std::fprintf(stderr, "klvdriver: the document has no part \"%s\"\n", name);
+    return part;
+}
+
+bool HasVisibleStyle(HWND hwnd)
+{
+    return (GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+int CmdDocPage(int, char** argv)
+{
+    HWND doc = ActiveDocument(argv[2]);
+    HWND tab = doc ? static_cast<HWND>(GetPropA(doc, "TabControl")) : nullptr;
+    if (!tab)
+        return 1;
+    std::printf("%d", static_cast<int>(SendMessageA(tab, TCM_GETCURSEL, 0, 0)));
+    static const char* const kParts[] = {"Descr",  "Graph1", "Descr1", "Graph2", "Descr2",
+                                         "Graph3", "Descr3", "Graph4", "Descr4"};
+    for (const char* name : kParts) {
+        HWND part = static_cast<HWND>(GetPropA(tab, name));
+        if (part && HasVisibleStyle(part))
+            std::printf(" %s", name);
+    }
+    std::printf("\n");
+    return 0;
+}
+
+// A mouse click on the tab, so the page changes in one step from the shown
+// one (the arrow keys of "tab" pass every page in between). The tab's
+// rectangle is asked for in the program's own memory.
+int CmdClickTab(int, char** argv)
+{
+    HWND doc = ActiveDocument(argv[2]);
+    HWND tab = doc ? static_cast<HWND>(GetPropA(doc, "TabControl")) : nullptr;
+    if (!tab)
+        return 1;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tab, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
+    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof(RECT),
+                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                           : nullptr;
+    RECT rc = {};
+    const bool found = remote &&
+                       SendMessageA(tab, TCM_GETITEMRECT, std::strtoul(argv[3], nullptr, 10),
+                                    reinterpret_cast<LPARAM>(remote)) &&
+                       ReadProcessMemory(process, remote, &rc, sizeof rc, nullptr);
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process)
+        CloseHandle(process);
+    if (!found) {
+        std::fprintf(stderr, "klvdriver: no tab %s\n", argv[3]);
+        return 1;
+    }
+    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    // Sent, not posted: the page has changed when the driver ends.
+    SendMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(tab, WM_LBUTTONUP, 0, at);
+    return 0;
+}
+
+int CmdPartText(int, char** argv)
+{
+    HWND part = DocumentPart(argv[2], argv[3]);
+    if (!part)
+        return 1;
+    std::printf("%s\n", WindowText(part).c_str());
+    return 0;
+}
+
+int CmdMdiNext(int, char** argv)
+{
+    HWND frame = RequireWindow(argv[2]);
+    HWND client = frame ? FindChildOfClass(frame, "MDIClient") : nullptr;
+    if (!client)
+        return 1;
+    SendMessageA(client, WM_MDINEXT, 0, 0);
+    return 0;
+}
+
+int CmdPartColour(int, char** argv)
+{
+    HWND part = DocumentPart(argv[2], argv[3]);
+    if (!part)
+        return 1;
+    const unsigned long rgb = std::strtoul(argv[4], nullptr, 16);
+    const unsigned char red = rgb >> 16 & 0xFF, green = rgb >> 8 & 0xFF, blue = rgb & 0xFF;
+    RedrawWindow(part, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    BITMAPINFOHEADER bih;
+    const std::vector<unsigned char> pixels = ScreenPixels(part, bih);
+    const size_t stride = (static_cast<size_t>(bih.biWidth) * 3 + 3) / 4 * 4;
+    long columns = 0;
+    for (LONG x = 0; x < bih.biWidth; ++x) {
+        bool found = false;
+        for (LONG y = 0; y < bih.biHeight && !found; ++y) {
+            const unsigned char* pixel = pixels.data() + y * stride + 3 * x;
+            found = pixel[0] == blue && pixel[1] == green && pixel[2] == red;
+        }
+        columns += found;
+    }
+    std::printf("%ld\n", columns);
+    return 0;
+}
+
+struct ProcessWindows {
+    DWORD pid;
+    int count;
+};
+
+BOOL CALLBACK CountProcessWindow(HWND hwnd, LPARAM param)
+{
+    auto* windows = reinterpret_cast<ProcessWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == windows->pid) {
+        ++windows->count;
+        EnumChildWindows(hwnd, CountProcessWindow, param);
+    }
+    return TRUE;
+}
+
+// The process's entry of the system's process list: its handle count and
+// private memory, which Wine gives for every process (not only one's own).
+bool ProcessCounters(DWORD pid, ULONG& handles, SIZE_T& privateBytes)
+{
+    using QueryFunction = LONG(WINAPI*)(SYSTEM_INFORMATION_CLASS, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return false;
+    std::vector<unsigned char> buffer(1 << 16);
+    ULONG needed = 0;
+    LONG status;
+    while ((status = query(SystemProcessInformation, buffer.data(),
+                           static_cast<ULONG>(buffer.size()), &needed)) ==
+           static_cast<LONG>(0xC0000004)) // STATUS_INFO_LENGTH_MISMATCH
+        buffer.resize(buffer.size() * 2 > needed ? buffer.size() * 2 : needed);
+    if (status != 0)
+        return false;
+    for (size_t offset = 0;;) {
+        const auto* entry =
+            reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
+        if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == pid) {
+            handles = entry->HandleCount;
+            privateBytes = entry->VirtualMemoryCounters.PagefileUsage;
+            return true;
+        }
+        if (!entry->NextEntryOffset)
+            return false;
+        offset += entry->NextEntryOffset;
+    }
+}
+
+int CmdUsage(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    ProcessWindows windows = {0, 0};
+    GetWindowThreadProcessId(hwnd, &windows.pid);
+    ULONG handles = 0;
+    SIZE_T privateBytes = 0;
+    if (!ProcessCounters(windows.pid, handles, privateBytes)) {
+        std::fprintf(stderr, "klvdriver: the process is not in the system's process list\n");
+        return 1;
+    }
+    // Top-level windows only here: each one's children are counted below it.
+    EnumWindows(CountProcessWindow, reinterpret_cast<LPARAM>(&windows));
+    std::printf("handles %lu memory %lu windows %d\n", handles,
+                static_cast<unsigned long>(privateBytes / 1024), windows.count);
+    return 0;
+}
+
+// A child's rectangle in the frame's client coordinates.
+RECT RectInFrame(HWND frame, HWND child)
+{
+    RECT rc = {};
+    GetWindowRect(child, &rc);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+int CmdLayout(int, char** argv)
+{
+    HWND frame = RequireWindow(argv[2]);
+    HWND client = frame ? FindChildOfClass(frame, "MDIClient") : nullptr;
+    HWND toolbar = frame ? GetDlgItem(frame, 500) : nullptr;
+    HWND status = frame ? GetDlgItem(frame, 501) : nullptr;
+    if (!client || !toolbar || !status)
+        return 1;
+    const RECT tb = RectInFrame(frame, toolbar), mdi = RectInFrame(frame, client),
+               sb = RectInFrame(frame, status);
+    RECT frameClient;
+    GetClientRect(frame, &frameClient);
+    std::printf("toolbar %ld client %ld %ld %ld %ld status %ld width %ld\n", tb.bottom, mdi.left,
+                mdi.top, mdi.right, mdi.bottom, sb.top, frameClient.right);
+    return 0;
+}
+
+int CmdSysCommand(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    const bool minimize = std::strcmp(argv[3], "minimize") == 0;
+    if (!minimize && std::strcmp(argv[3], "restore") != 0) {
+        std::fprintf(stderr, "klvdriver: minimize or restore, not \"%s\"\n", argv[3]);
+        return 2;
+    }
+    return PostMessageA(hwnd, WM_SYSCOMMAND, minimize ? SC_MINIMIZE : SC_RESTORE, 0) ? 0 : 1;
+}
+
 // Every action, in the order the usage text lists them.
 const Command kCommands[] = {
     {"wait-window", 1, CmdWaitWindow},
@@ -1242,6 +1490,14 @@ const Command kCommands[] = {
     {"expect-reg", 4, CmdExpectReg},
     {"snap", 2, CmdSnap},
     {"clear-key", 2, CmdClearKey},
+    {"doc-page", 1, CmdDocPage},
+    {"click-tab", 2, CmdClickTab},
+    {"part-text", 2, CmdPartText},
+    {"mdi-next", 1, CmdMdiNext},
+    {"part-colour", 3, CmdPartColour},
+    {"usage", 1, CmdUsage},
+    {"layout", 1, CmdLayout},
+    {"syscommand", 2, CmdSysCommand},
 };
 
 const Command* FindCommand(const char* name)

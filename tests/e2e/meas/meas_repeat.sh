@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Repeating and interrupting a series (COM1 plays repeat.scn): a cancelled
-# description dialog leaves the untitled numbering alone; the end question
+# Repeating and interrupting a series (COM1 plays repeat.scn): a document
+# opened and closed after the start counts in the untitled numbering, a
+# cancelled description dialog does not; the end question
 # answered "No" lets the series go on; the repeat button from the
 # wait for measurement 3 repeats measurement 2, from the wait for the
 # confirmation it repeats measurement 3; the repetitions replace the first
@@ -11,10 +12,20 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/meas_lib.sh"
 
 reset_settings 0 0 'C:\klvtest'
+"$KLVTOOL" measure --sim series --date 2026-12-07 --out "$KLV_TEST_TMP/opened.klv" >/dev/null ||
+  fail "klvtool could not make a document"
 start_program
-# A cancelled description dialog first: the series' document is still the
-# first untitled one.
+# One document opened and closed, then a cancelled description dialog: the
+# series' document is the second untitled one (the opened document took
+# number 1 with it).
 steps series <<STEPS
+command Klemva 1002
+wait-window dialog:Open 10000
+file-dialog dialog:Open $(winpath "$KLV_TEST_TMP/opened.klv")
+wait-gone dialog:Open 10000
+wait-window opened.klv 10000
+command Klemva 1005
+wait-gone opened.klv 10000
 command Klemva 1001
 wait-window "Nuova misuratione" 10000
 click "Nuova misuratione" 2
@@ -43,7 +54,7 @@ wait-text Misurazione 900 "Aspetti la confermazione" 15000
 wait-gone Misurazione 15000
 wait-gone "Nuova misuratione" 5000
 priority Klemva NORMAL
-wait-window "Innominato1" 5000
+wait-window "Innominato2" 5000
 STEPS
 drv snap Klemva "$SHOTS_W\\${TEST_NAME}_document.bmp" || fail "no document screenshot"
 

@@ -5,9 +5,11 @@ top right, four graphs one below the other each with its curve and its value
 text in the last quarter of the width, and the maker's footer line at the
 bottom, centred.
 
-  check_page.py FILE.pdf TOKEN [--landscape] [--verdict LINES]
+  check_page.py FILE.pdf TOKEN [--landscape] [--verdict LINES] [--empty-remarks]
 
-TOKEN is a word of the document's remarks that must stand in the header.
+TOKEN is a word of the document's remarks that must stand in the header
+(with --empty-remarks, a word of another description line: the remarks are
+empty, and their line under "Annotazione:" stays free).
 With --verdict, the page carries a verdict block of LINES lines of the text
 font under the mean band: the bands give up that height and one free line,
 and the block ("Valori limite: ..." first, "Giudizio: ..." among its lines)
@@ -107,7 +109,20 @@ def main():
     for label in labels:
         check(any(margin <= w[0] < W / 2 and w[3] < header for w in where(label)),
               f"'{label}' in the header box")
-    check(any(w[3] < header for w in where(token)), f"remarks '{token}' in the header box")
+    check(any(w[3] < header for w in where(token)), f"'{token}' in the header box")
+    if not landscape:
+        # "Annotazione:", the remarks' line (empty or not), an empty line, "File:".
+        first, second = where("Esaminatore:"), where("Veicolo:")
+        remark, path = where("Annotazione:"), where("File:")
+        if first and second and remark and path:
+            step = second[0][1] - first[0][1]
+            gap = path[0][1] - remark[0][1]
+            check(abs(gap - 3 * step) < step / 3,
+                  f"'File:' three lines under 'Annotazione:' ({gap:.1f} pt, line {step:.1f} pt)")
+            if "--empty-remarks" in sys.argv:
+                between = [w[4] for w in found if remark[0][1] + 1 < w[1] < path[0][1] - 1
+                           and w[0] < W / 2]
+                check(not between, f"nothing printed as remarks ({between})")
 
     values = sorted(where("effettiva:"), key=lambda w: w[1])
     check(len(values) == 4, f"four value texts ({len(values)})")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A real print job of a document through the PDF printer: the page read back
 # from the PDF (header box, logo, four curves in their bands, value texts in
-# the last quarter, footer); cancelling in the abort dialog; the printer
+# the last quarter, footer); a document with empty remarks keeps their line;
+# cancelling in the abort dialog; the printer
 # setup (landscape) remembered for the next two prints.
 set -uo pipefail
 TEST_NAME=print_document
@@ -28,8 +29,9 @@ seen=$KLV_TEST_TMP/seen.txt
 touch "$KLV_TEST_TMP/start-stamp"
 # The next PDF of this test's document (its remarks carry the token);
 # another job of the same name on the shared printer is passed over.
-next_pdf() { wait_until 60 new_pdf_of_document; }
+next_pdf() { wait_until 60 new_pdf_of_document "${1:-$token}"; }
 new_pdf_of_document() {
+  local token=$1
   for f in "$pdfdir"/KLV-Dokument*.pdf; do
     [ -f "$f" ] && [ "$f" -nt "$KLV_TEST_TMP/start-stamp" ] || continue
     grep -qxF "$f" "$seen" && continue
@@ -58,6 +60,24 @@ page=$(next_pdf) || fail "no PDF of the document appeared in $pdfdir"
 cp "$page" "$KLV_TEST_TMP/portrait.pdf"
 python3 "$here/check_page.py" "$KLV_TEST_TMP/portrait.pdf" "$token" || fail "the printed page is wrong"
 pdftoppm -r 60 -png -singlefile "$KLV_TEST_TMP/portrait.pdf" "$KLV_SCREENSHOTS/${TEST_NAME}_page"
+
+echo "--- empty remarks"
+blank_token="Vuoto$$x$RANDOM"
+"$KLVTOOL" measure --sim series --date 2026-12-07 --examiner "$blank_token" \
+  --out "$KLV_TEST_TMP/blank.klv" >/dev/null || fail "klvtool could not make the document"
+drv command class:Klemva 1002
+drv wait-window dialog:Open 10000 >/dev/null || fail "no open dialog"
+drv file-dialog dialog:Open "$(winpath "$KLV_TEST_TMP/blank.klv")"
+drv wait-gone dialog:Open 10000 || fail "the open dialog stayed open"
+active_is() { [ "$(drv mdi-children class:Klemva | head -1)" == "$(winpath "$1")" ]; }
+wait_until 10 active_is "$KLV_TEST_TMP/blank.klv" || fail "the document without remarks did not open"
+print_with_ok
+page=$(next_pdf "$blank_token") || fail "no PDF of the document without remarks"
+cp "$page" "$KLV_TEST_TMP/blank.pdf"
+python3 "$here/check_page.py" "$KLV_TEST_TMP/blank.pdf" "$blank_token" --empty-remarks ||
+  fail "the page without remarks is wrong"
+drv command class:Klemva 1005   # closed: the first document is printed again
+wait_until 10 active_is "$doc" || fail "the first document is not active again"
 
 echo "--- cancelled in the abort dialog"
 # Return confirms the print dialog; Escape, typed ahead, reaches the abort
@@ -93,7 +113,7 @@ for n in 1 2; do
 done
 # Jobs reach the printer in order: a PDF of the cancelled job would have
 # come before the landscape ones.
-[ "$(wc -l < "$seen")" -eq 3 ] || fail "$(wc -l < "$seen") PDFs for 3 prints (one cancelled)"
+[ "$(wc -l < "$seen")" -eq 4 ] || fail "$(wc -l < "$seen") PDFs for 4 prints (one cancelled)"
 
 stop_program
 echo "PASS"

@@ -96,6 +96,9 @@ shot_file_menu() {
   wait_until 5 escape_closes_menu ||
     note_failure "the File menu did not close: menus still shown at $(drv popup-menus "$FRAME")"
 }
+# The items of the menu pictured as $1 (shot_file_menu): "enabled" or "grey"
+# each, from the top.
+menu_items() { python3 "$(dirname "${BASH_SOURCE[0]}")/menu_items.py" "$KLV_SCREENSHOTS/$1.png"; }
 # One Escape to the frame's menu; true when no popup menu is shown after it.
 escape_closes_menu() {
   drv menu "$FRAME" close >/dev/null

@@ -5,7 +5,9 @@
 # saved, a second window on the same file, the save-changes question with
 # Cancel / No / Yes-then-cancel, a file that is no document, a read-only
 # document, saves that fail and keep the old file, exit with two modified
-# documents, a quoted command line.
+# documents, a quoted command line. Also: the pages of a window and of two
+# windows switched, Save with nothing to save, the window of an empty record,
+# a save-as that cannot write, remarks at their limit.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
 T=$KLV_TEST_TMP
@@ -39,6 +41,23 @@ save_as() {
 # Polls until the active document is the one titled $1.
 wait_active() { wait_until 5 document_active "$1" || note_failure "document $1 not active"; }
 document_active() { [ "$(drv mdi-children "$FRAME" | head -1)" == "$1" ]; }
+# Polls until the active document shows page $1 (tab and parts, as doc-page).
+expect_page() {
+  if wait_until 5 page_shown "$1"; then echo "ok: page $1"
+  else note_failure "page \"$1\" not shown: $(drv doc-page "$FRAME")"; fi
+}
+page_shown() { [ "$(drv doc-page "$FRAME")" == "$1" ]; }
+# Pixel columns holding blue in graph $1 of the active document: the curve's,
+# and one for the dotted cursor line.
+curve_pixels() { drv part-colour "$FRAME" "Graph$1" 0000FF; }
+# The Open dialog opened and cancelled: once it has been shown, every
+# command posted before it has run.
+open_and_cancel() {
+  drv command "$FRAME" 1002 >/dev/null
+  drv wait-window dialog:Open 10000 >/dev/null || { note_failure "no open dialog"; return; }
+  drv click dialog:Open 2 >/dev/null
+  drv wait-gone dialog:Open 10000 || note_failure "open dialog not cancelled"
+}
 
 # -- A path with blanks on the command line is opened whole -----------------
 blank=$(winpath "$T/my docs/series 1.klv")
@@ -46,8 +65,18 @@ start_app ${blank}   # unquoted: the program gets the tail with its blanks
 expect_eq "document from the command line" "$blank" "$(drv mdi-children "$FRAME")"
 wait_button 1006 enabled
 expect_eq "Save button, document unchanged" grey "$(drv toolbar-state "$FRAME" 1003)"
+expect_page "0 Descr"
 shot shell_doc_description
 shot_file_menu shell_menu_document
+expect_eq "File menu, unchanged document" \
+  "enabled enabled grey enabled enabled enabled enabled enabled enabled enabled" \
+  "$(menu_items shell_menu_document)"
+# Straight from the description to "Misurazione 2": graph 2 and its values.
+drv click-tab "$FRAME" 2 >/dev/null
+expect_page "2 Graph2 Descr2"
+curve=$(curve_pixels 2)
+[ "${curve:-0}" -gt 100 ] && echo "ok: curve of graph 2 drawn" || note_failure "graph 2 shows no curve ($curve blue columns)"
+drv tab "$FRAME" 0 >/dev/null
 for tab in 1 2 3 4; do
   drv tab "$FRAME" $tab >/dev/null
   shot shell_doc_page$tab
@@ -61,6 +90,14 @@ if [ "$(info series.klv)" == "$(info copy.klv)" ]; then echo "ok: copy reads bac
 else note_failure "copy differs: $(diff <(info series.klv) <(info copy.klv) | head -20)"; fi
 expect_eq "window renamed to the copy" "$(winpath "$T/copy.klv")" "$(drv mdi-children "$FRAME")"
 
+# -- Save with nothing changed writes nothing ----------------------------------
+written=$(stat -c '%y %s' copy.klv)
+cp copy.klv copy.before
+drv command "$FRAME" 1003 >/dev/null
+open_and_cancel
+expect_eq "unchanged document not written (time, size)" "$written" "$(stat -c '%y %s' copy.klv)"
+cmp -s copy.before copy.klv && echo "ok: same bytes" || note_failure "Save rewrote the unchanged document"
+
 # -- Remarks typed and saved -------------------------------------------------
 drv type "$FRAME" "Porta destra" >/dev/null
 wait_button 1003 enabled
@@ -69,9 +106,22 @@ wait_button 1003 grey
 expect_eq "remarks saved" "Porta destra" "$(edit_of copy.klv)"
 
 # -- A second window on the same file, saved on its own ----------------------
+drv tab "$FRAME" 4 >/dev/null
+expect_page "4 Graph4 Descr4"
 open_file "$(winpath "$T/copy.klv")"
 wait_active "$(winpath "$T/copy.klv")"
 expect_eq "two windows" 2 "$(children)"
+# Each window keeps its own page when the other one is switched or shown.
+expect_page "0 Descr"
+drv click-tab "$FRAME" 2 >/dev/null
+expect_page "2 Graph2 Descr2"
+drv mdi-next "$FRAME" >/dev/null
+expect_page "4 Graph4 Descr4"
+drv tab "$FRAME" 1 >/dev/null
+expect_page "1 Graph1 Descr1"
+drv mdi-next "$FRAME" >/dev/null
+expect_page "2 Graph2 Descr2"
+drv tab "$FRAME" 0 >/dev/null   # the remarks in view again for typing
 drv type "$FRAME" ", nuova" >/dev/null
 wait_button 1003 enabled
 drv command "$FRAME" 1003 >/dev/null
@@ -101,9 +151,28 @@ open_file "$(winpath "$T/old.klv")"
 expect_eq "KLV1 refused" "Niente Klemva file" "$(box_text)"
 shot_box shell_box_not_klemva
 answer 1
+# The window of the empty record: zero values, graphs without samples.
+zeros=$'Forza effettiva:\t\t0.0 N\nForza di serraggio:\t*0.0 N\nForza di punta:\t\t0.0 N\nK-fattore:\t\t0.00\nDurata d\' impulsi:\t0.00 s\nEnergìa:\t\t\t0.00 J'
+for k in 1 2 3 4; do
+  expect_eq "value text $k of the empty record" "$zeros" \
+    "$(drv part-text "$FRAME" "Descr$k" | iconv -f CP1252 -t UTF-8 | tr -d '\r')"
+done
+drv click-tab "$FRAME" 1 >/dev/null
+expect_page "1 Graph1 Descr1"
+curve=$(curve_pixels 1)
+[ "${curve:-9}" -le 1 ] && echo "ok: no curve in graph 1 of the empty record" ||
+  note_failure "graph 1 of the empty record shows a curve ($curve blue columns)"
+shot shell_doc_empty_record
+drv click-tab "$FRAME" 0 >/dev/null
 open_file "$(winpath "$T/cut.klv")"   # graph records cut short
 expect_eq "damaged document refused" "Niente Klemva file" "$(box_text)"
 answer 1
+# Save on a document without a file name asks for one.
+drv command "$FRAME" 1003 >/dev/null
+drv wait-window "dialog:Save As" 10000 >/dev/null || note_failure "Save on an unnamed document: no save-as dialog"
+drv click "dialog:Save As" 2 >/dev/null
+drv wait-gone "dialog:Save As" 10000 || note_failure "save-as dialog not cancelled"
+expect_eq "both unnamed windows kept" 2 "$(children)"
 drv command "$FRAME" 1005 >/dev/null   # unnamed and modified: the question
 box_text >/dev/null
 answer 7
@@ -137,6 +206,29 @@ wait_button 1003 enabled
 drv command "$FRAME" 1003 >/dev/null
 expect_eq "save into a vanished folder" "Non ha potuto scrivere $(winpath "$T/gone/doc.klv")." "$(box_text)"
 answer 1
+
+# -- Save as into a folder that does not exist: the window keeps its title,
+# and the next Open starts in that folder -----------------------------------
+save_as "$(winpath "$T/nowhere/doc.klv")"
+expect_eq "save as that cannot write" "Non ha potuto scrivere $(winpath "$T/nowhere/doc.klv")." "$(box_text)"
+answer 1
+expect_eq "old title kept" "$(winpath "$T/gone/doc.klv")" "$(drv mdi-children "$FRAME" | head -1)"
+mkdir nowhere && cp series.klv nowhere/other.klv
+open_file other.klv   # a bare name: found only in the folder the dialog starts in
+wait_active "$(winpath "$T/nowhere/other.klv")"
+
+# -- Remarks typed past their limit: the window holds 256, the file 255 -------
+cp series.klv long.klv
+open_file "$(winpath "$T/long.klv")"
+wait_active "$(winpath "$T/long.klv")"
+typed=$(for n in $(seq 0 29); do printf '%s' 0123456789; done)   # 300 characters
+drv type "$FRAME" "$typed" >/dev/null
+remarks=$(drv children "$FRAME" | sed -n 's/^[0-9]* Edit "\(.*\)"$/\1/p' | head -1)
+expect_eq "the window takes 256 characters" "${typed:0:256}" "$remarks"
+wait_button 1003 enabled
+drv command "$FRAME" 1003 >/dev/null
+wait_button 1003 grey
+expect_eq "the file keeps 255" "${typed:0:255}" "$(edit_of long.klv)"
 
 # -- Exit with modified documents: Cancel on the second keeps it and the frame
 drv command "$FRAME" 1008 >/dev/null

@@ -319,6 +319,30 @@ void CollapsedRangeDrawsNothingInThePlot()
     DestroyWindow(w);
 }
 
+// A window too low for the y divisions: the title, but no frame, grid or
+// labels, and the plot rectangle of the last layout stays for the mouse.
+void ShortPlotKeepsItsRectangle()
+{
+    HWND w = CreateGraphWindow(0);
+    AddFlatGraph(w, "Kraft", 2048);
+    CHECK(WaitForFullRedraw(w));
+    GraphData* d = _GetDataPtr(w);
+    const GraphPlotRect before = d->rcPlot;
+    // 75 pixels: H = 73 leaves 3 pixels of plot height for 10 divisions.
+    SetWindowPos(w, nullptr, 0, 0, 640, 75, SWP_NOMOVE | SWP_NOZORDER);
+    CHECK(WaitForFullRedraw(w));
+    CHECK(d->rcPlot.left == before.left && d->rcPlot.right == before.right &&
+          d->rcPlot.top == before.top && d->rcPlot.bottom == before.bottom);
+    Pixels px(w);
+    CHECK(px.CountInRect(200, 10, 450, 25, kGrey) > 20); // the title
+    // No black below the title but the gaps of the dotted cursor line, which
+    // stands at time 0 on the kept rectangle's left edge.
+    CHECK_EQ(px.CountInRect(0, kTop, kLeft - 1, 72, kBlack), 0);
+    CHECK_EQ(px.CountInRect(kLeft + 1, kTop, 637, 72, kBlack), 0);
+    Snapshot(w, "view_short");
+    DestroyWindow(w);
+}
+
 void MarkersWhenZoomedIn()
 {
     HWND w = CreateGraphWindow(0);
@@ -822,13 +846,18 @@ void PrintGraphIntoAMemoryBitmap()
     page.Save("print_memory");
 
     // Too little height for the divisions: title and curve, but no axes.
-    PrintBitmap strip(kW, 200);
+    // The curve follows the plot rectangle of the last layout, the
+    // window's: graph 0 (raw 2048) across it at kMidY.
+    PrintBitmap strip(kW, 400);
     _PrintGraph(w, strip.dc, 20, 20, 860, 40);
     CHECK(strip.Count(0, 0, kW - 1, 40, kBlack) > 20); // the title
     int frameRows = 0;
-    for (int y = 0; y < 200; ++y)
+    for (int y = 0; y < 400; ++y)
         frameRows += strip.LongestRun(y, kW, kBlack) > 700;
     CHECK_EQ(frameRows, 0);
+    CHECK_RANGE(strip.LongestRun(kMidY, kW, kBlack), kRightWithList - kLeft - 10,
+                kRightWithList - kLeft + 1);
+    CHECK_EQ(strip.Count(kLeft, kMidY - 3, kRightWithList, kMidY - 3, kBlack), 0);
     DestroyWindow(w);
 }
 
@@ -871,6 +900,7 @@ int main(int argc, char** argv)
     RunCase("WaitCursorOnlyWithoutLiveValues", WaitCursorOnlyWithoutLiveValues);
     RunCase("MissingImagesAreReported", MissingImagesAreReported);
     RunCase("CollapsedRangeDrawsNothingInThePlot", CollapsedRangeDrawsNothingInThePlot);
+    RunCase("ShortPlotKeepsItsRectangle", ShortPlotKeepsItsRectangle);
     RunCase("MarkersWhenZoomedIn", MarkersWhenZoomedIn);
     RunCase("ZoomDragsClampAndReset", ZoomDragsClampAndReset);
     RunCase("CursorClicksReadoutsAndArrowKeys", CursorClicksReadoutsAndArrowKeys);
