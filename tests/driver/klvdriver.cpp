@@ -1212,26 +1212,36 @@ int CmdScript(int, char** argv)
 
 // --- actions added for the document checks ---
 
-// The active document window of the frame TITLE, and its tab control.
-HWND ActiveDocument(const char* title)
+HWND FrameMdiClient(const char* title)
 {
     HWND frame = RequireWindow(title);
-    HWND client = frame ? FindChildOfClass(frame, "MDIClient") : nullptr;
+    return frame ? FindChildOfClass(frame, "MDIClient") : nullptr;
+}
+
+// The active document window of the frame TITLE.
+HWND ActiveDocument(const char* title)
+{
+    HWND client = FrameMdiClient(title);
     HWND active =
         client ? reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-    if (frame && !active)
+    if (client && !active)
         std::fprintf(stderr, "klvdriver: no active document\n");
     return active;
+}
+
+HWND ActiveTabControl(const char* title)
+{
+    HWND doc = ActiveDocument(title);
+    return doc ? static_cast<HWND>(GetPropA(doc, "TabControl")) : nullptr;
 }
 
 // A named part of the active document (window properties are readable
 // from another process).
 HWND DocumentPart(const char* title, const char* name)
 {
-    HWND doc = ActiveDocument(title);
-    HWND tab = doc ? static_cast<HWND>(GetPropA(doc, "TabControl")) : nullptr;
+    HWND tab = ActiveTabControl(title);
     HWND part = tab ? static_cast<HWND>(GetPropA(tab, name)) : nullptr;
-    if (doc && !part)
+    if (tab && !part)
         std::fprintf(stderr, "klvdriver: the document has no part \"%s\"\n", name);
     return part;
 }
@@ -1243,8 +1253,7 @@ bool HasVisibleStyle(HWND hwnd)
 
 int CmdDocPage(int, char** argv)
 {
-    HWND doc = ActiveDocument(argv[2]);
-    HWND tab = doc ? static_cast<HWND>(GetPropA(doc, "TabControl")) : nullptr;
+    HWND tab = ActiveTabControl(argv[2]);
     if (!tab)
         return 1;
     std::printf("%d", static_cast<int>(SendMessageA(tab, TCM_GETCURSEL, 0, 0)));
@@ -1264,8 +1273,7 @@ int CmdDocPage(int, char** argv)
 // rectangle is asked for in the program's own memory.
 int CmdClickTab(int, char** argv)
 {
-    HWND doc = ActiveDocument(argv[2]);
-    HWND tab = doc ? static_cast<HWND>(GetPropA(doc, "TabControl")) : nullptr;
+    HWND tab = ActiveTabControl(argv[2]);
     if (!tab)
         return 1;
     DWORD pid = 0;
@@ -1305,8 +1313,7 @@ int CmdPartText(int, char** argv)
 
 int CmdMdiNext(int, char** argv)
 {
-    HWND frame = RequireWindow(argv[2]);
-    HWND client = frame ? FindChildOfClass(frame, "MDIClient") : nullptr;
+    HWND client = FrameMdiClient(argv[2]);
     if (!client)
         return 1;
     SendMessageA(client, WM_MDINEXT, 0, 0);

@@ -213,8 +213,9 @@ save_as "$(winpath "$T/nowhere/doc.klv")"
 expect_eq "save as that cannot write" "Non ha potuto scrivere $(winpath "$T/nowhere/doc.klv")." "$(box_text)"
 answer 1
 expect_eq "old title kept" "$(winpath "$T/gone/doc.klv")" "$(drv mdi-children "$FRAME" | head -1)"
-mkdir nowhere && cp series.klv nowhere/other.klv
-open_file other.klv   # a bare name: found only in the folder the dialog starts in
+# The folder of the last Open is back, with another document of that name.
+mkdir nowhere gone && cp series.klv nowhere/other.klv && cp series.klv gone/other.klv
+open_file other.klv   # a bare name, taken in the folder the dialog starts in
 wait_active "$(winpath "$T/nowhere/other.klv")"
 
 # -- Remarks typed past their limit: the window holds 256, the file 255 -------
