@@ -56,6 +56,10 @@
 //                                                short-lived window, print "seen", capture it
 //   klvdriver keys TITLE KEY...                  bring TITLE to the front and type keys
 //                                                (RETURN, ESCAPE, or one letter) as input
+//   klvdriver text-fit TITLE FACE HEIGHT [WEIGHT] each visible static text drawn in
+//                                                that font: "fits" or "WRAPS", lines
+//                                                drawn/lines held, first line; fails
+//                                                when one wraps
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
 // matches by window class instead; "dialog:CAPTION" a dialog box whose
@@ -791,6 +795,69 @@ struct Command {
 
 } // namespace
 
+// ---- Text that fits its control --------------------------------------------
+
+// The lines a static control's text takes when drawn as the control draws it:
+// in FONT, within its client width, tabs expanded, words wrapped. The font
+// comes from the caller: a font handle of another process cannot be read or
+// selected here.
+int DrawnLines(HWND control, const std::string& text, HFONT font)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    RECT client{}, rc{};
+    GetClientRect(control, &client);
+    rc.right = client.right;
+    UINT flags = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
+    if (GetWindowLongA(control, GWL_STYLE) & SS_NOPREFIX)
+        flags |= DT_NOPREFIX;
+    DrawTextA(dc, text.c_str(), -1, &rc, flags);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight > 0 ? (rc.bottom + tm.tmHeight - 1) / tm.tmHeight : -1;
+}
+
+// Every visible static text of TITLE (left, centred or right aligned) as
+// drawn in the font FACE of HEIGHT (CreateFont's: below zero a character
+// height in pixels) and WEIGHT: "fits" or "WRAPS", the lines drawn / the
+// lines the text holds, its first line. Fails when one wraps.
+int CmdTextFit(int argc, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    const int weight = argc > 5 ? std::atoi(argv[5]) : FW_NORMAL;
+    HFONT font = CreateFontA(std::atoi(argv[4]), 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             0, 0, 0, 0, argv[3]);
+    int rc = 0, checked = 0;
+    for (HWND child : Children(hwnd)) {
+        char cls[64];
+        GetClassNameA(child, cls, sizeof cls);
+        const LONG type = GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK;
+        const std::string text = WindowText(child);
+        if (lstrcmpiA(cls, "Static") != 0 || type > SS_RIGHT || !IsWindowVisible(child) ||
+            text.empty())
+            continue;
+        int held = 1;
+        for (char c : text)
+            held += c == '\n';
+        const int drawn = DrawnLines(child, text, font);
+        const bool fits = drawn > 0 && drawn <= held;
+        std::printf("%s %d/%d \"%s\"\n", fits ? "fits" : "WRAPS", drawn, held,
+                    text.substr(0, text.find('\r')).c_str());
+        rc |= fits ? 0 : 1;
+        ++checked;
+    }
+    DeleteObject(font);
+    if (checked == 0) {
+        std::fprintf(stderr, "klvdriver: no visible text in \"%s\"\n", argv[2]);
+        return 1;
+    }
+    return rc;
+}
+
 // ---- Commands of the measurement flows --------------------------------------
 
 namespace {
@@ -1242,6 +1309,7 @@ const Command kCommands[] = {
     {"expect-reg", 4, CmdExpectReg},
     {"snap", 2, CmdSnap},
     {"clear-key", 2, CmdClearKey},
+    {"text-fit", 3, CmdTextFit},
 };
 
 const Command* FindCommand(const char* name)
