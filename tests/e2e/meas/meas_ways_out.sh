@@ -3,6 +3,8 @@
 #   COM4 stream.scn  test mode; the end question answered "Yes"
 #   COM2 stops.scn   a device that falls silent: cancel still ends promptly
 #   COM3 silent.scn  no answer to the identification: message 30049
+#   COM5 notklv.scn  a device that is no KLV: three whole identification
+#                    attempts, then message 30049, and the stream never started
 #   COM10 (no link)  a port that does not exist: message 30048
 #   COM1 faults.scn  garbage and lost bytes: the series completes, saved, and
 #                    agrees with klvtool's record of the same scenario; the
@@ -71,6 +73,23 @@ wait-gone Misurazione 5000
 priority Klemva NORMAL
 wait-window "Nuova misuratione" 1000
 STEPS
+
+steps not_klv <<STEPS
+set-reg HKCU $settings Port dword 4
+click "Nuova misuratione" 1
+wait-window dialog:Klemva 20000
+snap dialog:Klemva @SHOTS@\\${TEST_NAME}_not_klv.bmp
+answer Klemva OK "Il sensore non è potuto essere trovato.\r\nPer piacere controllate la conessione al port seriale del Vs. PC." 1000
+wait-gone Misurazione 5000
+priority Klemva NORMAL
+wait-window "Nuova misuratione" 1000
+STEPS
+# Each attempt reads the whole identification from byte 0; the stream is
+# started only for a device that identified.
+attempts=$(grep -c 'rx 52 00:' "$KLV_TEST_TMP/sim-COM5.log")
+[ "$attempts" -eq 3 ] || fail "$attempts identification attempts on the device that is no KLV, expected 3"
+grep -q 'rx 52 1d:' "$KLV_TEST_TMP/sim-COM5.log" || fail "the attempts did not read the identification to its last byte"
+! grep -q 'rx e0' "$KLV_TEST_TMP/sim-COM5.log" || fail "the stream was started on a device that is no KLV"
 [ "$(drv children Klemva | grep -c ' MdiChild ')" -eq 0 ] || fail "a document window appeared"
 
 steps faults <<STEPS
