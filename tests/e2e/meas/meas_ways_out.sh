@@ -58,32 +58,24 @@ wait-gone Misurazione 3000
 priority Klemva NORMAL
 STEPS
 
-steps no_answer <<STEPS
-set-reg HKCU $settings Port dword 2
-click "Nuova misuratione" 1
-answer Klemva OK "Il sensore non è potuto essere trovato.\r\nPer piacere controllate la conessione al port seriale del Vs. PC." 20000
-wait-gone Misurazione 5000
-priority Klemva NORMAL
-set-reg HKCU $settings Port dword 9
-click "Nuova misuratione" 1
-wait-window dialog:Klemva 10000
-snap dialog:Klemva @SHOTS@\\${TEST_NAME}_no_port.bmp
-answer Klemva OK "L'apparecchio \"COM10\" non è potuto essere aperto." 1000
-wait-gone Misurazione 5000
-priority Klemva NORMAL
-wait-window "Nuova misuratione" 1000
-STEPS
-
-steps not_klv <<STEPS
-set-reg HKCU $settings Port dword 4
+# A start that fails with the program's message: the box pictured and
+# answered, the user back in the description dialog at normal priority.
+failed_start() { # failed_start NAME PORT_INDEX TEXT
+  steps "$1" <<STEPS
+set-reg HKCU $settings Port dword $2
 click "Nuova misuratione" 1
 wait-window dialog:Klemva 20000
-snap dialog:Klemva @SHOTS@\\${TEST_NAME}_not_klv.bmp
-answer Klemva OK "Il sensore non è potuto essere trovato.\r\nPer piacere controllate la conessione al port seriale del Vs. PC." 1000
+snap dialog:Klemva @SHOTS@\\${TEST_NAME}_$1.bmp
+answer Klemva OK "$3" 1000
 wait-gone Misurazione 5000
 priority Klemva NORMAL
 wait-window "Nuova misuratione" 1000
 STEPS
+}
+sensor_not_found="Il sensore non è potuto essere trovato.\r\nPer piacere controllate la conessione al port seriale del Vs. PC."
+failed_start no_answer 2 "$sensor_not_found"
+failed_start no_port 9 "L'apparecchio \\\"COM10\\\" non è potuto essere aperto."
+failed_start not_klv 4 "$sensor_not_found"
 # Each attempt reads the whole identification from byte 0; the stream is
 # started only for a device that identified.
 attempts=$(grep -c 'rx 52 00:' "$KLV_TEST_TMP/sim-COM5.log")
