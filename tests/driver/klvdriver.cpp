@@ -60,6 +60,11 @@
 //                                                that font: "fits" or "WRAPS", lines
 //                                                drawn/lines held, first line; fails
 //                                                when one wraps
+//   klvdriver refuse-window TITLE REFUSED MS     make the creation of windows titled exactly
+//                                                REFUSED by TITLE's thread fail (klvrefuse.dll);
+//                                                print "refusing", then "refused" at the first
+//                                                refusal within MS
+//   klvdriver enabled TITLE                      "enabled" or "disabled" (the window's input)
 //
 // TITLE matches a top-level window whose caption contains it; "class:NAME"
 // matches by window class instead; "dialog:CAPTION" a dialog box whose
@@ -67,6 +72,8 @@
 // 2 on a usage error; failures say why on stderr.
 #include <windows.h>
 #include <commctrl.h>
+
+#include "klvrefuse.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -1264,6 +1271,60 @@ int CmdScript(int, char** argv)
     return rc;
 }
 
+// --- actions added for the untested paths ---
+
+// A failure of the system to create a window, made on purpose: the hook runs
+// in TITLE's thread from klvrefuse.dll and refuses the windows named in the
+// shared block for as long as this action runs.
+int CmdRefuseWindow(int, char** argv)
+{
+    HWND target = RequireWindow(argv[2]);
+    if (!target)
+        return 1;
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(RefuseBlock), kRefuseBlockName);
+    auto* block = mapping ? static_cast<RefuseBlock*>(
+                                MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(RefuseBlock)))
+                          : nullptr;
+    HMODULE dll = LoadLibraryA("klvrefuse.dll");
+    // Through void*: the exported procedure has the hook's own signature.
+    auto hook =
+        dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, "RefuseHook")))
+            : nullptr;
+    if (!block || !hook) {
+        std::fprintf(stderr, "klvdriver: cannot set up the refusal (klvrefuse.dll)\n");
+        return 1;
+    }
+    lstrcpynA(block->title, argv[3], sizeof block->title);
+    block->refused = 0;
+    HHOOK handle = SetWindowsHookExA(WH_CBT, hook, dll, GetWindowThreadProcessId(target, nullptr));
+    if (!handle) {
+        std::fprintf(stderr, "klvdriver: cannot hook the thread of \"%s\"\n", argv[2]);
+        return 1;
+    }
+    std::printf("refusing\n");
+    std::fflush(stdout);
+    const bool refused =
+        WaitFor(std::strtoul(argv[4], nullptr, 10), [&] { return block->refused > 0; });
+    UnhookWindowsHookEx(handle);
+    if (!refused) {
+        std::fprintf(stderr, "klvdriver: no window \"%s\" was created in %s ms\n", argv[3],
+                     argv[4]);
+        return 1;
+    }
+    std::printf("refused\n");
+    return 0;
+}
+
+int CmdEnabled(int, char** argv)
+{
+    HWND hwnd = RequireWindow(argv[2]);
+    if (!hwnd)
+        return 1;
+    std::printf("%s\n", IsWindowEnabled(hwnd) ? "enabled" : "disabled");
+    return 0;
+}
+
 // Every action, in the order the usage text lists them.
 const Command kCommands[] = {
     {"wait-window", 1, CmdWaitWindow},
@@ -1310,6 +1371,8 @@ const Command kCommands[] = {
     {"snap", 2, CmdSnap},
     {"clear-key", 2, CmdClearKey},
     {"text-fit", 3, CmdTextFit},
+    {"refuse-window", 3, CmdRefuseWindow},
+    {"enabled", 1, CmdEnabled},
 };
 
 const Command* FindCommand(const char* name)
