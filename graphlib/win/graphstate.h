@@ -36,6 +36,8 @@ extern bool g_bWaitCursorArmed;
 
 // The window's block, or nullptr for a window that has none.
 GraphData* GraphDataOf(HWND hGraphWnd);
+// Called where the window's "GraphData" property is set or removed.
+void ForgetGraphData(HWND hGraphWnd);
 
 // Graph index of a block, or nullptr when the index is not one of its graphs.
 GraphRecord* GraphAt(const GraphData* pData, int index);
