@@ -2,7 +2,8 @@
 // receive buffer, one per read, and hands the buffer over in blocks of a fixed
 // size. Portable: the port and the hand-over are behind two small interfaces,
 // so the Windows receive thread and the native tests run the same arithmetic.
-#pragma once
+#ifndef RXLOOP_H
+#define RXLOOP_H
 
 #include <atomic>
 #include <cstddef>
@@ -98,3 +99,5 @@ constexpr size_t kRxDebugTextSize = 1000;
 size_t FormatRxDebugText(char* text, const RxBlockInfo& info, uint32_t msSinceLast);
 
 } // namespace klv
+
+#endif
