@@ -40,10 +40,11 @@ int CmdWaitText(int argc, char** argv)
     if (!child)
         return 1;
     std::string text;
-    if (WaitFor(TimeoutArg(argc, argv, 5, 10000), [&] {
-            text = WindowText(child);
-            return TextMatches(text, argv[4]);
-        }))
+    auto shows = [&] {
+        text = WindowText(child);
+        return TextMatches(text, argv[4]);
+    };
+    if (WaitUntil(shows, TimeoutArg(argc, argv, 5, 10000), kPollMs))
         return 0;
     std::fprintf(stderr, "klvdriver: %s/%s shows \"%s\", not \"%s\"\n", argv[2], argv[3],
                  text.c_str(), argv[4]);
@@ -238,7 +239,7 @@ int CmdWaitState(int argc, char** argv)
             return (IsWindowEnabled(child) != 0) == (state == "enabled");
         return (IsWindowVisible(child) != 0) == (state == "visible");
     };
-    if (WaitFor(TimeoutArg(argc, argv, 5, 10000), holds))
+    if (WaitUntil(holds, TimeoutArg(argc, argv, 5, 10000), kPollMs))
         return 0;
     std::fprintf(stderr, "klvdriver: %s/%s is not %s\n", argv[2], argv[3], argv[4]);
     return 1;
@@ -249,15 +250,15 @@ int CmdAnswer(int argc, char** argv)
     const std::string pattern = std::string("dialog:") + argv[2];
     HWND box = nullptr;
     std::string text;
-    const bool found = WaitFor(TimeoutArg(argc, argv, 5, 10000), [&] {
+    auto asks = [&] {
         box = FindTopWindow(pattern.c_str());
         if (!box)
             return false;
         HWND label = GetDlgItem(box, 0xFFFF);
         text = label ? WindowText(label) : "";
         return TextMatches(text, argv[4]);
-    });
-    if (!found) {
+    };
+    if (!WaitUntil(asks, TimeoutArg(argc, argv, 5, 10000), kPollMs)) {
         std::fprintf(stderr, "klvdriver: no message box \"%s\" saying \"%s\" (last seen: \"%s\")\n",
                      argv[2], argv[4], text.c_str());
         return 1;

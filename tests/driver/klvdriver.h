@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "wintest.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -36,18 +38,8 @@ extern const DriverActionList kControlActions;
 extern const DriverActionList kScreenActions;
 extern const DriverActionList kRegistryActions;
 
-// Polls until check() holds (true) or timeoutMs have passed (false).
-template <typename Check> bool WaitFor(DWORD timeoutMs, Check check, DWORD pollMs = 50)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (check())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(pollMs);
-    }
-}
+// How often the driver looks again while it waits (WaitUntil of wintest.h).
+constexpr DWORD kPollMs = 50;
 
 // argv[index] as a number of milliseconds, or fallback when it is not given.
 DWORD TimeoutArg(int argc, char** argv, int index, DWORD fallback);

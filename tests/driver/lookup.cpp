@@ -88,7 +88,7 @@ HWND FindTopWindow(const char* pattern)
 HWND WaitForWindow(const char* pattern, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    WaitFor(timeoutMs, [&] { return (found = FindTopWindow(pattern)) != nullptr; });
+    WaitUntil([&] { return (found = FindTopWindow(pattern)) != nullptr; }, timeoutMs, kPollMs);
     return found;
 }
 

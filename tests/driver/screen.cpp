@@ -72,13 +72,15 @@ int CmdSnap(int, char** argv)
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     BITMAPINFOHEADER bih;
     std::vector<unsigned char> pixels = ScreenPixels(hwnd, bih);
-    WaitFor(3000, [&] {
+    // Two looks at least 100 ms apart.
+    auto settled = [&] {
         Sleep(100);
         std::vector<unsigned char> again = ScreenPixels(hwnd, bih);
         const bool stable = again == pixels;
         pixels.swap(again);
         return stable;
-    });
+    };
+    WaitUntil(settled, 3000, kPollMs);
     return WriteBmp(argv[3], bih, pixels) ? 0 : 1;
 }
 

@@ -25,7 +25,7 @@ int CmdWaitWindow(int argc, char** argv)
 int CmdWaitGone(int argc, char** argv)
 {
     const DWORD timeout = TimeoutArg(argc, argv, 3, 10000);
-    if (WaitFor(timeout, [&] { return FindTopWindow(argv[2]) == nullptr; }))
+    if (WaitUntil([&] { return FindTopWindow(argv[2]) == nullptr; }, timeout, kPollMs))
         return 0;
     std::fprintf(stderr, "klvdriver: window \"%s\" still there after %lu ms\n", argv[2], timeout);
     return 1;
@@ -40,8 +40,7 @@ int CmdWatch(int argc, char** argv)
     std::printf("watching\n");
     std::fflush(stdout);
     HWND hwnd = nullptr;
-    if (!WaitFor(
-            timeout, [&] { return (hwnd = FindTopWindow(argv[2])) != nullptr; }, 1)) {
+    if (!WaitUntil([&] { return (hwnd = FindTopWindow(argv[2])) != nullptr; }, timeout, 1)) {
         std::fprintf(stderr, "klvdriver: window \"%s\" did not appear in %lu ms\n", argv[2],
                      timeout);
         return 1;
@@ -230,10 +229,11 @@ int CmdPriority(int argc, char** argv)
         return 1;
     }
     const char* name = "";
-    const bool reached = WaitFor(TimeoutArg(argc, argv, 4, 5000), [&] {
+    auto hasPriority = [&] {
         name = PriorityName(GetPriorityClass(process));
         return std::strcmp(name, argv[3]) == 0;
-    });
+    };
+    const bool reached = WaitUntil(hasPriority, TimeoutArg(argc, argv, 4, 5000), kPollMs);
     CloseHandle(process);
     if (reached)
         return 0;
