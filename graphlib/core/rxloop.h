@@ -2,9 +2,11 @@
 // receive buffer and hands the buffer over in blocks of a fixed size. A quiet
 // line is waited on one byte at a time; while bytes flow, one read takes the
 // rest of the block under construction, so the receive thread wakes about
-// once per block instead of once per byte. Portable: the port and the hand-over are behind two
-// small interfaces, so the Windows receive thread and the native tests run the same arithmetic.
-#pragma once
+// once per block instead of once per byte. Portable: the port and the
+// hand-over are behind two small interfaces, so the Windows receive thread and
+// the native tests run the same arithmetic.
+#ifndef RXLOOP_H
+#define RXLOOP_H
 
 #include <atomic>
 #include <cstddef>
@@ -109,3 +111,5 @@ constexpr size_t kRxDebugTextSize = 1000;
 size_t FormatRxDebugText(char* text, const RxBlockInfo& info, uint32_t msSinceLast);
 
 } // namespace klv
+
+#endif

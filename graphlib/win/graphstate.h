@@ -3,7 +3,8 @@
 // a window's block. A leaf: the window procedure and every part (painting,
 // input, graph list, property view, files, the exported calls) include it,
 // and it includes none of them.
-#pragma once
+#ifndef GRAPHSTATE_H
+#define GRAPHSTATE_H
 
 #include "varnok.h"
 
@@ -54,3 +55,5 @@ INT_PTR GetDirtyFlag(HWND hGraphWnd);
 
 // Checks "Zoom" for mode 1, otherwise "Cursor", in the context menu.
 void CheckCursorModeMenu(HMENU hMenu, int mode);
+
+#endif

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/wincheck.h"
+#include "wintest.h"
 
 namespace {
 
