@@ -56,7 +56,16 @@ function(klv_add_windows_test_program aggregate)
     add_executable(${T_NAME} ${T_SOURCES})
   endif()
   klv_unoptimised_test_sources(${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} user32 gdi32 comctl32 comdlg32 advapi32 winmm)
+  # Every Windows test program has the one helper library (checks, waits,
+  # windows, pixels): "wintest.h".
+  if(NOT TARGET klv_wintest)
+    add_library(klv_wintest STATIC ${CMAKE_SOURCE_DIR}/tests/lib/win/wintest.cpp)
+    target_include_directories(klv_wintest PUBLIC ${CMAKE_SOURCE_DIR}/tests/lib/win)
+    target_link_libraries(klv_wintest PUBLIC user32 gdi32)
+    klv_unoptimised_test_sources(${CMAKE_SOURCE_DIR}/tests/lib/win/wintest.cpp)
+  endif()
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} klv_wintest user32 gdi32 comctl32 comdlg32
+    advapi32 winmm)
   if(NOT TARGET ${aggregate})
     add_custom_target(${aggregate} ALL)
   endif()

@@ -6,7 +6,8 @@
 ;            -DOUTFILE=<setup.exe> [-DSTUB=amd64-unicode] dist/klemva.nsi
 ;
 ; Command line of the setup: /S (silent), /D=<program folder> (last, unquoted),
-; /MISURE=<measurements folder>.
+; /MISURE=<measurements folder>. Exit codes: 0 installed, 2 a folder too long
+; (silent), 3 the program is running (silent; nothing changed).
 ;
 ; What it writes (HKCU only):
 ;   SOFTWARE\VARNOK\Klemva            directory  the measurements folder
@@ -83,6 +84,25 @@ Var OldProgramDir
     RMDir "${DIR}"
 !macroend
 
+; A running program keeps its files open: they can be neither replaced nor
+; removed, and a setup that went on would leave the old program in place
+; while reporting success. The program is known by its frame window's class.
+; Asked before anything is written; silent, the run ends with exit code 3
+; and changes nothing.
+!define FRAME_CLASS "Klemva"
+!macro WaitUntilProgramClosed TEXT
+    ${Do}
+        FindWindow $0 "${FRAME_CLASS}"
+        ${If} $0 = 0
+            ${Break}
+        ${EndIf}
+        ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${TEXT}" /SD IDCANCEL IDRETRY`
+            SetErrorLevel 3
+            Abort
+        ${EndIf}
+    ${Loop}
+!macroend
+
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
@@ -124,6 +144,7 @@ Var OldProgramDir
 
 Section "!$(SecProgram)" SecProgram
     SectionIn RO
+    !insertmacro WaitUntilProgramClosed "$(ProgramRunning)"
     ; Installed before into another folder: that copy goes, so that no
     ; program is left behind without its uninstaller.
     ${If} $OldProgramDir != ""
@@ -245,6 +266,7 @@ Function CheckMeasureDir
 FunctionEnd
 
 Section "Uninstall"
+    !insertmacro WaitUntilProgramClosed "$(ProgramRunningUninstall)"
     !insertmacro RemoveProgramFiles "$INSTDIR"
 
     Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"

@@ -29,6 +29,11 @@ LangString PortFinderLink ${LANG_ENGLISH} "Find port (FindKLV)"
 LangString UninstallLink ${LANG_ITALIAN} "Disinstalla Klemva"
 LangString UninstallLink ${LANG_ENGLISH} "Uninstall Klemva"
 
+LangString ProgramRunning ${LANG_ITALIAN} "Klemva è in esecuzione e i suoi file non possono essere sostituiti. Chiudere il programma e riprovare; annullando, l'installazione si interrompe senza modifiche."
+LangString ProgramRunning ${LANG_ENGLISH} "Klemva is running and its files cannot be replaced. Close the program and retry; cancelling stops the setup without changes."
+LangString ProgramRunningUninstall ${LANG_ITALIAN} "Klemva è in esecuzione e i suoi file non possono essere rimossi. Chiudere il programma e riprovare; annullando, la disinstallazione si interrompe senza modifiche."
+LangString ProgramRunningUninstall ${LANG_ENGLISH} "Klemva is running and its files cannot be removed. Close the program and retry; cancelling stops the uninstall without changes."
+
 LangString KeptData ${LANG_ITALIAN} "Le misurazioni nella cartella $MeasureDir e le impostazioni di Klemva (porta, opzioni, elenchi) non vengono cancellate: sono dati dell'utente."
 LangString KeptData ${LANG_ENGLISH} "The measurements in the folder $MeasureDir and the settings of Klemva (port, options, lists) are not deleted: they are the user's data."
 LangString UninstalledKeptData ${LANG_ITALIAN} "Klemva è stato rimosso dal computer.$\r$\n$\r$\n$(KeptData)"

@@ -25,7 +25,6 @@
 namespace {
 
 const char kDialogResource[] = "MESSDLG";
-const char kStateProperty[] = "MessRun";
 constexpr UINT_PTR kBlinkTimer = 1;
 constexpr int kTextBufferBytes = 512;
 
@@ -275,9 +274,11 @@ struct MessDlgState {
     ClosingVerdicts verdicts;
 };
 
+// Looked up for every block: the dialog's own user word is at hand without
+// the window-property lookup.
 MessDlgState* StateOf(HWND dialog)
 {
-    return static_cast<MessDlgState*>(GetPropA(dialog, kStateProperty));
+    return reinterpret_cast<MessDlgState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
 // "COM%d" from the settings' Port index; COM1 when it cannot be read.
@@ -307,7 +308,7 @@ MessDlgState* PrepareDialog(HWND dialog)
     auto* state = new (std::nothrow) MessDlgState();
     if (!state)
         return nullptr;
-    SetPropA(dialog, kStateProperty, state);
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     RaiseInsetControls(dialog);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     for (int i = 0; i < kLampImages; ++i)
@@ -392,7 +393,7 @@ LRESULT OnComData(HWND dialog, UINT, WPARAM size, LPARAM block)
 LRESULT OnDestroy(HWND dialog, UINT, WPARAM, LPARAM)
 {
     MessDlgState* state = StateOf(dialog);
-    RemovePropA(dialog, kStateProperty);
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
     if (!state)
         return 0;
     // A run that did not reach its end (the dialog destroyed from outside)

@@ -1,7 +1,8 @@
 // The text table of a graph window's graphs: a header naming the columns,
 // then one row per sample of graph 0's capacity, tab-separated, CR LF line
 // ends. Portable; varnok.dll writes it into an open file (_ASCIIExport).
-#pragma once
+#ifndef ASCIIEXPORT_H
+#define ASCIIEXPORT_H
 
 #include <cstdint>
 #include <string>
@@ -27,3 +28,5 @@ void FormatAsciiExportRow(std::int32_t i, double dTimeBase,
                           const std::vector<ExportColumn>& columns, std::string& row);
 
 } // namespace klv
+
+#endif

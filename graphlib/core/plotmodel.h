@@ -4,7 +4,8 @@
 // zoom rectangle and the cursor steps. The screen, the cached image, the live
 // segments and the printer all draw from this, so they cannot drift apart.
 // Portable.
-#pragma once
+#ifndef PLOTMODEL_H
+#define PLOTMODEL_H
 
 #include <cstdint>
 #include <string>
@@ -149,3 +150,5 @@ std::string FormatReadout(const std::int16_t* samples, std::int32_t nSize, doubl
                           const char* unit);
 
 } // namespace klv
+
+#endif

@@ -36,6 +36,15 @@ void RxLoop::DiscardPending(RxByteSource& source)
     }
 }
 
+// A quiet line (at the start, or after a read that timed out empty) is
+// waited on with a one-byte read: its time-out is the link's shortest, so a
+// silent device is polled as often as ever. Once bytes arrive, the next read
+// asks for the rest of the block and returns when the block is complete.
+uint32_t RxLoop::NextReadCount() const
+{
+    return lineDelivers_ && !oneBytePerRead_ ? blockSize_ - (rxPos_ - lastBlockEnd_) : 1;
+}
+
 RxLoop::Step RxLoop::RunStep(RxByteSource& source, RxBlockSink& sink)
 {
     if (!IsRunning() || length_ == 0)
@@ -48,8 +57,10 @@ RxLoop::Step RxLoop::RunStep(RxByteSource& source, RxBlockSink& sink)
     if (!IsRunning())
         return Step::Stopped;
 
-    uint32_t got = std::min(source.Read(buffer_ + rxPos_, 1), 1u);
+    const uint32_t count = NextReadCount();
+    uint32_t got = std::min(source.Read(buffer_ + rxPos_, count), count);
     rxPos_ += got;
+    lineDelivers_ = got > 0;
     if (got == 0)
         return Step::Idle;
     if (rxPos_ - lastBlockEnd_ < blockSize_)

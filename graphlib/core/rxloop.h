@@ -1,8 +1,12 @@
 // Receive loop of the serial link: stores the bytes of a byte source in the
-// receive buffer, one per read, and hands the buffer over in blocks of a fixed
-// size. Portable: the port and the hand-over are behind two small interfaces,
-// so the Windows receive thread and the native tests run the same arithmetic.
-#pragma once
+// receive buffer and hands the buffer over in blocks of a fixed size. A quiet
+// line is waited on one byte at a time; while bytes flow, one read takes the
+// rest of the block under construction, so the receive thread wakes about
+// once per block instead of once per byte. Portable: the port and the
+// hand-over are behind two small interfaces, so the Windows receive thread and
+// the native tests run the same arithmetic.
+#ifndef RXLOOP_H
+#define RXLOOP_H
 
 #include <atomic>
 #include <cstddef>
@@ -51,17 +55,23 @@ public:
     // What one step did.
     enum class Step {
         Idle,      // the read delivered no byte
-        Stored,    // one byte stored, no block completed
-        Delivered, // one byte stored and a block handed over
+        Stored,    // bytes stored, no block completed
+        Delivered, // bytes stored and a block handed over
         Stopped    // the run flag was clear; nothing read
     };
 
     // One pass of the inner loop: wrap at L, apply a pending skip count, read
-    // one byte, hand over a completed block.
+    // (one byte, or the rest of the block while the line delivers), hand over
+    // a completed block. A read never runs past the block under construction,
+    // so blocks stay exactly blockSize bytes and the wrap falls between them.
     Step RunStep(RxByteSource& source, RxBlockSink& sink);
 
     // Runs steps until the run flag is cleared.
     void Run(RxByteSource& source, RxBlockSink& sink);
+
+    // Every read asks for one byte, also while bytes flow: the debug output
+    // shows the line read by read. Set before the loop runs.
+    void SetOneBytePerRead(bool on) { oneBytePerRead_ = on; }
 
     // Called from the consumer's thread.
     void SetSkipCount(int32_t count) { skipCount_.store(count); }
@@ -76,12 +86,15 @@ public:
 
 private:
     void DiscardPending(RxByteSource& source);
+    uint32_t NextReadCount() const;
 
     uint8_t* buffer_;
     uint32_t blockSize_;
     uint32_t length_;
     uint32_t rxPos_ = 0;
     uint32_t lastBlockEnd_ = 0;
+    bool lineDelivers_ = false; // the last read delivered bytes
+    bool oneBytePerRead_ = false;
     std::atomic<int32_t> skipCount_{0};
     std::atomic<int32_t> run_{1};
     uint8_t discard_[kRxDiscardChunk];
@@ -98,3 +111,5 @@ constexpr size_t kRxDebugTextSize = 1000;
 size_t FormatRxDebugText(char* text, const RxBlockInfo& info, uint32_t msSinceLast);
 
 } // namespace klv
+
+#endif

@@ -1,6 +1,7 @@
 // The vectorised spectrum of the x86_64 build (signal_fft_sse2.cpp,
 // signal_avx.cpp): what the plain steps and the fast paths share.
-#pragma once
+#ifndef SIGNAL_FFT_SIMD_H
+#define SIGNAL_FFT_SIMD_H
 
 #include <cstdint>
 
@@ -214,3 +215,5 @@ uint64_t DecibelRawGroupsAvx(const float* power, uint32_t count, double S, int16
 } // namespace sigproc
 
 #endif // KLV_FFT_SIMD
+
+#endif

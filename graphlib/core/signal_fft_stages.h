@@ -5,7 +5,8 @@
 // of independent butterflies changes. Included by signal_fft_sse2.cpp and
 // signal_avx.cpp, each compiled for its instruction set, so everything
 // here has internal linkage.
-#pragma once
+#ifndef SIGNAL_FFT_STAGES_H
+#define SIGNAL_FFT_STAGES_H
 
 #include "signal_fft_simd.h"
 
@@ -211,3 +212,5 @@ template <class Kernel> void Transform(float* data, uint32_t nComplex, bool inRe
 } // namespace sigproc
 
 #endif // KLV_FFT_SIMD
+
+#endif

@@ -2,7 +2,8 @@
 // segment-averaged power spectrum on a decibel scale. Portable: no window
 // system here; the exported calls of varnok.dll (graphlib/win/signal.cpp)
 // find the graph and its buffers and call these.
-#pragma once
+#ifndef SIGNALPROC_H
+#define SIGNALPROC_H
 
 #include <cstdint>
 
@@ -117,3 +118,5 @@ bool SpectrumToDecibelRaw(const RawSignal& signal, uint32_t m, bool overlap, int
                           float* work, float* power, int16_t* out);
 
 } // namespace sigproc
+
+#endif

@@ -300,6 +300,7 @@ VARNOK_API HANDLE _InitCom(HWND hNotifyWnd, LPCSTR szPort, LPCSTR szDefinition, 
     }
     link->hNotifyWnd = hNotifyWnd;
     link->bDebugOut = bDebugOut != 0;
+    link->loop.SetOneBytePerRead(link->bDebugOut);
 
     link->hComPort =
         CreateFileA(szPort, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -1,6 +1,7 @@
 // Drawing objects shared by all graph windows: created when the library is
 // loaded, deleted when it is unloaded.
-#pragma once
+#ifndef DRAWOBJECTS_H
+#define DRAWOBJECTS_H
 
 #include <windows.h>
 
@@ -20,3 +21,5 @@ extern const COLORREF kSlotColours[4];
 
 void CreateDrawObjects();
 void DeleteDrawObjects();
+
+#endif

@@ -1,6 +1,7 @@
 // Library memory: movable, zero-filled global memory locked for its whole
 // life, addressed by the locked pointer.
-#pragma once
+#ifndef GLOBALMEM_H
+#define GLOBALMEM_H
 
 #include <windows.h>
 
@@ -11,3 +12,5 @@ void* AllocLocked(size_t size);
 
 // Unlocks and frees a block from AllocLocked; nullptr is ignored.
 void FreeLocked(void* p);
+
+#endif

@@ -168,16 +168,48 @@ void DrawCursorLine(HDC dc, const GraphData* d)
     RestoreDC(dc, saved);
 }
 
+namespace {
+
+// The live curve draws on the window's own DC between paints, once per block
+// of samples: the pen and the clip region it changes are put back by hand.
+// (Saving and restoring the whole DC would do the same, but a restore also
+// re-selects the DC's font, which costs more than the lines themselves.)
+class LiveDrawScope {
+public:
+    LiveDrawScope(HDC dc, const GraphData* d)
+        : dc_(dc), clip_(CreateRectRgn(0, 0, 0, 0)), hadClip_(clip_ && GetClipRgn(dc, clip_) == 1),
+          pen_(SelectObject(dc, g_drawObjects.hSlotPens[0]))
+    {
+        ClipToPlot(dc, d);
+    }
+    ~LiveDrawScope()
+    {
+        SelectObject(dc_, pen_);
+        SelectClipRgn(dc_, hadClip_ ? clip_ : nullptr);
+        if (clip_)
+            DeleteObject(clip_);
+    }
+    LiveDrawScope(const LiveDrawScope&) = delete;
+    LiveDrawScope& operator=(const LiveDrawScope&) = delete;
+
+private:
+    HDC dc_;
+    HRGN clip_;
+    bool hadClip_;
+    HGDIOBJ pen_;
+};
+
+} // namespace
+
 void DrawLiveSegment(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t end)
 {
-    int saved = SaveDC(dc);
-    ClipToPlot(dc, d);
-    SelectObject(dc, g_drawObjects.hSlotPens[0]);
+    LiveDrawScope scope(dc, d);
     klv::PlotFrame f = PlotFrameOf(d);
+    POINT position;
     MoveToEx(dc, klv::PlotTimeToX(f, (end - 1) * g->dTimeBase),
-             klv::PlotRawToY(f, g->pData[end - 1]), nullptr);
+             klv::PlotRawToY(f, g->pData[end - 1]), &position);
     LineTo(dc, klv::PlotTimeToX(f, end * g->dTimeBase), klv::PlotRawToY(f, g->pData[end]));
-    RestoreDC(dc, saved);
+    MoveToEx(dc, position.x, position.y, nullptr);
 }
 
 void DrawLiveRun(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t first, uint32_t last)
@@ -186,9 +218,7 @@ void DrawLiveRun(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t firs
     // the last one ended.
     constexpr uint32_t kChunkPoints = 128;
     POINT points[kChunkPoints];
-    int saved = SaveDC(dc);
-    ClipToPlot(dc, d);
-    SelectObject(dc, g_drawObjects.hSlotPens[0]);
+    LiveDrawScope scope(dc, d);
     const klv::PlotFrame f = PlotFrameOf(d);
     for (uint32_t from = first; from < last; from += kChunkPoints - 1) {
         const uint32_t count = std::min(kChunkPoints, last - from + 1);
@@ -198,5 +228,4 @@ void DrawLiveRun(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t firs
         }
         Polyline(dc, points, static_cast<int>(count));
     }
-    RestoreDC(dc, saved);
 }

@@ -2,7 +2,8 @@
 // curves, the cursor line and the live segments, on any device context. The
 // screen (and its cached image) and the printer differ only in the fonts,
 // the text background and where the x labels and the axis title stand.
-#pragma once
+#ifndef GRAPHDRAW_H
+#define GRAPHDRAW_H
 
 #include "varnok.h"
 
@@ -49,3 +50,5 @@ void DrawLiveSegment(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t 
 // The lines joining samples first .. last of graph g in slot 0's colour, as
 // one polyline: the same pixels as DrawLiveSegment for each of them.
 void DrawLiveRun(HDC dc, const GraphData* d, const GraphRecord* g, uint32_t first, uint32_t last);
+
+#endif

@@ -1,7 +1,8 @@
 // What the user does with a graph window: zoom drags and the resetting
 // click, the measuring cursor with its readouts and arrow keys, showing and
 // hiding graphs by double-clicking the graph list.
-#pragma once
+#ifndef GRAPHINPUT_H
+#define GRAPHINPUT_H
 
 #include <windows.h>
 
@@ -12,3 +13,5 @@ bool OnGraphMouseMove(HWND hWnd, int x, int y);
 LRESULT OnGraphLButtonUp(HWND hWnd);
 void OnGraphKeyDown(HWND hWnd, WPARAM key);
 void OnGraphListDoubleClick(HWND hWnd);
+
+#endif

@@ -1,6 +1,7 @@
 // The graph list of a graph window: a tree view with the cursor readouts and
 // one item per graph, and its image strip "TREEIMAGE".
-#pragma once
+#ifndef GRAPHLIST_H
+#define GRAPHLIST_H
 
 #include <windows.h>
 #include <commctrl.h>
@@ -61,3 +62,5 @@ bool GetSelectedItem(HWND hList, GraphListItem* out);
 
 // Gives an item another picture.
 void SetItemImage(HWND hList, HTREEITEM item, int image);
+
+#endif

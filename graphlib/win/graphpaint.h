@@ -1,6 +1,9 @@
 // Painting of a graph window (its paint message).
-#pragma once
+#ifndef GRAPHPAINT_H
+#define GRAPHPAINT_H
 
 #include <windows.h>
 
 LRESULT PaintGraphWindow(HWND hWnd);
+
+#endif

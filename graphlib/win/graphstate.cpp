@@ -28,9 +28,34 @@ static_assert(sizeof(GraphData) == 5284 && offsetof(GraphData, rcPlot) == 8 &&
               offsetof(GraphData, dCursorTime) == 1180 && offsetof(GraphData, pGraphs) == 1188);
 #endif
 
+namespace {
+
+// The live curve looks its window's block up for every block of samples; the
+// last window found is remembered per thread (graph calls run on the thread
+// that owns the window, which is also the one that destroys it).
+thread_local HWND t_lastGraphWnd;
+thread_local GraphData* t_lastGraphData;
+
+} // namespace
+
 GraphData* GraphDataOf(HWND hGraphWnd)
 {
-    return static_cast<GraphData*>(GetPropA(hGraphWnd, kPropGraphData));
+    if (hGraphWnd && hGraphWnd == t_lastGraphWnd)
+        return t_lastGraphData;
+    GraphData* d = static_cast<GraphData*>(GetPropA(hGraphWnd, kPropGraphData));
+    if (d) {
+        t_lastGraphWnd = hGraphWnd;
+        t_lastGraphData = d;
+    }
+    return d;
+}
+
+void ForgetGraphData(HWND hGraphWnd)
+{
+    if (hGraphWnd == t_lastGraphWnd) {
+        t_lastGraphWnd = nullptr;
+        t_lastGraphData = nullptr;
+    }
 }
 
 GraphRecord* GraphAt(const GraphData* pData, int index)

@@ -3,7 +3,8 @@
 // a window's block. A leaf: the window procedure and every part (painting,
 // input, graph list, property view, files, the exported calls) include it,
 // and it includes none of them.
-#pragma once
+#ifndef GRAPHSTATE_H
+#define GRAPHSTATE_H
 
 #include "varnok.h"
 
@@ -36,6 +37,8 @@ extern bool g_bWaitCursorArmed;
 
 // The window's block, or nullptr for a window that has none.
 GraphData* GraphDataOf(HWND hGraphWnd);
+// Called where the window's "GraphData" property is set or removed.
+void ForgetGraphData(HWND hGraphWnd);
 
 // Graph index of a block, or nullptr when the index is not one of its graphs.
 GraphRecord* GraphAt(const GraphData* pData, int index);
@@ -52,3 +55,5 @@ INT_PTR GetDirtyFlag(HWND hGraphWnd);
 
 // Checks "Zoom" for mode 1, otherwise "Cursor", in the context menu.
 void CheckCursorModeMenu(HMENU hMenu, int mode);
+
+#endif

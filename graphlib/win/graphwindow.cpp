@@ -37,6 +37,7 @@ LRESULT OnCreate(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
     GraphData* d = static_cast<GraphData*>(AllocLocked(sizeof(GraphData)));
     if (d) {
         InitGraphDataDefaults(d);
+        ForgetGraphData(hWnd);
         SetPropA(hWnd, kPropGraphData, d);
         d->hGraphList = CreateGraphList(hWnd, g_hLibInstance);
     }
@@ -76,6 +77,7 @@ LRESULT OnDestroy(HWND hWnd, UINT, WPARAM wParam, LPARAM lParam)
     if (image)
         DeleteObject(image);
     RemovePropA(hWnd, kPropGraphData);
+    ForgetGraphData(hWnd);
     RemovePropA(hWnd, kPropDirty);
     return DefWindowProcA(hWnd, WM_DESTROY, wParam, lParam);
 }

@@ -1,7 +1,10 @@
 // The property view "PROP" of a graph window: a read-only tree of the
 // window's graphs and coordinates.
-#pragma once
+#ifndef PROPVIEW_H
+#define PROPVIEW_H
 
 #include <windows.h>
 
 void ShowPropertyView(HWND hGraphWnd);
+
+#endif

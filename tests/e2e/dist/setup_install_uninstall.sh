@@ -4,12 +4,16 @@
 #   1. silent install into a folder with a blank: files, registry values,
 #      shortcuts, the entry in the program list;
 #   2. the installed program starts and writes the association to the install
-#      folder; opening a .klv through it shows the document;
-#   3. a second install over the first, page by page with a screenshot of each:
-#      the folders chosen before are proposed, the settings stay; a third one
-#      moves the program to another folder;
-#   4. silent uninstall: program, shortcuts, association and entry gone;
-#      measurements folder and settings kept.
+#      folder; a silent install while it runs ends with exit code 3 and
+#      changes nothing; opening a .klv through it shows the document;
+#   3. a second install over the first, page by page with a screenshot of each,
+#      started while the program runs: the setup asks to close it and goes on
+#      when retried; the folders chosen before are proposed, the settings
+#      stay; a third one moves the program to another folder;
+#   4. uninstall through its pages (their texts read), again asked to close
+#      the running program; then a reinstall and a silent uninstall: program,
+#      shortcuts, association and entry gone; measurements folder and
+#      settings kept.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../lib/testlib.sh"
 check() { # check DESCRIPTION ACTUAL EXPECTED
@@ -42,6 +46,25 @@ wait_text() { # wait_text ID TEXT: until the control's text contains TEXT
     note_failure "control $1 of the setup shows \"$(drv text "$title" "$1" 2>/dev/null)\", not \"$2\""
     return 1
 }
+# The question about the running program (a message box captioned as the
+# setup's window without its trailing blank): its text checked, then the
+# program closed like a user and the question answered with Retry.
+close_program_and_retry() { # close_program_and_retry CAPTION TEXT SHOT
+    local box="dialog:$1"
+    drv wait-window "$box" 20000 >/dev/null || { note_failure "no question about the running program"; return; }
+    # The box's own pixels: over other windows the screen's picture of it
+    # stays black under Xvfb.
+    drv capture "$box" "$KLV_TEST_TMP/$3.bmp" >/dev/null &&
+        convert "$KLV_TEST_TMP/$3.bmp" "$KLV_SCREENSHOTS/dist_$3.png"
+    [[ "$(drv text "$box" 65535 | iconv -f CP1252 -t UTF-8)" == *"$2"* ]] ||
+        note_failure "the question says \"$(drv text "$box" 65535)\", not \"$2\""
+    drv close class:Klemva >/dev/null
+    drv wait-gone class:Klemva 10000 >/dev/null || fail "the program did not end when closed"
+    drv click "$box" 4 >/dev/null
+    drv wait-gone "$box" 10000 >/dev/null || note_failure "the question stayed after Retry"
+}
+running_install="Klemva è in esecuzione e i suoi file non possono essere sostituiti."
+running_uninstall="Klemva è in esecuzione e i suoi file non possono essere rimossi."
 shot() { bash "$KLV_SCRIPTS/screenshot.sh" "dist_$1" >/dev/null; }
 
 drive_c="$WINEPREFIX/drive_c"
@@ -120,6 +143,15 @@ HKCR\.klv|Klemva.Document.1
 HKCR\Klemva.Document.1\DefaultIcon|$prog_win\KLEMVA.EXE,1
 HKCR\Klemva.Document.1\shell\open\command|$prog_win\KLEMVA.EXE %1
 TABLE
+# A silent install while the program runs would leave the old files in place:
+# it ends with exit code 3 and writes nothing (the mark added to the program
+# file stays, the uninstaller keeps its time).
+printf 'mark' >>"$prog_dir/KLEMVA.EXE"
+uninstaller_time=$(date -r "$prog_dir/Disinstalla.exe" +%s%N)
+silent_install "$meas_win" "$prog_win"
+check "exit code of a silent install while the program runs" $? 3
+check "program file after it" "$(tail -c 4 "$prog_dir/KLEMVA.EXE")" mark
+check "uninstaller after it" "$(date -r "$prog_dir/Disinstalla.exe" +%s%N)" "$uninstaller_time"
 drv close class:Klemva >/dev/null
 wait $app
 # A series saved into the measurements folder, opened as a user would.
@@ -139,6 +171,9 @@ wine reg add "$klemva\\2.0\\Einstellungen" /v Port /t REG_DWORD /d 3 /f >/dev/nu
 echo data >"$meas_dir/misura.klv"
 own_limits=$'[Mio insieme]\r\nMedia.ForzaDiPunta=123'
 printf '%s' "$own_limits" >"$meas_dir/Limiti.ini"
+wine "$prog_dir/KLEMVA.EXE" &
+app=$!
+drv wait-window class:Klemva 20000 >/dev/null || fail "the installed program shows no window"
 wine "$dist/Klemva-2.4-setup.exe" &
 setup=$!
 drv wait-window "Lingua / Language" 20000 >/dev/null || fail "no language choice at the start of the setup"
@@ -156,7 +191,11 @@ drv click "$title" 1 >/dev/null
 wait_text 1037 "Cartella delle misurazioni" && shot 5_measurements_folder
 check "proposed measurements folder" "$(drv text "$title" 1019 | tr -d '\r')" "$meas_win"
 drv click "$title" 1 >/dev/null
-wait_text 1201 "completata" && shot 6_finish
+close_program_and_retry "Installazione di Klemva 2.4" "$running_install" 6_program_running
+wait $app
+wait_text 1201 "completata" && shot 7_finish
+check "program file after the second install" \
+    "$(cmp -s "$prog_dir/KLEMVA.EXE" "$dist/stage/Klemva/KLEMVA.EXE" && echo replaced)" replaced
 drv click "$title" 1 >/dev/null
 drv wait-gone "$title" 10000 >/dev/null || fail "the setup did not close on Chiudi"
 wait $setup
@@ -185,7 +224,42 @@ check "open command after the move" \
 drv close class:Klemva >/dev/null
 wait $app
 
-# 4. Silent uninstall; the uninstaller runs from a copy, so wait for its work.
+# 4. Uninstall through the pages while the program runs. The uninstaller runs
+# from a copy, so its window is waited for.
+wine "$prog_dir/KLEMVA.EXE" &
+app=$!
+drv wait-window class:Klemva 20000 >/dev/null || fail "the moved program shows no window"
+wine "$prog_dir/Disinstalla.exe" &
+title="Disinstallazione di Klemva"
+drv wait-window "$title" 20000 >/dev/null || fail "no uninstaller window"
+wait_text 1037 "Disinstallazione" && shot 8_uninstall_confirm
+while IFS='|' read -r id expected; do
+    check "control $id of the uninstaller's first page" \
+        "$(drv text "$title" "$id" | iconv -f CP1252 -t UTF-8)" "$expected"
+done <<TABLE
+1038|Disinstalla il programma Klemva 2.4.
+1029|Rimozione da:
+1000|$prog_win\\
+1006|Le misurazioni nella cartella $meas_win e le impostazioni di Klemva (porta, opzioni, elenchi) non vengono cancellate: sono dati dell'utente.
+1|&Disinstalla
+TABLE
+drv click "$title" 1 >/dev/null
+close_program_and_retry "Disinstallazione di Klemva 2.4" "$running_uninstall" 9_uninstall_program_running
+wait $app
+wait_text 1201 "Disinstallazione di Klemva 2.4 completata." && shot 10_uninstall_finish
+check "the uninstaller's last page" "$(drv text "$title" 1202 | tr -d '\r' | iconv -f CP1252 -t UTF-8)" \
+    "Klemva è stato rimosso dal computer.
+
+Le misurazioni nella cartella $meas_win e le impostazioni di Klemva (porta, opzioni, elenchi) non vengono cancellate: sono dati dell'utente."
+check "the last page's button" "$(drv text "$title" 1)" "&Chiudi"
+drv click "$title" 1 >/dev/null
+drv wait-gone "$title" 10000 >/dev/null || fail "the uninstaller did not close on Chiudi"
+check "program folder after the uninstall through the pages" \
+    "$([ -e "$prog_dir" ] && echo present || echo gone)" gone
+check "program entry after the uninstall through the pages" "$(key_exists "$uninstall")" no
+
+# Installed again, then uninstalled silently.
+silent_install "$meas_win" "$prog_win" || fail "silent install after the uninstall failed"
 wine "$prog_dir/Disinstalla.exe" /S
 uninstalled() { [ ! -e "$prog_dir" ] && [ "$(key_exists "$uninstall")" = no ]; }
 wait_until 60 uninstalled

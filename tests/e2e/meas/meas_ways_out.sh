@@ -3,6 +3,8 @@
 #   COM4 stream.scn  test mode; the end question answered "Yes"
 #   COM2 stops.scn   a device that falls silent: cancel still ends promptly
 #   COM3 silent.scn  no answer to the identification: message 30049
+#   COM5 notklv.scn  a device that is no KLV: three whole identification
+#                    attempts, then message 30049, and the stream never started
 #   COM10 (no link)  a port that does not exist: message 30048
 #   COM1 faults.scn  garbage and lost bytes: the series completes, saved, and
 #                    agrees with klvtool's record of the same scenario; the
@@ -56,21 +58,30 @@ wait-gone Misurazione 3000
 priority Klemva NORMAL
 STEPS
 
-steps no_answer <<STEPS
-set-reg HKCU $settings Port dword 2
+# A start that fails with the program's message: the box pictured and
+# answered, the user back in the description dialog at normal priority.
+failed_start() { # failed_start NAME PORT_INDEX TEXT
+  steps "$1" <<STEPS
+set-reg HKCU $settings Port dword $2
 click "Nuova misuratione" 1
-answer Klemva OK "Il sensore non è potuto essere trovato.\r\nPer piacere controllate la conessione al port seriale del Vs. PC." 20000
-wait-gone Misurazione 5000
-priority Klemva NORMAL
-set-reg HKCU $settings Port dword 9
-click "Nuova misuratione" 1
-wait-window dialog:Klemva 10000
-snap dialog:Klemva @SHOTS@\\${TEST_NAME}_no_port.bmp
-answer Klemva OK "L'apparecchio \"COM10\" non è potuto essere aperto." 1000
+wait-window dialog:Klemva 20000
+snap dialog:Klemva @SHOTS@\\${TEST_NAME}_$1.bmp
+answer Klemva OK "$3" 1000
 wait-gone Misurazione 5000
 priority Klemva NORMAL
 wait-window "Nuova misuratione" 1000
 STEPS
+}
+sensor_not_found="Il sensore non è potuto essere trovato.\r\nPer piacere controllate la conessione al port seriale del Vs. PC."
+failed_start no_answer 2 "$sensor_not_found"
+failed_start no_port 9 "L'apparecchio \\\"COM10\\\" non è potuto essere aperto."
+failed_start not_klv 4 "$sensor_not_found"
+# Each attempt reads the whole identification from byte 0; the stream is
+# started only for a device that identified.
+attempts=$(grep -c 'rx 52 00:' "$KLV_TEST_TMP/sim-COM5.log")
+[ "$attempts" -eq 3 ] || fail "$attempts identification attempts on the device that is no KLV, expected 3"
+grep -q 'rx 52 1d:' "$KLV_TEST_TMP/sim-COM5.log" || fail "the attempts did not read the identification to its last byte"
+! grep -q 'rx e0' "$KLV_TEST_TMP/sim-COM5.log" || fail "the stream was started on a device that is no KLV"
 [ "$(drv children Klemva | grep -c ' MdiChild ')" -eq 0 ] || fail "a document window appeared"
 
 steps faults <<STEPS

@@ -56,7 +56,7 @@ echo "--- the tenth port, a vehicle list with its last entry deleted, OK"
 drv select $dlg 101 9
 switch_list 107
 expect_list $'Fiat Tipo\nLancia Ypsilon\nAlfa 156'
-drv setlines $dlg 111 "Fiat Tipo" "Lancia Ypsilon" ""
+drv set-text $dlg 111 'Fiat Tipo\nLancia Ypsilon\n'
 shot $dlg list
 close_with 1
 expect_reg $settings Port 9
@@ -74,14 +74,14 @@ open_options
 [ "$(drv cursel $dlg 101 | tr -d '\r')" == 9 ] || fail "COM10 not selected after storing 9"
 switch_list 107
 expect_list $'Fiat Tipo\nLancia Ypsilon\nAlfa 156'
-drv setlines $dlg 111 Panda ""
+drv set-text $dlg 111 'Panda\n'
 close_with 2
 expect_reg $vehicles 0 "Fiat Tipo"
 
 echo "--- Annulla after a list switch keeps the switched-from list"
 open_options
 switch_list 107
-drv setlines $dlg 111 Primo "" Secondo
+drv set-text $dlg 111 'Primo\n\nSecondo'
 switch_list 108
 close_with 2
 expect_reg $vehicles 0 "Primo"
@@ -92,9 +92,9 @@ echo "--- two characters store nothing; long lines are cut at 79"
 long=$(printf 'x%.0s' $(seq 1 85))
 open_options
 switch_list 108
-drv setlines $dlg 111 AB
+drv set-text $dlg 111 AB
 switch_list 110
-drv setlines $dlg 111 "$long"
+drv set-text $dlg 111 "$long"
 close_with 1
 expect_reg "Türe" 0 "<absent>"
 expect_reg Messpunkt 0 "${long:0:79}"
@@ -124,7 +124,7 @@ for _ in 1 2 3; do
   drv click $dlg 105 && drv wait-window Open 5000 >/dev/null && break
 done
 drv wait-window Open 1000 >/dev/null || fail "no file dialog"
-drv settext Open 1148 "$(winpath "$KLV_TEST_TMP/logo.bmp")"
+drv set-text Open 1148 "$(winpath "$KLV_TEST_TMP/logo.bmp")"
 drv press Open "Open"
 drv wait-gone Open 10000 || fail "the file dialog stayed open"
 [ "$(drv text $dlg 105 | tr -d '\r')" == "$(winpath "$KLV_TEST_TMP/logo.bmp")" ] \

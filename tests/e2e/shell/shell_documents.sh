@@ -77,9 +77,18 @@ expect_page "2 Graph2 Descr2"
 curve=$(curve_pixels 2)
 [ "${curve:-0}" -gt 100 ] && echo "ok: curve of graph 2 drawn" || note_failure "graph 2 shows no curve ($curve blue columns)"
 drv tab "$FRAME" 0 >/dev/null
+# Each value text keeps its six lines as the document window's normal font
+# ("Helv", height 10) draws them in the panel's width: no figure, the energy
+# last, wrapped onto a line of its own.
 for tab in 1 2 3 4; do
   drv tab "$FRAME" $tab >/dev/null
   shot shell_doc_page$tab
+  fit=$(drv text-fit "$FRAME" Helv 10)
+  if [ $? -eq 0 ] && grep -q '^fits 6/6 ' <<<"$fit"; then
+    echo "ok: value text of page $tab on six lines"
+  else
+    note_failure "value text of page $tab not on its six lines: $fit"
+  fi
 done
 drv tab "$FRAME" 0 >/dev/null
 

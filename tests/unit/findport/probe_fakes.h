@@ -1,5 +1,6 @@
 // Test doubles for the port probe: a virtual clock and scripted serial ports.
-#pragma once
+#ifndef PROBE_FAKES_H
+#define PROBE_FAKES_H
 
 #include <cstdint>
 #include <deque>
@@ -148,3 +149,5 @@ private:
 };
 
 } // namespace findport::test
+
+#endif

@@ -114,14 +114,55 @@ TEST(RxLoopTest, BlocksCarryTheBytesInOrderAndWrapAtTheEnd)
         EXPECT_EQ(b.bytes, Range(static_cast<int>(k * 192), 192)) << "block " << k;
         EXPECT_EQ(b.info.nBlockSize, 192u);
         EXPECT_EQ(b.info.nDistance, 192u);
-        EXPECT_EQ(b.info.nLastRead, 1u);
+        EXPECT_EQ(b.info.nLastRead, k == 0 ? 191u : 192u);
     }
     EXPECT_EQ(sink.blocks[79].offset, 79u * 192);
     EXPECT_EQ(sink.blocks[79].info.nRxPos, 15360u);
     EXPECT_EQ(sink.blocks[80].offset, 0u) << "the 81st block starts again at the buffer's start";
-    // One byte per read: every read asked for exactly one byte.
-    for (uint32_t r : src.reads)
-        EXPECT_EQ(r, 1u);
+    // The first byte is awaited alone, then each read takes a whole block.
+    std::vector<uint32_t> expected(81, 192u);
+    expected[0] = 1;
+    expected.insert(expected.begin() + 1, 191u);
+    EXPECT_EQ(src.reads, expected);
+}
+
+// What each read asks for: one byte while the line is quiet, else the rest of
+// the block under construction, never more.
+TEST(RxLoopTest, ReadsAskForOneByteOnAQuietLineAndTheBlocksRestWhileBytesFlow)
+{
+    std::vector<uint8_t> buffer(15360);
+    RxLoop loop(buffer.data(), 15360, 192);
+    ScriptedSource src;
+    RecordingSink sink(buffer.data());
+    src.TimeOut(); // quiet: the one-byte wait times out
+    src.ArriveRange(0, 10);
+    src.TimeOut(); // the device pauses after 10 bytes
+    src.TimeOut(); // and stays quiet
+    src.ArriveRange(10, 182 + 5);
+    Drain(loop, src, sink);
+
+    // 1 (empty), 1, 191 (9 came), 182 (empty), 1, 181 (completes the block),
+    // 192 (5 came before the script ran out).
+    EXPECT_EQ(src.reads, (std::vector<uint32_t>{1, 1, 191, 182, 1, 181, 192}));
+    ASSERT_EQ(sink.blocks.size(), 1u);
+    EXPECT_EQ(sink.blocks[0].bytes, Range(0, 192));
+    EXPECT_EQ(sink.blocks[0].info.nLastRead, 181u);
+    EXPECT_EQ(loop.RxPos(), 197u);
+}
+
+TEST(RxLoopTest, OneBytePerReadWhenAskedForTheDebugOutput)
+{
+    std::vector<uint8_t> buffer(15360);
+    RxLoop loop(buffer.data(), 15360, 192);
+    loop.SetOneBytePerRead(true);
+    ScriptedSource src;
+    RecordingSink sink(buffer.data());
+    src.ArriveRange(0, 2 * 192);
+    Drain(loop, src, sink);
+    ASSERT_EQ(sink.blocks.size(), 2u);
+    EXPECT_EQ(sink.blocks[1].bytes, Range(192, 192));
+    EXPECT_EQ(sink.blocks[1].info.nLastRead, 1u);
+    EXPECT_EQ(src.reads, std::vector<uint32_t>(2 * 192, 1u));
 }
 
 TEST(RxLoopTest, BufferNotAMultipleOfTheBlockLeavesTheTailUntouched)
@@ -208,8 +249,7 @@ TEST(RxLoopTest, ShiftByZeroDiscardsNothing)
     Drain(loop, src, sink);
     ASSERT_EQ(sink.blocks.size(), 2u);
     EXPECT_EQ(sink.blocks[1].bytes, Range(192, 192));
-    for (uint32_t r : src.reads)
-        EXPECT_EQ(r, 1u) << "no discard read was made";
+    EXPECT_EQ(src.reads, (std::vector<uint32_t>{1, 191, 192})) << "no discard read was made";
 }
 
 TEST(RxLoopTest, ADiscardReadAsksForTheWholeCountAtOnce)

@@ -1,6 +1,7 @@
 // measure_support.h - a recording stand-in for the measurement dialog, the
 // serial link's block hand-over, and the device model wired to the run.
-#pragma once
+#ifndef MEASURE_SUPPORT_H
+#define MEASURE_SUPPORT_H
 
 #include <cstdint>
 #include <deque>
@@ -230,3 +231,5 @@ private:
     void Step();
     std::uint64_t nextTickUs_ = 0;
 };
+
+#endif

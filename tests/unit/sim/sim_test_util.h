@@ -1,5 +1,6 @@
 // Helpers shared by the device model tests.
-#pragma once
+#ifndef SIM_TEST_UTIL_H
+#define SIM_TEST_UTIL_H
 
 #include <gtest/gtest.h>
 
@@ -26,3 +27,5 @@ inline std::vector<klvdevice::DecodedTriplet> samples(klvdevice::DeviceModel& m,
 }
 
 } // namespace simtest
+
+#endif

@@ -13,7 +13,7 @@
 #include "klvdoc.h"
 #include "messdescr.h"
 
-#include "../../wine/common/wincheck.h"
+#include "wintest.h"
 
 #include <cstdint>
 #include <cstring>
@@ -95,15 +95,6 @@ void AddRescaling(Table& t)
             v.push_back(RescaleCount(k, fullScale));
         AddIntRows(t, "rescale" + std::to_string(fullScale), v);
     }
-}
-
-bool ReadFile(const char* path, std::vector<std::uint8_t>& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
 }
 
 // The sensor of the recorded series, as the program takes it from the
@@ -280,9 +271,9 @@ int main(int argc, char** argv)
                      "usage: arith_table_test EXPECTED.txt SERIES.klv [--write TABLE.txt]\n");
         return 2;
     }
-    std::vector<std::uint8_t> bytes;
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(argv[2]);
     MeasurementDocument doc;
-    if (!ReadFile(argv[2], bytes) || !ReadKlvDocument(bytes.data(), bytes.size(), doc)) {
+    if (bytes.empty() || !ReadKlvDocument(bytes.data(), bytes.size(), doc)) {
         std::printf("  FAIL: cannot read the recorded series %s\n", argv[2]);
         return 1;
     }

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/wincheck.h"
+#include "wintest.h"
 
 namespace {
 
@@ -171,8 +171,8 @@ struct Stream {
     int lampsSentAt = -1; // samples received when 0x84 and 0x88 were written
 };
 
-// Reads the stream byte by byte, as the receive thread does, for `ms`
-// milliseconds; writes 0x84 0x88 (both lamps on) after `lampsAfterMs`.
+// Reads the stream byte by byte, as the receive thread does with debug output
+// on, for `ms` milliseconds; writes 0x84 0x88 (both lamps on) after `lampsAfterMs`.
 Stream ReadStream(HANDLE h, DWORD ms, DWORD lampsAfterMs)
 {
     Stream s;

@@ -15,20 +15,9 @@
 #include "graphrecord.h"
 #include "klvdoc.h"
 #include "varnok.h"
+#include "wintest.h"
 
 namespace {
-
-int g_failures = 0;
-int g_checks = 0;
-
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        ++g_checks;                                                                                \
-        if (!(cond)) {                                                                             \
-            ++g_failures;                                                                          \
-            std::printf("FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond);                            \
-        }                                                                                          \
-    } while (0)
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -73,22 +62,6 @@ DWORD FilePosition(HANDLE h)
     return SetFilePointer(h, 0, nullptr, FILE_CURRENT);
 }
 
-Bytes ReadWholeFile(const std::string& path)
-{
-    Bytes bytes;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    DWORD size = GetFileSize(h, nullptr), got = 0;
-    bytes.resize(size);
-    if (size)
-        ReadFile(h, bytes.data(), size, &got, nullptr);
-    bytes.resize(got);
-    CloseHandle(h);
-    return bytes;
-}
-
 void WriteWholeFile(const std::string& path, const Bytes& bytes)
 {
     HANDLE h = CreateFileFor(path, true);
@@ -105,13 +78,6 @@ Bytes SaveWindows(const std::string& path, std::initializer_list<HWND> windows)
         CHECK(_SaveGraph(w, h) == 1);
     CloseHandle(h);
     return ReadWholeFile(path);
-}
-
-std::string TitleOf(HWND w)
-{
-    char text[256] = {};
-    GetWindowTextA(w, text, sizeof text);
-    return text;
 }
 
 // The file decodes with the portable codec and encodes back to the same bytes.
@@ -151,7 +117,7 @@ void TestEmptyWindowIs5368Bytes()
     CHECK(FilePosition(h) == 5368);
     CloseHandle(h);
     GraphData* b = _GetDataPtr(back);
-    CHECK(TitleOf(back) == "Leere Grafik");
+    CHECK(WindowTextA(back) == "Leere Grafik");
     CHECK(std::strcmp(b->szNotes, "Notizen der Grafik") == 0);
     CHECK(b->nGraphs == 0 && b->nTimeFormat == 3 && b->nStyle == 8);
     CHECK(b->nXLines == 6 && b->nYLines == 10 && b->dTimeMin == -1.0 && b->dTimeMax == 5.0);
@@ -213,14 +179,14 @@ void TestTwoRecordsReadInOrderWithJunkBefore()
     CHECK(FilePosition(h) == first);
     CHECK(_LoadGraph(rc, h) == 1);
     CHECK(FilePosition(h) == first + 7 + 5368 + 84 + 40);
-    CHECK(TitleOf(ra) == "first" && TitleOf(rc) == "second");
+    CHECK(WindowTextA(ra) == "first" && WindowTextA(rc) == "second");
     CHECK(_GetDataPtr(rc)->pGraphs[0]->nBuffEnd == 20);
     CHECK(_GetDataPtr(rc)->pGraphs[0]->pData[19] == (19 * 13 + 2) % 4096);
     // nothing more: end of file before a marker
     GraphData* d = _GetDataPtr(rc);
     CHECK(_LoadGraph(rc, h) == 0);
     CHECK(d->bPaintEnabled == 0); // stays off after a missing marker
-    CHECK(TitleOf(rc) == "second" && d->nGraphs == 1);
+    CHECK(WindowTextA(rc) == "second" && d->nGraphs == 1);
     CloseHandle(h);
     // a later successful load turns painting on again
     h = CreateFileFor(path, false);
@@ -279,7 +245,7 @@ void TestTitleOf79Characters()
     HANDLE h = CreateFileFor(PathOf("wine_title.bin"), false);
     CHECK(_LoadGraph(back, h) == 1);
     CloseHandle(h);
-    CHECK(TitleOf(back) == title);
+    CHECK(WindowTextA(back) == title);
     DestroyWindow(w);
     DestroyWindow(back);
 }
@@ -294,15 +260,11 @@ struct ErrorBoxWatch {
 DWORD WINAPI WatchErrorBox(void* arg)
 {
     auto* watch = static_cast<ErrorBoxWatch*>(arg);
-    for (int i = 0; i < 500; ++i) {
-        HWND box = FindWindowA("#32770", "ERROR");
-        if (box) {
-            GetDlgItemTextA(box, 0xFFFF, watch->text, sizeof watch->text);
-            watch->seen = 1;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            return 0;
-        }
-        Sleep(20);
+    HWND box = nullptr;
+    if (WaitUntil([&] { return (box = FindWindowA("#32770", "ERROR")) != nullptr; }, 10000)) {
+        GetDlgItemTextA(box, 0xFFFF, watch->text, sizeof watch->text);
+        watch->seen = 1;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     return 0;
 }
@@ -411,7 +373,7 @@ void TestUnsafeRecordsAreRefused()
         int result = LoadBytes(c.bytes, w);
         std::printf("unsafe case '%s': result %d\n", c.name, result);
         CHECK(result == 0);
-        CHECK(TitleOf(w) == "unchanged");
+        CHECK(WindowTextA(w) == "unchanged");
         CHECK(d->nGraphs == 1 && d->pGraphs[0]->nBuffEnd == 0 && d->nYLines == 6);
         CHECK(d->bPaintEnabled == 1);
         UpdateWindow(w);
@@ -445,7 +407,7 @@ void TestCapacityMismatchKeepsTheStreamAligned()
     CHECK(dn->pGraphs[0]->nBuffEnd == 100);
     CHECK(std::memcmp(dn->pGraphs[0]->pData, _GetDataPtr(big)->pGraphs[0]->pData, 200) == 0);
     CHECK(dn->pGraphs[1]->nSize == 3750);
-    CHECK(TitleOf(wide) == "small");
+    CHECK(WindowTextA(wide) == "small");
     CHECK(dw->pGraphs[0]->nBuffEnd == 40);
     CHECK(std::memcmp(dw->pGraphs[0]->pData, _GetDataPtr(small)->pGraphs[0]->pData, 100) == 0);
     CHECK(dw->pGraphs[0]->pData[50] == 0 && dw->pGraphs[0]->pData[199] == 0);
@@ -553,7 +515,7 @@ void TestCodecRecordThroughAWindow()
     CHECK(_LoadGraph(w, h) == 1);
     CloseHandle(h);
     GraphData* d = _GetDataPtr(w);
-    CHECK(TitleOf(w) == TerminatedText(image.szTitle, 80));
+    CHECK(WindowTextA(w) == TerminatedText(image.szTitle, 80));
     CHECK(d->nGraphs == static_cast<int>(image.graphs.size()));
     CHECK(std::strcmp(d->szNotes, image.block.szNotes) == 0);
     CHECK(d->dZoomTimeMin == image.block.dZoomTimeMin && d->nZoomMaxBit == image.block.nZoomMaxBit);
@@ -631,7 +593,7 @@ void ReopenAndResaveDocument(const char* source, const char* resaved)
     for (int k = 0; k < 4; ++k) {
         GraphData* d = _GetDataPtr(loaded[k]);
         const GraphImage& saved = nativeDoc.graphWindows[k].graphs[0];
-        CHECK(TitleOf(loaded[k]) == TerminatedText(nativeDoc.graphWindows[k].szTitle, 80));
+        CHECK(WindowTextA(loaded[k]) == TerminatedText(nativeDoc.graphWindows[k].szTitle, 80));
         CHECK(d->nGraphs == 2 && d->pGraphs[0]->nBuffEnd == saved.nBuffEnd);
         CHECK(std::memcmp(d->pGraphs[0]->pData, saved.samples.data(), 7500) == 0);
         CHECK(d->nStyle == 8 && d->nXLines == 6 && d->dTimeMin == -1.0 && d->dTimeMax == 5.0);
@@ -654,18 +616,11 @@ void ReopenAndResaveDocument(const char* source, const char* resaved)
 // screenshot has these colours there.
 bool WriteShownMarker(HWND w, const std::string& path)
 {
-    RECT rc;
-    GetClientRect(w, &rc);
-    const POINT points[] = {{rc.right / 2, rc.bottom / 2},
-                            {rc.right / 4, rc.bottom / 4},
-                            {rc.right * 3 / 4, rc.bottom / 4},
-                            {rc.right / 4, rc.bottom * 3 / 4},
-                            {rc.right * 3 / 4, rc.bottom * 3 / 4}};
     FILE* f = std::fopen(path.c_str(), "w");
     if (!f)
         return false;
     HDC dc = GetDC(w);
-    for (POINT p : points) {
+    for (POINT p : ClientSamplePoints(w)) {
         COLORREF c = GetPixel(dc, p.x, p.y);
         POINT screen = p;
         ClientToScreen(w, &screen);
@@ -696,16 +651,10 @@ int ShowLoadedRecord(const char* file)
     RedrawWindow(frame, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const bool marked = WriteShownMarker(w, PathOf("shown"));
-    const DWORD end = GetTickCount() + 20000;
-    while (marked && GetTickCount() < end &&
-           GetFileAttributesA(PathOf("close").c_str()) == INVALID_FILE_ATTRIBUTES) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
+    if (marked)
+        PumpUntil(
+            [] { return GetFileAttributesA(PathOf("close").c_str()) != INVALID_FILE_ATTRIBUTES; },
+            20000);
     DestroyWindow(frame);
     return loaded == 1 && marked ? 0 : 1;
 }
@@ -722,23 +671,24 @@ int main(int argc, char** argv)
     g_parent = CreateWindowExA(0, "STATIC", "files test", WS_OVERLAPPEDWINDOW, 0, 0, 700, 500,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 
-    TestEmptyWindowIs5368Bytes();
-    TestAllSamplesSavedAndFillLevelRestored();
-    TestTwoRecordsReadInOrderWithJunkBefore();
-    TestLoadIntoWindowThatHoldsAGraph();
-    TestTitleOf79Characters();
-    TestWindowWithoutBlock();
-    TestSaveReportsAFailedWrite();
-    TestUnsafeRecordsAreRefused();
-    TestCapacityMismatchKeepsTheStreamAligned();
-    TestLoadIntoWindowWithGraphList();
-    TestCodecRecordThroughAWindow();
-    TestNewMeasurementAsTheProgramBuildsIt();
-    TestDocumentThroughWindows();
-    ReopenAndResaveDocument("native_doc.klv", "wine_resaved_doc.klv");
-    ReopenAndResaveDocument("measured.klv", "wine_measured_resaved.klv");
+    RunCase("TestEmptyWindowIs5368Bytes", TestEmptyWindowIs5368Bytes);
+    RunCase("TestAllSamplesSavedAndFillLevelRestored", TestAllSamplesSavedAndFillLevelRestored);
+    RunCase("TestTwoRecordsReadInOrderWithJunkBefore", TestTwoRecordsReadInOrderWithJunkBefore);
+    RunCase("TestLoadIntoWindowThatHoldsAGraph", TestLoadIntoWindowThatHoldsAGraph);
+    RunCase("TestTitleOf79Characters", TestTitleOf79Characters);
+    RunCase("TestWindowWithoutBlock", TestWindowWithoutBlock);
+    RunCase("TestSaveReportsAFailedWrite", TestSaveReportsAFailedWrite);
+    RunCase("TestUnsafeRecordsAreRefused", TestUnsafeRecordsAreRefused);
+    RunCase("TestCapacityMismatchKeepsTheStreamAligned", TestCapacityMismatchKeepsTheStreamAligned);
+    RunCase("TestLoadIntoWindowWithGraphList", TestLoadIntoWindowWithGraphList);
+    RunCase("TestCodecRecordThroughAWindow", TestCodecRecordThroughAWindow);
+    RunCase("TestNewMeasurementAsTheProgramBuildsIt", TestNewMeasurementAsTheProgramBuildsIt);
+    RunCase("TestDocumentThroughWindows", TestDocumentThroughWindows);
+    RunCase("ReopenAndResaveDocument native_doc.klv",
+            [] { ReopenAndResaveDocument("native_doc.klv", "wine_resaved_doc.klv"); });
+    RunCase("ReopenAndResaveDocument measured.klv",
+            [] { ReopenAndResaveDocument("measured.klv", "wine_measured_resaved.klv"); });
 
     DestroyWindow(g_parent);
-    std::printf("%d checks, %d failed\n", g_checks, g_failures);
-    return g_failures == 0 ? 0 : 1;
+    return Summary();
 }

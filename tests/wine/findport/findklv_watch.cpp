@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "wintest.h"
+
 namespace {
 
 constexpr wchar_t kProgressTitle[] = L"Seeking for KLV";
@@ -61,60 +63,9 @@ void Check(bool ok, const char* what)
     }
 }
 
-std::wstring WindowText(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
-struct Search {
-    const wchar_t* title;
-    const wchar_t* className; // null: any class
-    HWND found;
-};
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<Search*>(param);
-    if (IsWindowVisible(window) && WindowText(window) == search->title &&
-        (!search->className || ClassOf(window) == search->className)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindTopLevel(const wchar_t* title, const wchar_t* className)
-{
-    Search search{title, className, nullptr};
-    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND WaitFor(const wchar_t* title, const wchar_t* className, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND window = FindTopLevel(title, className))
-            return window;
-        if (GetTickCount() - start >= timeoutMs)
-            return nullptr;
-        Sleep(20);
-    }
-}
-
 HWND RequireProgressWindow()
 {
-    HWND window = WaitFor(kProgressTitle, nullptr, 10000);
+    HWND window = WaitForTopWindow(kProgressTitle, nullptr, 10000);
     if (!window)
         std::fprintf(stderr, "findklv_watch: no \"Seeking for KLV\" window\n");
     return window;
@@ -161,7 +112,7 @@ int CmdLayout()
     Check((exStyle & WS_EX_TOPMOST) != 0, "kept above other windows");
 
     HWND progress = GetDlgItem(window, 1);
-    Check(progress && ClassOf(progress) == PROGRESS_CLASSW, "gadget 1 is a progress bar");
+    Check(progress && WindowClassW(progress) == PROGRESS_CLASSW, "gadget 1 is a progress bar");
     if (progress) {
         Check(RectIs(ChildRect(window, progress), 10, 10, 580, 25), "progress bar at 10,10 580x25");
         Check((GetWindowLongPtrW(progress, GWL_STYLE) & PBS_SMOOTH) != 0, "progress bar is smooth");
@@ -173,10 +124,10 @@ int CmdLayout()
         Check(low == 0 && high == 20000, "progress range 0..20000");
     }
     HWND cancel = GetDlgItem(window, 2);
-    Check(cancel && ClassOf(cancel) == L"Button", "gadget 2 is a button");
+    Check(cancel && WindowClassW(cancel) == L"Button", "gadget 2 is a button");
     if (cancel) {
         Check(RectIs(ChildRect(window, cancel), 500, 70, 90, 20), "button at 500,70 90x20");
-        Check(WindowText(cancel) == L"Cancel", "button captioned \"Cancel\"");
+        Check(WindowTextW(cancel) == L"Cancel", "button captioned \"Cancel\"");
     }
     return failures ? 1 : 0;
 }
@@ -202,15 +153,10 @@ int CmdCancel()
 
 int CmdWaitGone(DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (FindTopLevel(kProgressTitle, nullptr)) {
-        if (GetTickCount() - start >= timeoutMs) {
-            std::fprintf(stderr, "findklv_watch: the progress window is still there\n");
-            return 1;
-        }
-        Sleep(20);
-    }
-    return 0;
+    if (WaitUntil([] { return FindTopWindow(kProgressTitle, nullptr) == nullptr; }, timeoutMs))
+        return 0;
+    std::fprintf(stderr, "findklv_watch: the progress window is still there\n");
+    return 1;
 }
 
 std::wstring Escaped(const std::wstring& text)
@@ -224,7 +170,7 @@ std::wstring Escaped(const std::wstring& text)
 // The message box titled "Error": its text and its buttons.
 HWND RequireErrorBox(DWORD timeoutMs)
 {
-    HWND box = WaitFor(L"Error", L"#32770", timeoutMs);
+    HWND box = WaitForTopWindow(L"Error", L"#32770", timeoutMs);
     if (!box)
         std::fprintf(stderr, "findklv_watch: no box titled \"Error\"\n");
     return box;
@@ -232,7 +178,7 @@ HWND RequireErrorBox(DWORD timeoutMs)
 
 bool CheckBoxText(HWND box, const std::wstring& expected)
 {
-    const std::wstring text = WindowText(GetDlgItem(box, kMessageTextId));
+    const std::wstring text = WindowTextW(GetDlgItem(box, kMessageTextId));
     if (text == expected)
         return true;
     std::fwprintf(stderr, L"findklv_watch: box text differs\n got:  %ls\n want: %ls\n",
@@ -249,10 +195,10 @@ int CmdFailureBox(DWORD timeoutMs)
     for (const wchar_t* piece : kFailurePieces)
         expected += piece;
     Check(CheckBoxText(box, expected), "failure message text");
-    Check(GetDlgItem(box, IDYES) && WindowText(GetDlgItem(box, IDYES)) == L"&Yes", "a Yes button");
-    Check(GetDlgItem(box, IDNO) && WindowText(GetDlgItem(box, IDNO)) == L"&No", "a No button");
+    Check(GetDlgItem(box, IDYES) && WindowTextW(GetDlgItem(box, IDYES)) == L"&Yes", "a Yes button");
+    Check(GetDlgItem(box, IDNO) && WindowTextW(GetDlgItem(box, IDNO)) == L"&No", "a No button");
     Check(!GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL), "no OK or Cancel button");
-    Check(!FindTopLevel(kProgressTitle, nullptr), "the progress window is closed");
+    Check(!FindTopWindow(kProgressTitle, nullptr), "the progress window is closed");
     return failures ? 1 : 0;
 }
 
@@ -263,24 +209,17 @@ int CmdAnswer(const wchar_t* answer)
         return 1;
     const int id = std::wcscmp(answer, L"yes") == 0 ? IDYES : IDNO;
     PostMessageW(GetDlgItem(box, id), BM_CLICK, 0, 0);
-    const DWORD start = GetTickCount();
-    while (IsWindow(box) && GetTickCount() - start < 5000)
-        Sleep(20);
-    Check(!IsWindow(box), "the box closed after the answer");
+    Check(WaitUntil([box] { return !IsWindow(box); }, 5000), "the box closed after the answer");
     return failures ? 1 : 0;
 }
 
 int CmdNoWindow(DWORD ms)
 {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        if (FindTopLevel(L"Error", L"#32770")) {
-            std::fprintf(stderr, "findklv_watch: an \"Error\" box appeared\n");
-            return 1;
-        }
-        Sleep(50);
-    }
-    return 0;
+    // Watched for the whole time: that nothing shows is the check.
+    if (!WaitUntil([] { return FindTopWindow(L"Error", L"#32770") != nullptr; }, ms, 50))
+        return 0;
+    std::fprintf(stderr, "findklv_watch: an \"Error\" box appeared\n");
+    return 1;
 }
 
 int CmdRegPort()

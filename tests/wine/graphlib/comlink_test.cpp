@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <set>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -43,7 +44,6 @@ struct Receiver {
 };
 
 Receiver g_rx;
-std::string g_snapshotDir;
 
 // Posted to the receiver to run an action from a nested message loop.
 constexpr UINT kRunAction = WM_APP + 1;
@@ -257,7 +257,7 @@ void CheckClosedForGood(size_t blocksAtClose)
                     kThreadEndLimitMs);
         ++g_checkFailures;
     }
-    PumpFor(0);
+    PumpPending();
     CHECK_EQ(g_rx.blocks.size(), blocksAtClose);
 }
 
@@ -591,8 +591,7 @@ void DebugWindowShowsEveryBlock()
     CHECK(WaitBlocks(5));
     g_rx.onBlock = nullptr;
     RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    if (!g_snapshotDir.empty())
-        SaveWindowSnapshot(dlg, g_snapshotDir + "/graphlib_debugout.bmp");
+    Snapshot(dlg, "graphlib_debugout");
     _CloseCom();
     CHECK(!IsWindow(dlg));
     for (size_t k = 0; k < 5 && k < texts.size(); ++k) {
@@ -616,7 +615,7 @@ void DebugWindowShowsEveryBlock()
 int main(int argc, char** argv)
 {
     if (argc > 1)
-        g_snapshotDir = argv[1];
+        SetSnapshotDir(argv[1]);
     g_rx.hwnd = CreateReceiverWindow();
     if (!g_rx.hwnd) {
         std::printf("FAILED: no receiver window\n");

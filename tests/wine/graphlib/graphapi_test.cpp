@@ -8,50 +8,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr LONG kListStyle = 0x0010;
-std::string g_snapshotDir;
 
 HWND CreateGraphWindow(bool withList, const char* title = "Graph Test", bool visible = true)
 {
     DWORD style = WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0) | (withList ? kListStyle : 0);
     return CreateWindowExA(0, "GraphWindow", title, style, 20, 20, 640, 420, nullptr, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
-}
-
-struct TreeItem {
-    std::string text;
-    int image = -1;
-    LPARAM data = -1;
-    UINT state = 0;
-};
-
-TreeItem ReadItem(HWND tree, HTREEITEM item)
-{
-    char text[100] = "";
-    TVITEMA it = {};
-    it.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE;
-    it.hItem = item;
-    it.pszText = text;
-    it.cchTextMax = sizeof text;
-    it.stateMask = TVIS_EXPANDED;
-    TreeItem r;
-    if (SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) {
-        r.text = text;
-        r.image = it.iImage;
-        r.data = it.lParam;
-        r.state = it.state;
-    }
-    return r;
-}
-
-HTREEITEM Next(HWND tree, UINT code, HTREEITEM from)
-{
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(from)));
 }
 
 std::string MenuText(HMENU menu, UINT id)
@@ -119,23 +87,23 @@ void CreationBuildsBlockListButtonAndMenu()
 
     // The six readout items with their pictures, texts and properties.
     CHECK_EQ(SendMessageA(tree, TVM_GETCOUNT, 0, 0), 6);
-    HTREEITEM cursor = Next(tree, TVGN_ROOT, nullptr);
+    HTREEITEM cursor = NextTreeItem(tree, TVGN_ROOT, nullptr);
     CHECK(cursor == GetPropA(tree, "Cursor"));
-    TreeItem c = ReadItem(tree, cursor);
+    TreeItem c = ReadTreeItem(tree, cursor);
     CHECK_STR(c.text, "0:00:00");
     CHECK_EQ(c.image, 6);
     CHECK_EQ(c.data, 0);
     const char* props[] = {"Dist", "Curs1", "Curs2", "Curs3", "Curs4"};
     const int images[] = {13, 9, 10, 11, 12};
     const char* texts[] = {"0:00:00", "-", "-", "-", "-"};
-    HTREEITEM child = Next(tree, TVGN_CHILD, cursor);
+    HTREEITEM child = NextTreeItem(tree, TVGN_CHILD, cursor);
     for (int i = 0; i < 5; ++i) {
         CHECK(child != nullptr && child == GetPropA(tree, props[i]));
-        TreeItem r = ReadItem(tree, child);
+        TreeItem r = ReadTreeItem(tree, child);
         CHECK_STR(r.text, texts[i]);
         CHECK_EQ(r.image, images[i]);
         CHECK_EQ(r.data, 0);
-        child = Next(tree, TVGN_NEXT, child);
+        child = NextTreeItem(tree, TVGN_NEXT, child);
     }
     HIMAGELIST images14 =
         reinterpret_cast<HIMAGELIST>(SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
@@ -226,42 +194,41 @@ void FirstGraphSetsScalingAndSlot()
     // List: the first graph at the top with picture 0, the later ones after
     // the one added last with picture 4; item data = graph number.
     HWND tree = d->hGraphList;
-    HTREEITEM top = Next(tree, TVGN_ROOT, nullptr);
+    HTREEITEM top = NextTreeItem(tree, TVGN_ROOT, nullptr);
     CHECK(top == d->pGraphs[0]->hItem);
-    TreeItem t = ReadItem(tree, top);
+    TreeItem t = ReadTreeItem(tree, top);
     CHECK_STR(t.text, "Kraft");
     CHECK_EQ(t.image, 0);
     CHECK_EQ(t.data, 1);
-    HTREEITEM second = Next(tree, TVGN_NEXT, top);
+    HTREEITEM second = NextTreeItem(tree, TVGN_NEXT, top);
     CHECK(second == d->pGraphs[1]->hItem);
-    t = ReadItem(tree, second);
+    t = ReadTreeItem(tree, second);
     CHECK_STR(t.text, "Zweite");
     CHECK_EQ(t.image, 4);
     CHECK_EQ(t.data, 2);
-    HTREEITEM third = Next(tree, TVGN_NEXT, second);
+    HTREEITEM third = NextTreeItem(tree, TVGN_NEXT, second);
     CHECK(third == d->pGraphs[2]->hItem);
-    CHECK_EQ(ReadItem(tree, third).data, 3);
+    CHECK_EQ(ReadTreeItem(tree, third).data, 3);
     CHECK(GetPropA(tree, "LAST") == third);
-    CHECK(Next(tree, TVGN_NEXT, third) == GetPropA(tree, "Cursor"));
+    CHECK(NextTreeItem(tree, TVGN_NEXT, third) == GetPropA(tree, "Cursor"));
 
     // Information texts below a graph, expanded or collapsed on request.
     CHECK_EQ(_AddInfoString(w, "Max 123 N", 1, 1), 1);
-    HTREEITEM info = Next(tree, TVGN_CHILD, second);
-    t = ReadItem(tree, info);
+    HTREEITEM info = NextTreeItem(tree, TVGN_CHILD, second);
+    t = ReadTreeItem(tree, info);
     CHECK_STR(t.text, "Max 123 N");
     CHECK_EQ(t.image, 5);
     CHECK_EQ(t.data, 0);
-    CHECK(ReadItem(tree, second).state & TVIS_EXPANDED);
+    CHECK(ReadTreeItem(tree, second).state & TVIS_EXPANDED);
     CHECK_EQ(_AddInfoString(w, "Zweite Info", 1, 0), 1);
-    CHECK(Next(tree, TVGN_NEXT, info) != nullptr);
-    CHECK(!(ReadItem(tree, second).state & TVIS_EXPANDED));
+    CHECK(NextTreeItem(tree, TVGN_NEXT, info) != nullptr);
+    CHECK(!(ReadTreeItem(tree, second).state & TVIS_EXPANDED));
     CHECK_EQ(_AddInfoString(w, "x", 3, 1), 0);
     CHECK_EQ(_AddInfoString(w, "x", -1, 1), 0);
     _AddInfoString(w, "Peak", 0, 1);
 
     CHECK(PumpUntilShown(w, 5000));
-    if (!g_snapshotDir.empty())
-        SaveWindowSnapshot(w, g_snapshotDir + "/graphlib_graphwindow.bmp");
+    Snapshot(w, "graphlib_graphwindow");
     DestroyWindow(w);
 
     // A window without the list gives its graphs no items.
@@ -282,7 +249,8 @@ void LongNamesAreCutTo29Characters()
     GraphData* d = _GetDataPtr(w);
     CHECK_STR(d->pGraphs[0]->szName, "0123456789ABCDEFGHIJ012345678");
     CHECK_STR(name, "0123456789ABCDEFGHIJ0123456789abcdefghij"); // the caller's text is kept
-    CHECK_STR(ReadItem(d->hGraphList, d->pGraphs[0]->hItem).text, "0123456789ABCDEFGHIJ012345678");
+    CHECK_STR(ReadTreeItem(d->hGraphList, d->pGraphs[0]->hItem).text,
+              "0123456789ABCDEFGHIJ012345678");
     CHECK_EQ(_AddGraph(w, "Lang", "Newtonmeter", 0, 1, 0, 1, 1, 10), 1);
     CHECK_STR(d->pGraphs[1]->szUnit, "Newtonmet");
     DestroyWindow(w);
@@ -328,34 +296,6 @@ void AddValueWrapsAtTheCapacity()
     CHECK_EQ(g->nBuffEnd, 2u);
     CHECK_EQ(_AddValue(w, 5, 1), 1); // no such graph: nothing happens
     DestroyWindow(w);
-}
-
-// The client area as the window's device context holds it, a 32-bit value
-// per pixel, rows from the top.
-std::vector<uint32_t> ClientPixels(HWND w)
-{
-    RECT rc;
-    GetClientRect(w, &rc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = rc.right;
-    bi.bmiHeader.biHeight = -rc.bottom;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    HDC dc = GetDC(w);
-    HDC mem = CreateCompatibleDC(dc);
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* first = static_cast<const uint32_t*>(bits);
-    std::vector<uint32_t> pixels(first, first + rc.right * rc.bottom);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(w, dc);
-    return pixels;
 }
 
 // Whether two captures are the same; names the first pixel that differs.
@@ -637,8 +577,7 @@ void CALLBACK DriveNotesDialog(HWND, UINT, UINT_PTR id, DWORD)
     SendMessageA(dlg, WM_COMMAND, IDOK, 0);
     SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     g_notes.stayedOpenOnEnterAndEscape = IsWindow(dlg) && IsWindowVisible(dlg);
-    if (!g_snapshotDir.empty())
-        SaveWindowSnapshot(dlg, g_snapshotDir + "/graphlib_notes.bmp");
+    Snapshot(dlg, "graphlib_notes");
     std::string longText(1200, 'n');
     longText[0] = 'A';
     SetDlgItemTextA(dlg, 100, longText.c_str());
@@ -752,7 +691,7 @@ WindowParts OneFullWindowLife()
         SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchDestroy)));
     DestroyWindow(w);
     g_watched = nullptr;
-    PumpFor(0);
+    PumpPending();
     return parts;
 }
 
@@ -797,7 +736,7 @@ void AThousandWindowsLeaveNothingBehind()
 int main(int argc, char** argv)
 {
     if (argc > 1)
-        g_snapshotDir = argv[1];
+        SetSnapshotDir(argv[1]);
     if (argc > 2 && std::strcmp(argv[2], "leak") == 0) {
         RunCase("DestroyReleasesChildrenMenuAndProperties",
                 DestroyReleasesChildrenMenuAndProperties);

@@ -11,6 +11,7 @@
 #include <winspool.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -31,13 +32,11 @@ constexpr int kRightWithList = 456;
 // Raw 2048 of 0..4095 lies at y = 370 - 170.
 constexpr int kMidY = 200;
 
-std::string g_snapshotDir;
 std::string g_tempDir;
 
-void Snapshot(HWND w, const char* name)
+void ViewSnapshot(HWND w, const char* name)
 {
-    if (!g_snapshotDir.empty())
-        SaveWindowSnapshot(w, g_snapshotDir + "/graphlib_" + name + ".bmp");
+    Snapshot(w, std::string("graphlib_") + name);
 }
 
 HWND CreateGraphWindow(LONG extraStyle, const char* title = "Kraftverlauf")
@@ -148,46 +147,19 @@ bool RedirectImport(HMODULE module, const char* dll, const char* function, void*
 
 // ---- tree items --------------------------------------------------------------
 
-struct TreeItem {
-    std::string text;
-    int image = -1;
-};
-
-TreeItem ReadItem(HWND tree, HTREEITEM item)
-{
-    char text[160] = "";
-    TVITEMA it = {};
-    it.mask = TVIF_TEXT | TVIF_IMAGE;
-    it.hItem = item;
-    it.pszText = text;
-    it.cchTextMax = sizeof text;
-    TreeItem r;
-    if (SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) {
-        r.text = text;
-        r.image = it.iImage;
-    }
-    return r;
-}
-
 std::string ReadoutText(HWND w, const char* prop)
 {
     HWND tree = _GetDataPtr(w)->hGraphList;
-    return ReadItem(tree, static_cast<HTREEITEM>(GetPropA(tree, prop))).text;
-}
-
-HTREEITEM Next(HWND tree, UINT code, HTREEITEM from)
-{
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(from)));
+    return ReadTreeItem(tree, static_cast<HTREEITEM>(GetPropA(tree, prop))).text;
 }
 
 // The whole tree depth first, one line per item: indentation, text, image.
 void DumpTree(HWND tree, HTREEITEM item, int depth, std::string& out)
 {
-    for (; item; item = Next(tree, TVGN_NEXT, item)) {
-        TreeItem t = ReadItem(tree, item);
+    for (; item; item = NextTreeItem(tree, TVGN_NEXT, item)) {
+        TreeItem t = ReadTreeItem(tree, item);
         out += std::string(depth * 2, ' ') + t.text + " #" + std::to_string(t.image) + "\n";
-        DumpTree(tree, Next(tree, TVGN_CHILD, item), depth + 1, out);
+        DumpTree(tree, NextTreeItem(tree, TVGN_CHILD, item), depth + 1, out);
     }
 }
 
@@ -240,7 +212,7 @@ void PaintShowsCurveGridLabelsAndTitle()
     CHECK(px.CountInRect(200, 10, 450, 25, kGrey) > 20);
     // The etched edge of style bit 0x0001.
     CHECK(px.at(1, 250) != px.at(10, 250));
-    Snapshot(w, "view_plain");
+    ViewSnapshot(w, "view_plain");
 
     // A new window takes the focus: the first one keeps no image any more,
     // and without the etched bit the border stays the window's colour.
@@ -361,7 +333,7 @@ void MarkersWhenZoomedIn()
     CHECK_RANGE(squares, 60 * 3, 61 * 5);
     CHECK_EQ(px.at(kLeft + 91, kMidY - 2), kBlue); // sample 10
     CHECK(px.at(kLeft + 91 + 5, kMidY - 2) != kBlue);
-    Snapshot(w, "view_markers");
+    ViewSnapshot(w, "view_markers");
     DestroyWindow(w);
 }
 
@@ -382,7 +354,7 @@ void ZoomDragsClampAndReset()
         CHECK_EQ(px.at(kLeft + 120, 150), kBlack);
         CHECK_EQ(px.at(kLeft + 200, 150), kWhite);
     }
-    Snapshot(w, "view_zoom_drag");
+    ViewSnapshot(w, "view_zoom_drag");
     CHECK_EQ(Mouse(w, WM_LBUTTONUP, kLeft + 182, kMidY), 0);
     CHECK_EQ(d->bDragging, 0);
     CHECK(GetCapture() == nullptr);
@@ -395,7 +367,7 @@ void ZoomDragsClampAndReset()
         Pixels px(w); // the band is gone
         CHECK_EQ(px.at(kLeft + 120, 150), kWhite);
     }
-    Snapshot(w, "view_zoomed");
+    ViewSnapshot(w, "view_zoomed");
 
     // A click restores the full ranges; a second one changes nothing.
     Mouse(w, WM_LBUTTONDOWN, 300, 300);
@@ -464,7 +436,7 @@ void CursorClicksReadoutsAndArrowKeys()
         CHECK(px.CountInRect(kLeft + 66, kTop + 1, kLeft + 66, kMidY - 2, kBlack) > 50);
     }
     CHECK_EQ(d->bRedraw, 0); // a cursor move repaints from the cached image
-    Snapshot(w, "view_cursor");
+    ViewSnapshot(w, "view_cursor");
     Mouse(w, WM_LBUTTONDOWN, kLeft + 66, 150);
     CHECK_STR(ReadoutText(w, "Dist"), "00:00:00");
 
@@ -517,21 +489,21 @@ void DoubleClicksShowAndHideGraphs()
     for (int i = 1; i <= 3; ++i)
         DoubleClickItem(w, d->pGraphs[i]->hItem);
     CHECK(d->nShown[0] == 1 && d->nShown[1] == 2 && d->nShown[2] == 3 && d->nShown[3] == 4);
-    CHECK_EQ(ReadItem(tree, d->pGraphs[3]->hItem).image, 3);
+    CHECK_EQ(ReadTreeItem(tree, d->pGraphs[3]->hItem).image, 3);
 
     g_asteriskBeeps = 0;
     CHECK(WaitForFullRedraw(w));
     DoubleClickItem(w, d->pGraphs[4]->hItem); // a fifth: refused
     CHECK_EQ(g_asteriskBeeps, 1);
-    CHECK_EQ(ReadItem(tree, d->pGraphs[4]->hItem).image, 4);
+    CHECK_EQ(ReadTreeItem(tree, d->pGraphs[4]->hItem).image, 4);
     CHECK_EQ(d->bRedraw, 0);
 
     DoubleClickItem(w, d->pGraphs[1]->hItem); // hide G2: slot 1 is free
     CHECK_EQ(d->nShown[1], 0);
-    CHECK_EQ(ReadItem(tree, d->pGraphs[1]->hItem).image, 4);
+    CHECK_EQ(ReadTreeItem(tree, d->pGraphs[1]->hItem).image, 4);
     DoubleClickItem(w, d->pGraphs[4]->hItem); // G5 takes it, in green
     CHECK_EQ(d->nShown[1], 5);
-    CHECK_EQ(ReadItem(tree, d->pGraphs[4]->hItem).image, 1);
+    CHECK_EQ(ReadTreeItem(tree, d->pGraphs[4]->hItem).image, 1);
     CHECK(WaitForFullRedraw(w));
     {
         Pixels px(w); // raw 3500 at y = 370 - 290, raw 1000 (hidden) at 287
@@ -540,8 +512,8 @@ void DoubleClicksShowAndHideGraphs()
     }
     // Items without graph data (the readouts) are not toggled.
     DoubleClickItem(w, static_cast<HTREEITEM>(GetPropA(tree, "Curs1")));
-    CHECK_EQ(ReadItem(tree, static_cast<HTREEITEM>(GetPropA(tree, "Curs1"))).image, 9);
-    Snapshot(w, "view_four_graphs");
+    CHECK_EQ(ReadTreeItem(tree, static_cast<HTREEITEM>(GetPropA(tree, "Curs1"))).image, 9);
+    ViewSnapshot(w, "view_four_graphs");
     DestroyWindow(w);
 }
 
@@ -560,7 +532,7 @@ void ToggleButtonWidensThePlot()
     CHECK(!IsWindowVisible(d->hGraphList));
     CHECK(PumpUntil([d] { return d->bRedraw == 0; }, 3000));
     CHECK_EQ(d->rcPlot.right, kRight);
-    Snapshot(w, "view_list_hidden");
+    ViewSnapshot(w, "view_list_hidden");
     SendMessageA(button, BM_CLICK, 0, 0);
     CHECK(PumpUntil([d] { return d->bRedraw == 0; }, 3000));
     CHECK_EQ(d->rcPlot.right, kRightWithList);
@@ -574,10 +546,10 @@ void InfoTextOfAGraphWithoutItem()
     AddFlatGraph(w, "Kraft", 2048);
     HWND tree = _GetDataPtr(w)->hGraphList;
     CHECK_EQ(_AddInfoString(w, "Fmax 150 N", 0, 1), 1);
-    HTREEITEM last = Next(tree, TVGN_ROOT, nullptr);
-    while (HTREEITEM n = Next(tree, TVGN_NEXT, last))
+    HTREEITEM last = NextTreeItem(tree, TVGN_ROOT, nullptr);
+    while (HTREEITEM n = NextTreeItem(tree, TVGN_NEXT, last))
         last = n;
-    TreeItem t = ReadItem(tree, last);
+    TreeItem t = ReadTreeItem(tree, last);
     CHECK_STR(t.text, "Fmax 150 N");
     CHECK_EQ(t.image, 5);
     DestroyWindow(w);
@@ -600,8 +572,8 @@ void CALLBACK CloseContextMenu(HWND, UINT, UINT_PTR id, DWORD)
         return;
     KillTimer(nullptr, id);
     g_menu.seen = menu && IsWindowVisible(menu);
-    if (menu && !g_snapshotDir.empty())
-        SaveWindowSnapshot(menu, g_snapshotDir + "/graphlib_context_menu.bmp");
+    if (menu)
+        Snapshot(menu, "graphlib_context_menu");
     EndMenu();
 }
 
@@ -618,14 +590,13 @@ void CALLBACK ReadPropertyView(HWND, UINT, UINT_PTR id, DWORD)
     GetWindowTextA(dlg, title, sizeof title);
     HWND tree = GetDlgItem(dlg, 101);
     g_prop.text = std::string(title) + "\n";
-    DumpTree(tree, Next(tree, TVGN_ROOT, nullptr), 0, g_prop.text);
+    DumpTree(tree, NextTreeItem(tree, TVGN_ROOT, nullptr), 0, g_prop.text);
     g_prop.text += IsWindowEnabled(GetDlgItem(dlg, 102)) ? "edit enabled\n" : "edit disabled\n";
     char apply[40] = "";
     GetDlgItemTextA(dlg, 103, apply, sizeof apply);
     g_prop.text +=
         std::string(apply) + (IsWindowEnabled(GetDlgItem(dlg, 103)) ? " enabled\n" : " disabled\n");
-    if (!g_snapshotDir.empty())
-        SaveWindowSnapshot(dlg, g_snapshotDir + "/graphlib_property_view.bmp");
+    Snapshot(dlg, "graphlib_property_view");
     PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
 }
 
@@ -707,7 +678,7 @@ void MeasurementWindowAsTheUserSeesIt()
     CHECK_STR(ReadoutText(w, "Cursor"), "00:00:01.075");
     CHECK_STR(ReadoutText(w, "Curs4"), "-");
     CHECK(PumpUntilShown(w, 5000));
-    Snapshot(w, "view_measurement");
+    ViewSnapshot(w, "view_measurement");
     DestroyWindow(w);
 }
 
@@ -784,11 +755,7 @@ struct PrintBitmap {
         RECT all = {0, 0, width, height};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     }
-    void Save(const char* name) const
-    {
-        if (!g_snapshotDir.empty())
-            SaveBitmapSnapshot(bmp, g_snapshotDir + "/graphlib_" + name + ".bmp");
-    }
+    void Save(const char* name) const { SnapshotBitmap(bmp, std::string("graphlib_") + name); }
     ~PrintBitmap()
     {
         SelectObject(dc, old);
@@ -889,7 +856,7 @@ void PrintGraphThroughThePrinter()
 int main(int argc, char** argv)
 {
     if (argc > 1)
-        g_snapshotDir = argv[1];
+        SetSnapshotDir(argv[1]);
     g_tempDir = argc > 2 ? argv[2] : ".";
     LoadLibraryA("varnok.dll");
     CHECK(RedirectImport(GetModuleHandleA("varnok.dll"), "user32.dll", "MessageBeep",

@@ -4,7 +4,7 @@
 //   signal_exports_test.exe [snapshot.bmp]
 #include "varnok.h"
 
-#include "../graphlib/wintest.h"
+#include "wintest.h"
 
 #include <cmath>
 #include <vector>
