@@ -23,6 +23,8 @@ constexpr unsigned kChunkSizes[8] = {1, 2, 3, 5, 64, 192, 256, 1000};
 // Generous: a triplet costs the run a handful of actions, a block a few more.
 constexpr std::size_t kActionsPerByte = 16;
 constexpr std::size_t kActionsAtStart = 512;
+// The commands kept for the closing check: the last ones are what matters.
+constexpr std::size_t kSentKept = 64;
 
 std::string Text(const char* format, long a, long b = 0)
 {
@@ -110,8 +112,8 @@ private:
         }
         d->pMeanCurve = mean;
         std::memset(mean, 0, kMessCurveSamples * sizeof(std::int16_t));
-        std::fill(rx.begin(), rx.end(), 0);
-        std::fill(graph.begin(), graph.end(), 0);
+        std::memset(rx.data(), 0, rx.size());
+        std::memset(graph.data(), 0, graph.size() * sizeof(graph[0]));
     }
 };
 
@@ -123,6 +125,7 @@ public:
         : options_(options), line_(data, size, kChunkSizes[(options >> kWireChunkShift) & 7]),
           size_(size)
     {
+        sent_.reserve(kSentKept + 16);
     }
 
     WireOutcome Play();
@@ -270,7 +273,7 @@ void WireSession::SendCommand(std::uint8_t command)
     if (!IsDeviceCommand(command))
         Fail(Text("command byte 0x%02lx is none the device knows", command));
     sent_.push_back(command);
-    if (sent_.size() > 64)
+    if (sent_.size() > kSentKept)
         sent_.erase(sent_.begin(), sent_.end() - 8);
 }
 
