@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <deque>
+#include <cstring>
 #include <memory>
 
 #include "device_model.h"
@@ -41,12 +41,15 @@ protected:
 
 // Plays the input's answers and notes, from the line's side, each read of the
 // identification: it starts with the bytes 0xF0 0x85 0x89; the answer to a
-// request is the first byte read after it and before the next write.
+// request is the first byte read after it and before the next write. The
+// bytes that have arrived are kept in one buffer sized for the whole input, so
+// a probe of hundreds of writes costs no allocation per write.
 class ReplyPort : public SerialPort {
 public:
     ReplyPort(const std::uint8_t* data, std::size_t size, std::vector<SeenRead>& reads)
         : data_(data), size_(size), reads_(reads)
     {
+        arrived_.reserve(size);
     }
     bool ClearRts() override { return true; }
     bool ClearDtr() override { return true; }
@@ -54,23 +57,22 @@ public:
     bool SetTimeouts(const PortTimeouts&) override { return true; }
     bool Write(const std::uint8_t* data, std::size_t length) override
     {
-        const Bytes written(data, data + length);
+        static const std::uint8_t kReadStart[] = {0xF0, 0x85, 0x89};
         request_ = -1;
-        if (written == Bytes{0xF0, 0x85, 0x89})
+        if (length == sizeof(kReadStart) && std::memcmp(data, kReadStart, length) == 0)
             reads_.emplace_back();
         else if (length == 2 && data[0] == 0x52)
             request_ = data[1];
         Answer();
         return true;
     }
-    std::size_t BytesWaiting() override { return input_.size(); }
+    std::size_t BytesWaiting() override { return arrived_.size() - head_; }
     std::size_t Read(std::uint8_t* buffer, std::size_t maxLength) override
     {
-        std::size_t n = 0;
-        for (; n < maxLength && !input_.empty(); ++n) {
-            buffer[n] = input_.front();
-            input_.pop_front();
-        }
+        const std::size_t n = std::min(maxLength, BytesWaiting());
+        if (n > 0)
+            std::memcpy(buffer, arrived_.data() + head_, n);
+        head_ += n;
         if (n > 0 && request_ >= 0 && !reads_.empty()) {
             SeenRead& read = reads_.back();
             // Only a request in its turn continues the read.
@@ -88,13 +90,14 @@ private:
             return;
         const std::size_t declared = data_[pos_++];
         const std::size_t length = std::min(declared, size_ - pos_);
-        input_.insert(input_.end(), data_ + pos_, data_ + pos_ + length);
+        arrived_.insert(arrived_.end(), data_ + pos_, data_ + pos_ + length);
         pos_ += length;
     }
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t pos_ = 0;
-    std::deque<std::uint8_t> input_;
+    std::vector<std::uint8_t> arrived_; // every byte the port received, in order
+    std::size_t head_ = 0;              // the first one not read yet
     std::vector<SeenRead>& reads_;
     int request_ = -1;
 };
@@ -214,6 +217,7 @@ Bytes RecordProbe(const std::string& scenario)
 std::string CheckProbeReply(const std::uint8_t* data, std::size_t size)
 {
     std::vector<SeenRead> reads;
+    reads.reserve(kMostReads + 1);
     ReplyClock clock;
     OnePort ports(std::make_unique<ReplyPort>(data, size, reads));
     findport::PortProbe probe(ports, clock);

@@ -42,15 +42,16 @@ bool ParseHexBytes(std::string_view text, std::vector<uint8_t>& out)
 {
     if (text.size() % 3 != 0)
         return false;
-    std::vector<uint8_t> bytes;
     for (size_t i = 0; i < text.size(); i += 3) {
-        const int high = HexDigitValue(text[i + 1]);
-        const int low = HexDigitValue(text[i + 2]);
-        if (text[i] != '$' || high < 0 || low < 0)
+        if (text[i] != '$' || HexDigitValue(text[i + 1]) < 0 || HexDigitValue(text[i + 2]) < 0)
             return false;
-        bytes.push_back(static_cast<uint8_t>(high * 16 + low));
     }
-    out = std::move(bytes);
+    // Checked first, written after: out keeps its storage, so the probe's
+    // hundreds of writes per port reuse one buffer.
+    out.clear();
+    for (size_t i = 0; i < text.size(); i += 3)
+        out.push_back(
+            static_cast<uint8_t>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
     return true;
 }
 
@@ -62,10 +63,9 @@ std::string HexByteText(uint8_t value)
 
 bool PortProbe::SendHexBytes(std::string_view text, SerialPort& port)
 {
-    std::vector<uint8_t> bytes;
-    if (!ParseHexBytes(text, bytes) || bytes.empty())
+    if (!ParseHexBytes(text, sendBytes_) || sendBytes_.empty())
         return false;
-    return port.Write(bytes.data(), bytes.size());
+    return port.Write(sendBytes_.data(), sendBytes_.size());
 }
 
 void PortProbe::DrainInput(SerialPort& port)

@@ -137,6 +137,7 @@ private:
     DeviceInfo deviceInfo_{};
     ChecksumVotes votes_;
     std::array<uint8_t, kScratchSize> scratch_{};
+    std::vector<uint8_t> sendBytes_; // the bytes of the last write, storage reused
     int attempts_ = 0;
 };
 
