@@ -19,7 +19,7 @@ for f in "$win64/bin/klemva99_it.exe" "$win64/bin/klvdriver.exe" "$host/bin/klvs
   [ -f "$f" ] || { echo "bench: $f is not built (run: make build)" >&2; exit 1; }
 done
 bash "$root/scripts/wine-prefix.sh" "$win64"
-export WINEPREFIX="$win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" XENVIRONMENT="$root/scripts/testbed.Xresources"
 drv() { wine "$win64/bin/klvdriver.exe" "$@"; }
 # Our own wineserver, its output kept out of this script's (it would also
 # keep the terminal waiting through its linger time).

@@ -27,7 +27,7 @@ mkdir -p "$work"
 rm -f "$work"/*.klv "$work"/*.png "$work"/*.txt "$work"/*.json
 
 bash "$root/scripts/wine-prefix.sh" "$win64"
-export WINEPREFIX="$win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" XENVIRONMENT="$root/scripts/testbed.Xresources"
 drv() { wine "$win64/bin/klvdriver.exe" "$@"; }
 # Our own wineserver, its output kept out of this script's (it would also
 # keep the terminal waiting through its linger time).

@@ -29,7 +29,7 @@ command -v wine >/dev/null || fail "this test needs Wine, but 'wine' is not inst
 win64=$(cd "$win64" && pwd)
 bash "$here/wine-prefix.sh" "$win64" || fail "could not make the Wine prefix"
 
-export WINEPREFIX="$win64/wineprefix" WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX="$win64/wineprefix" WINEDEBUG=${WINEDEBUG:--all} XENVIRONMENT="$here/testbed.Xresources"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -f "$host/xdisplay" ]; then
   export DISPLAY=$(cat "$host/xdisplay")

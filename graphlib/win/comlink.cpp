@@ -84,11 +84,26 @@ void LetGo(SerialLink* link)
         ReleaseLink(link);
 }
 
+// While bytes flow, the loop asks for the rest of the block under
+// construction. A read that waits for all of them wakes this thread for every
+// few bytes the line brings (Wine's serial reads do), so the source first
+// sleeps for the time the missing bytes need on the line and then takes what
+// has arrived: one or two wake-ups per block. A one-byte read (quiet line,
+// debug output) waits as before.
 class PortSource : public klv::RxByteSource {
 public:
-    explicit PortSource(HANDLE port) : port_(port) {}
+    explicit PortSource(HANDLE port) : port_(port)
+    {
+        DCB dcb = {};
+        dcb.DCBlength = sizeof(dcb);
+        if (GetCommState(port, &dcb) && dcb.BaudRate > 0)
+            bytesPerSecond_ = dcb.BaudRate / kBitsPerByte;
+    }
+
     uint32_t Read(uint8_t* dst, uint32_t count) override
     {
+        if (count > 1 && bytesPerSecond_ > 0)
+            count = WaitForFlow(count);
         DWORD got = 0;
         DWORD start = GetTickCount();
         BOOL ok = ReadFile(port_, dst, count, &got, nullptr);
@@ -100,7 +115,33 @@ public:
     }
 
 private:
+    // Start bit, eight data bits, stop bit.
+    static constexpr DWORD kBitsPerByte = 10;
+    // A stop request waits at most this long for the sleeping thread.
+    static constexpr DWORD kLongestFlowPauseMs = 100;
+
+    DWORD Queued()
+    {
+        DWORD errors = 0;
+        COMSTAT status{};
+        return ClearCommError(port_, &errors, &status) ? status.cbInQue : 0;
+    }
+
+    // Returns how many bytes to read: the queued ones, or count when the
+    // line brought none during the pause (the read then waits as usual).
+    uint32_t WaitForFlow(uint32_t count)
+    {
+        DWORD queued = Queued();
+        if (queued < count) {
+            const DWORD missingMs = (count - queued) * 1000 / bytesPerSecond_;
+            Sleep(missingMs < kLongestFlowPauseMs ? missingMs : kLongestFlowPauseMs);
+            queued = Queued();
+        }
+        return queued == 0 ? count : (queued < count ? queued : count);
+    }
+
     HANDLE port_;
+    DWORD bytesPerSecond_ = 0;
 };
 
 class WindowSink : public klv::RxBlockSink {

@@ -55,30 +55,40 @@ int CmdSnap(int, char** argv)
     return WriteBmp(argv[3], bih, pixels) ? 0 : 1;
 }
 
-// A client pixel as the window paints it (PrintWindow of the client area).
-int CmdPixel(int, char** argv)
+// A client pixel as the screen shows it; with a second point, both are
+// printed and they must be the same colour.
+int CmdPixel(int argc, char** argv)
 {
     HWND hwnd = RequireWindow(argv[2]);
     if (!hwnd)
         return 1;
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, rc.right - rc.left, rc.bottom - rc.top);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    PrintWindow(hwnd, mem, PW_CLIENTONLY);
-    COLORREF c = GetPixel(mem, std::atoi(argv[3]), std::atoi(argv[4]));
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(bmp);
-    if (c == CLR_INVALID) {
+    BITMAPINFOHEADER bih;
+    const std::vector<unsigned char> pixels = ScreenPixels(hwnd, bih);
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    // The colour at client point (argv[at], argv[at + 1]), or -1 outside.
+    auto colourAt = [&](int at) -> long {
+        POINT p{std::atoi(argv[at]), std::atoi(argv[at + 1])};
+        ClientToScreen(hwnd, &p);
+        const long x = p.x - window.left, y = p.y - window.top;
+        if (x < 0 || y < 0 || x >= bih.biWidth || y >= bih.biHeight)
+            return -1;
+        const size_t stride = (static_cast<size_t>(bih.biWidth) * 3 + 3) / 4 * 4;
+        const unsigned char* bgr = pixels.data() + (bih.biHeight - 1 - y) * stride + 3 * x;
+        return (static_cast<long>(bgr[2]) << 16) | (bgr[1] << 8) | bgr[0];
+    };
+    const long c = colourAt(3);
+    const long other = argc > 6 ? colourAt(5) : c;
+    if (c < 0 || other < 0) {
         std::fprintf(stderr, "klvdriver: pixel outside the window\n");
         return 1;
     }
-    std::printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
-    return 0;
+    std::printf("%06lX\n", c);
+    if (other == c)
+        return 0;
+    std::printf("%06lX\n", other);
+    std::fprintf(stderr, "klvdriver: the two pixels differ\n");
+    return 1;
 }
 
 // The lines a static control's text takes when drawn as the control draws it:
@@ -145,7 +155,8 @@ int CmdTextFit(int argc, char** argv)
 const DriverAction kActions[] = {
     {"capture", 2, CmdCapture, "TITLE FILE.bmp: the window's pixels now, as a BMP file"},
     {"snap", 2, CmdSnap, "TITLE FILE.bmp: the window repainted and settled, as a BMP file"},
-    {"pixel", 3, CmdPixel, "TITLE X Y: client pixel as RRGGBB"},
+    {"pixel", 3, CmdPixel,
+     "TITLE X Y [X2 Y2]: client pixel as RRGGBB; with X2 Y2, fails unless both are the same"},
     {"text-fit", 3, CmdTextFit,
      "TITLE FACE HEIGHT [WEIGHT]: each visible static text drawn in that font: \"fits\" or "
      "\"WRAPS\", lines drawn/held, first line; fails when one wraps"},

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every other way out of the two dialogs, one program start:
-#   COM4 stream.scn  test mode; the end question answered "Yes"
+#   COM4 stream.scn  test mode (the value field on the dialog's own colour);
+#                    the end question answered "Yes"
 #   COM2 stops.scn   a device that falls silent: cancel still ends promptly
 #   COM3 silent.scn  no answer to the identification: message 30049
 #   COM5 notklv.scn  a device that is no KLV: three whole identification
@@ -32,6 +33,7 @@ wait-text "Modo del test" 2 "=&Fine"
 wait-state "Modo del test" 102 hidden
 wait-text "Modo del test" 900 "=In corso nel modo di test (niente stampa offset) ..."
 wait-text "Modo del test" 101 " N" 5000
+pixel "Modo del test" 466 250 3 250
 priority "Modo del test" REALTIME
 snap "Modo del test" @SHOTS@\\${TEST_NAME}_test_mode.bmp
 click "Modo del test" 2
