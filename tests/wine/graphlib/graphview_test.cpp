@@ -748,7 +748,11 @@ struct PrintBitmap {
     {
         dc = CreateCompatibleDC(nullptr);
         BITMAPINFO bi = {};
-        bi.bmiHeader = {sizeof(bi.bmiHeader), width, -height, 1, 24};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
         void* bits = nullptr;
         bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
         old = SelectObject(dc, bmp);
@@ -840,7 +844,9 @@ void PrintGraphThroughThePrinter()
         return;
     HWND w = CreateGraphWindow(kListStyle, "Messung Drucker");
     AddFlatGraph(w, "Kraft", 2048);
-    DOCINFOA doc = {sizeof doc, "graphlib_print"};
+    DOCINFOA doc = {};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = "graphlib_print";
     CHECK(StartDocA(dc, &doc) > 0);
     CHECK(StartPage(dc) > 0);
     int width = GetDeviceCaps(dc, HORZRES), height = GetDeviceCaps(dc, VERTRES);
