@@ -85,11 +85,12 @@ void LetGo(SerialLink* link)
 }
 
 // While bytes flow, the loop asks for the rest of the block under
-// construction. A read that waits for all of them wakes this thread for every
-// few bytes the line brings (Wine's serial reads do), so the source first
-// sleeps for the time the missing bytes need on the line and then takes what
-// has arrived: one or two wake-ups per block. A one-byte read (quiet line,
-// debug output) waits as before.
+// construction (or for the bytes a shift discards). A read that waits for all
+// of them wakes this thread for every few bytes the line brings (Wine's
+// serial reads do), so the source first sleeps for the time the missing bytes
+// need on the line: the read then finds them queued, and the thread wakes a
+// few times per block. The read itself is the same as without the pause. A
+// one-byte read (quiet line, debug output) does not pause.
 class PortSource : public klv::RxByteSource {
 public:
     explicit PortSource(HANDLE port) : port_(port)
@@ -103,7 +104,7 @@ public:
     uint32_t Read(uint8_t* dst, uint32_t count) override
     {
         if (count > 1 && bytesPerSecond_ > 0)
-            count = WaitForFlow(count);
+            PauseForMissingBytes(count);
         DWORD got = 0;
         DWORD start = GetTickCount();
         BOOL ok = ReadFile(port_, dst, count, &got, nullptr);
@@ -127,17 +128,13 @@ private:
         return ClearCommError(port_, &errors, &status) ? status.cbInQue : 0;
     }
 
-    // Returns how many bytes to read: the queued ones, or count when the
-    // line brought none during the pause (the read then waits as usual).
-    uint32_t WaitForFlow(uint32_t count)
+    void PauseForMissingBytes(uint32_t count)
     {
-        DWORD queued = Queued();
-        if (queued < count) {
-            const DWORD missingMs = (count - queued) * 1000 / bytesPerSecond_;
-            Sleep(missingMs < kLongestFlowPauseMs ? missingMs : kLongestFlowPauseMs);
-            queued = Queued();
-        }
-        return queued == 0 ? count : (queued < count ? queued : count);
+        const DWORD queued = Queued();
+        if (queued >= count)
+            return;
+        const DWORD missingMs = (count - queued) * 1000 / bytesPerSecond_;
+        Sleep(missingMs < kLongestFlowPauseMs ? missingMs : kLongestFlowPauseMs);
     }
 
     HANDLE port_;
