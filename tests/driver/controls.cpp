@@ -106,8 +106,7 @@ int CmdSetText(int, char** argv)
 
 int CmdType(int, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND edit = hwnd ? FindChildOfClass(hwnd, "Edit") : nullptr;
+    HWND edit = RequireChildOfClass(argv[2], "Edit");
     if (!edit)
         return 1;
     // The caret goes to the end first, as after a click below the text.
@@ -148,8 +147,7 @@ int CmdChecked(int, char** argv)
 
 int CmdTab(int, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND tab = hwnd ? FindChildOfClass(hwnd, "SysTabControl32") : nullptr;
+    HWND tab = RequireChildOfClass(argv[2], "SysTabControl32");
     if (!tab)
         return 1;
     // Arrow keys, as a user would press them: the tab control then tells

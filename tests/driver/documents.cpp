@@ -9,16 +9,10 @@
 
 namespace {
 
-HWND FrameMdiClient(const char* title)
-{
-    HWND frame = RequireWindow(title);
-    return frame ? FindChildOfClass(frame, "MDIClient") : nullptr;
-}
-
 // The active document window of the frame TITLE.
 HWND ActiveDocument(const char* title)
 {
-    HWND client = FrameMdiClient(title);
+    HWND client = RequireChildOfClass(title, "MDIClient");
     HWND active =
         client ? reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
     if (client && !active)
@@ -110,7 +104,7 @@ int CmdPartText(int, char** argv)
 
 int CmdMdiNext(int, char** argv)
 {
-    HWND client = FrameMdiClient(argv[2]);
+    HWND client = RequireChildOfClass(argv[2], "MDIClient");
     if (!client)
         return 1;
     SendMessageA(client, WM_MDINEXT, 0, 0);

@@ -60,6 +60,9 @@ std::string WindowText(HWND hwnd);
 HWND FindChild(HWND parent, const char* idOrText);
 HWND FindChildOfClass(HWND parent, const char* className);
 HWND RequireChild(const char* title, const char* idOrText);
+// The first child of CLASSNAME in the window TITLE; nullptr with the reason
+// on stderr.
+HWND RequireChildOfClass(const char* title, const char* className);
 
 // A message to another program's control, given up after 5 s when it hangs.
 LRESULT SendToControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -153,6 +153,12 @@ HWND RequireChild(const char* title, const char* idOrText)
     return hwnd ? FindChild(hwnd, idOrText) : nullptr;
 }
 
+HWND RequireChildOfClass(const char* title, const char* className)
+{
+    HWND hwnd = RequireWindow(title);
+    return hwnd ? FindChildOfClass(hwnd, className) : nullptr;
+}
+
 LRESULT SendToControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;

@@ -42,16 +42,17 @@ int CmdSnap(int, char** argv)
     RedrawWindow(hwnd, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     BITMAPINFOHEADER bih;
-    std::vector<unsigned char> pixels = ScreenPixels(hwnd, bih);
-    // Two looks at least 100 ms apart.
+    // Settled: two looks in a row, one poll interval (100 ms) apart, are the
+    // same. The first look has nothing to compare with.
+    std::vector<unsigned char> pixels;
     auto settled = [&] {
-        Sleep(100);
         std::vector<unsigned char> again = ScreenPixels(hwnd, bih);
-        const bool stable = again == pixels;
+        const bool stable = !pixels.empty() && again == pixels;
         pixels.swap(again);
         return stable;
     };
-    WaitUntil(settled, 3000, kPollMs);
+    constexpr DWORD kSettleLookMs = 100;
+    WaitUntil(settled, 3000, kSettleLookMs);
     return WriteBmp(argv[3], bih, pixels) ? 0 : 1;
 }
 

@@ -185,8 +185,7 @@ int CmdPopupMenus(int, char** argv)
 
 int CmdMdiChildren(int, char** argv)
 {
-    HWND hwnd = RequireWindow(argv[2]);
-    HWND client = hwnd ? FindChildOfClass(hwnd, "MDIClient") : nullptr;
+    HWND client = RequireChildOfClass(argv[2], "MDIClient");
     if (!client)
         return 1;
     HWND active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
